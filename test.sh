@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Builds everything with AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer and runs
+# every test. Installs the Debian packages it needs when they are missing.
+set -euo pipefail
+cd "$(dirname "$0")"
+source scripts/setup.sh
+
+rds_ensure_packages "${RDS_BUILD_PACKAGES[@]}" xvfb xauth
+
+rds_build build/test Debug -DRDS_SANITIZE=ON
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$PWD/tests/support/lsan.supp:print_suppressions=0
+export QT_QPA_PLATFORM=offscreen
+cd build/test
+ctest --output-on-failure -j "$(nproc)" "$@"
