@@ -1,0 +1,20 @@
+// The program's text is 8-bit Windows-1252, one byte per character as on the wire. These convert
+// at the edges: to and from Unicode for the window layer and for text files.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// The Unicode code point of a Windows-1252 byte (the five unassigned bytes map to themselves).
+char32_t Cp1252ToUnicode(unsigned char byte);
+// The Windows-1252 byte of a code point, or '?' when the code page lacks it.
+char UnicodeToCp1252(char32_t code);
+
+std::string Cp1252ToUtf8(std::string_view text);
+// Invalid UTF-8 sequences become '?' each.
+std::string Utf8ToCp1252(std::string_view text);
+bool IsValidUtf8(std::string_view text);
+
+}  // namespace platform
