@@ -33,8 +33,13 @@ TData& TData::operator=(const TData& other) {
 TData& TData::operator=(TData&& other) noexcept {
   if (this == &other) return *this;
   std::unique_ptr<TData> oldChain = std::move(next);
-  CopyValue(*this, other);
+  type = other.type;
+  integer = other.integer;
   text = std::move(other.text);
+  real = other.real;
+  font = std::move(other.font);
+  object = std::move(other.object);
+  forward = other.forward;
   next = std::move(other.next);
   // oldChain may own `other`; it is released only now.
   while (oldChain) oldChain = std::move(oldChain->next);

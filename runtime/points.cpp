@@ -12,9 +12,13 @@ bool gLive = false;
 // Step 1 of the default rule: the answer of a linked point, unless it has no data.
 bool ReadLinked(const TLink& point, TData& answer) {
   if (!point.linked()) return false;
-  answer = TData();
   Read(point, answer);
   return answer.baseType() != dtNoData;
+}
+
+// A string answer hands over its text instead of copying it.
+std::string TakeString(TData& d) {
+  return d.baseType() == dtString ? std::move(d.text) : ToString(d);
 }
 
 // Takes the first value of the incoming record and moves its chain up by one.
@@ -126,9 +130,12 @@ void ForwardNull(TData& record, const TLink& event) {
 
 std::string ReadString(TData& incoming, const TLink& point, const std::string& def) {
   TData answer;
-  if (ReadLinked(point, answer)) return ToString(answer);
+  if (ReadLinked(point, answer)) return TakeString(answer);
   if (!def.empty()) return def;
-  if (!incoming.isNull()) return ToString(Pop(incoming));
+  if (!incoming.isNull()) {
+    TData first = Pop(incoming);
+    return TakeString(first);
+  }
   return def;
 }
 
