@@ -1,0 +1,40 @@
+#include "elements/serial.h"
+
+#include "platform/com_map.h"
+
+namespace hi {
+
+std::string THICOM::ModeText(int32_t baud, uint8_t parity) {
+  static constexpr char kParity[] = "NOEMS";
+  // An unknown parity gives a letter the mode text rejects, so the port stays closed.
+  const char letter = parity < 5 ? kParity[parity] : '?';
+  return "baud=" + std::to_string(baud) + " parity=" + letter + " data=8 stop=1 octs=off";
+}
+
+void THICOM::doOpen(TData& data, uint16_t) {
+  line_.close();
+  const int32_t number = ReadInteger(data, Port, port + 1);
+  const int32_t rate = ReadInteger(data, Baud, baud);
+  const std::string device = platform::ComDevicePath(number);
+  if (device.empty() || !line_.open(device)) return;
+  const uint32_t ms = timeout > 0 ? static_cast<uint32_t>(timeout) : 0;
+  if (!line_.applyMode(ModeText(rate, parity)) || !line_.setTimeouts({ms, ms, ms, ms, ms}))
+    line_.close();
+}
+
+void THICOM::doClose(TData&, uint16_t) { line_.close(); }
+
+void THICOM::doPurge(TData&, uint16_t) {
+  if (line_.isOpen()) line_.purgeReceive();
+}
+
+void THICOM::doSend(TData& data, uint16_t) {
+  const std::string text = ToString(data);
+  if (!line_.isOpen()) return;
+  const long written = line_.write(text);
+  EmitInt(onWrite, written > 0 ? static_cast<int32_t>(written) : 0);
+}
+
+void THICOM::Opened(TData& data, uint16_t) { data = TData::Int(line_.usable() ? 1 : 0); }
+
+}  // namespace hi

@@ -1,0 +1,37 @@
+// The serial port element: the only element that touches the COM port. It never reads.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/serial.h"
+#include "runtime/runtime.h"
+
+namespace hi {
+
+class THICOM : public TDebug {
+ public:
+  uint8_t port = 0;  // 0-based: 0 is COM1
+  int32_t baud = 9600;
+  uint8_t parity = 0;    // position in "NOEMS"
+  int32_t timeout = 10;  // milliseconds, for all five port time-outs
+
+  TLink onWrite;  // bytes written, after every write of an open port
+  TLink Port;     // 1-based port number for doOpen
+  TLink Baud;     // baud rate for doOpen
+
+  void doOpen(TData& data, uint16_t index);
+  void doClose(TData& data, uint16_t index);
+  void doPurge(TData& data, uint16_t index);
+  void doSend(TData& data, uint16_t index);
+  // 1 while the port is open and its device is still there, else 0.
+  void Opened(TData& data, uint16_t index);
+
+  // "baud=9600 parity=N data=8 stop=1 octs=off" for the given settings.
+  static std::string ModeText(int32_t baud, uint8_t parity);
+
+ private:
+  platform::SerialPort line_;
+};
+
+}  // namespace hi

@@ -1,0 +1,90 @@
+#ifdef _WIN32
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/serial.h"
+
+namespace platform {
+
+namespace {
+HANDLE H(void* handle) { return static_cast<HANDLE>(handle); }
+}  // namespace
+
+SerialPort::~SerialPort() { close(); }
+
+bool SerialPort::open(const std::string& device) {
+  close();
+  HANDLE h = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  handle_ = h;
+  timeouts_ = SerialTimeouts{};
+  lost_ = false;
+  return true;
+}
+
+void SerialPort::close() {
+  if (!handle_) return;
+  CloseHandle(H(handle_));
+  handle_ = nullptr;
+  lost_ = false;
+}
+
+bool SerialPort::isOpen() const { return handle_ != nullptr; }
+
+bool SerialPort::usable() {
+  if (!handle_ || lost_) return false;
+  DWORD errors = 0;
+  // Fails once the device behind the handle has been removed.
+  if (!ClearCommError(H(handle_), &errors, nullptr)) lost_ = true;
+  return !lost_;
+}
+
+bool SerialPort::applyMode(std::string_view modeText) {
+  if (!handle_) return false;
+  DCB dcb{};
+  dcb.DCBlength = sizeof dcb;
+  if (!GetCommState(H(handle_), &dcb)) return false;
+  std::string text(modeText);
+  if (!BuildCommDCBA(text.c_str(), &dcb)) return false;
+  return SetCommState(H(handle_), &dcb) != 0;
+}
+
+bool SerialPort::setTimeouts(const SerialTimeouts& t) {
+  if (!handle_) return false;
+  COMMTIMEOUTS ct{};
+  ct.ReadIntervalTimeout = t.readInterval;
+  ct.ReadTotalTimeoutMultiplier = t.readMultiplier;
+  ct.ReadTotalTimeoutConstant = t.readConstant;
+  ct.WriteTotalTimeoutMultiplier = t.writeMultiplier;
+  ct.WriteTotalTimeoutConstant = t.writeConstant;
+  // Zero write time-outs would mean "wait for ever"; a stalled line must not freeze the program.
+  if (t.writeMultiplier == 0 && t.writeConstant == 0) {
+    ct.WriteTotalTimeoutMultiplier = 10;
+    ct.WriteTotalTimeoutConstant = 1000;
+  }
+  if (!SetCommTimeouts(H(handle_), &ct)) return false;
+  timeouts_ = t;
+  return true;
+}
+
+long SerialPort::write(std::string_view bytes) {
+  if (!handle_ || lost_) return -1;
+  DWORD written = 0;
+  if (!WriteFile(H(handle_), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+    DWORD error = GetLastError();
+    if (error == ERROR_BAD_COMMAND || error == ERROR_DEVICE_NOT_CONNECTED ||
+        error == ERROR_ACCESS_DENIED || error == ERROR_GEN_FAILURE)
+      lost_ = true;
+    return written > 0 ? static_cast<long>(written) : -1;
+  }
+  return static_cast<long>(written);
+}
+
+bool SerialPort::purgeReceive() { return handle_ && PurgeComm(H(handle_), PURGE_RXCLEAR) != 0; }
+
+}  // namespace platform
+
+#endif  // _WIN32

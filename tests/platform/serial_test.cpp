@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+
+#include "platform/com_map.h"
+#include "platform/files.h"
+#include "platform/serial.h"
+#include "platform/serial_pty.h"
+
+using namespace platform;
+namespace fs = std::filesystem;
+
+TEST(ModeText, ChangesOnlyTheNamedSettings) {
+  SerialMode mode;
+  mode.baud = 19200;
+  mode.parity = 'E';
+  mode.dataBits = 7;
+  mode.stopBits = 20;
+  mode.outCts = true;
+  mode.xonXoff = true;
+  mode.dtr = 'h';
+  ASSERT_TRUE(ApplyModeText("baud=9600 parity=N data=8 stop=1 octs=off", mode));
+  EXPECT_EQ(mode.baud, 9600);
+  EXPECT_EQ(mode.parity, 'N');
+  EXPECT_EQ(mode.dataBits, 8);
+  EXPECT_EQ(mode.stopBits, 10);
+  EXPECT_FALSE(mode.outCts);
+  EXPECT_TRUE(mode.xonXoff);  // not named: kept
+  EXPECT_EQ(mode.dtr, 'h');
+
+  ASSERT_TRUE(ApplyModeText("BAUD=96 Parity=e STOP=1.5 data=5 rts=tg  xon=off", mode));
+  EXPECT_EQ(mode.baud, 9600);
+  EXPECT_EQ(mode.parity, 'E');
+  EXPECT_EQ(mode.stopBits, 15);
+  EXPECT_EQ(mode.dataBits, 5);
+  EXPECT_EQ(mode.rts, 't');
+  EXPECT_FALSE(mode.xonXoff);
+}
+
+TEST(ModeText, RejectsWhatItCannotParseAndChangesNothing) {
+  for (const char* text :
+       {"baud=abc", "baud=-1", "baud=", "parity=X", "parity=NO", "data=9", "stop=3", "octs=maybe",
+        "dtr=tg", "speed=9600", "baud", "=9600", "baud=9600 parity=?", "baud=1234567890"}) {
+    SerialMode mode;
+    mode.baud = 300;
+    EXPECT_FALSE(ApplyModeText(text, mode)) << text;
+    EXPECT_EQ(mode, [] {
+      SerialMode m;
+      m.baud = 300;
+      return m;
+    }()) << text;
+  }
+}
+
+class SerialPortTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(pty.create());
+    // Start from cooked settings with hardware handshake, as a driver might leave them.
+    termios tio{};
+    ASSERT_EQ(tcgetattr(pty.master(), &tio), 0);
+    tio.c_oflag |= OPOST | ONLCR;
+    tio.c_cflag |= CRTSCTS;
+    cfsetospeed(&tio, B19200);
+    ASSERT_EQ(tcsetattr(pty.master(), TCSANOW, &tio), 0);
+  }
+  PseudoTerminal pty;
+};
+
+TEST_F(SerialPortTest, OpensRawAt9600EightNoneOneWithoutFlowControl) {
+  SerialPort port;
+  ASSERT_TRUE(port.open(pty.slavePath()));
+  ASSERT_TRUE(port.applyMode("baud=9600 parity=N data=8 stop=1 octs=off"));
+  // On Linux the master answers with the slave's settings.
+  termios tio{};
+  ASSERT_EQ(tcgetattr(pty.master(), &tio), 0);
+  EXPECT_EQ(cfgetospeed(&tio), speed_t{B9600});
+  EXPECT_EQ(tio.c_cflag & CSIZE, tcflag_t{CS8});
+  EXPECT_EQ(tio.c_cflag & (CSTOPB | CRTSCTS), 0u);
+  EXPECT_EQ(tio.c_oflag & OPOST, 0u);
+  EXPECT_EQ(tio.c_iflag & (IXON | ICRNL), 0u);
+  EXPECT_NE(tio.c_cflag & CLOCAL, 0u);
+
+  EXPECT_FALSE(port.applyMode("baud=12345"));  // no such line speed
+  EXPECT_FALSE(port.applyMode("parity=Q"));
+}
+
+TEST_F(SerialPortTest, WritesTheBytesExactlyAsGiven) {
+  SerialPort port;
+  ASSERT_TRUE(port.open(pty.slavePath()));
+  ASSERT_TRUE(port.setTimeouts({10, 10, 10, 10, 10}));
+  const std::string lines = std::string("PI124,111\r\nPS\nTI\x01\xDF\x86\x0A\x0D\n", 23);
+  EXPECT_EQ(port.write(lines), 23);
+  EXPECT_EQ(pty.read(100, lines.size()), lines);
+  EXPECT_EQ(port.write(""), 0);
+  EXPECT_TRUE(port.purgeReceive());
+}
+
+TEST_F(SerialPortTest, IsExclusiveUntilClosed) {
+  SerialPort first, second;
+  ASSERT_TRUE(first.open(pty.slavePath()));
+  EXPECT_FALSE(second.open(pty.slavePath()));
+  EXPECT_FALSE(second.isOpen());
+  first.close();
+  EXPECT_TRUE(second.open(pty.slavePath()));
+  EXPECT_FALSE(first.open("/nonexistent/tty"));
+  EXPECT_FALSE(first.open("/dev/null"));  // not a terminal
+}
+
+TEST_F(SerialPortTest, WriteGivesUpAfterTheTimeoutAndReportsWhatLeft) {
+  SerialPort port;
+  ASSERT_TRUE(port.open(pty.slavePath()));
+  ASSERT_TRUE(port.setTimeouts({0, 0, 0, 0, 50}));
+  // Nobody reads the master: the terminal buffer fills and the write must stop.
+  const std::string big(1 << 20, 'x');
+  auto start = std::chrono::steady_clock::now();
+  long written = port.write(big);
+  auto elapsed = std::chrono::steady_clock::now() - start;
+  EXPECT_GT(written, 0);
+  EXPECT_LT(written, static_cast<long>(big.size()));
+  EXPECT_LT(elapsed, std::chrono::seconds(2));
+  EXPECT_EQ(pty.read(50).size(), static_cast<size_t>(written));
+}
+
+TEST_F(SerialPortTest, DeviceGoneFailsFastAndIsNoticed) {
+  SerialPort port;
+  ASSERT_TRUE(port.open(pty.slavePath()));
+  ASSERT_TRUE(port.setTimeouts({10, 10, 10, 10, 10}));
+  EXPECT_TRUE(port.usable());
+  pty.close();
+  EXPECT_FALSE(port.usable());
+  EXPECT_EQ(port.write("PI124,111\r\n"), -1);
+  EXPECT_TRUE(port.isOpen());
+  port.close();
+  EXPECT_FALSE(port.usable());
+}
+
+class ComMapTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved = SettingsFolder();
+    dir = fs::temp_directory_path() / ("com_map_" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    SetSettingsFolder(dir.string());
+  }
+  void TearDown() override {
+    SetSettingsFolder(saved);
+    fs::remove_all(dir);
+  }
+  std::string saved;
+  fs::path dir;
+};
+
+TEST_F(ComMapTest, FixedTableWithoutPortsFolder) {
+  EXPECT_EQ(ComDevicePath(1), "/dev/ttyS0");
+  EXPECT_EQ(ComDevicePath(8), "/dev/ttyS7");
+  EXPECT_EQ(ComDevicePath(9), "/dev/ttyUSB0");
+  EXPECT_EQ(ComDevicePath(17), "/dev/ttyACM0");
+  EXPECT_EQ(ComDevicePath(24), "/dev/ttyACM7");
+  EXPECT_EQ(ComDevicePath(25), "");
+  EXPECT_EQ(ComDevicePath(0), "");
+  EXPECT_EQ(ComDevicePath(-3), "");
+}
+
+TEST_F(ComMapTest, PortsFolderIsTheWholeMap) {
+  PseudoTerminal pty;
+  ASSERT_TRUE(pty.create());
+  fs::create_directories(dir / "ports");
+  fs::create_symlink(pty.slavePath(), dir / "ports" / "com3");
+  fs::create_symlink("/dev/nonexistent-tty", dir / "ports" / "com4");
+  fs::create_symlink(pty.slavePath(), dir / "ports" / "com0");
+
+  EXPECT_EQ(ComDevicePath(3), (dir / "ports" / "com3").string());
+  EXPECT_EQ(ComDevicePath(1), "");  // not /dev/ttyS0: the folder replaces the table
+  EXPECT_EQ(ComDevicePath(4), "");  // the device behind the link is gone
+  EXPECT_EQ(ComDevicePath(0), "");
+  EXPECT_TRUE(ComPortCanOpen(3));
+  EXPECT_FALSE(ComPortCanOpen(4));
+  SerialPort holder;
+  ASSERT_TRUE(holder.open(ComDevicePath(3)));
+  EXPECT_FALSE(ComPortCanOpen(3));
+}
