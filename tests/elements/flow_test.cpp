@@ -1,85 +1,17 @@
 #include "elements/flow.h"
 
-#include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
+
+#include "log_probe.h"
 
 using namespace hi;
 
 namespace {
 
-std::vector<std::string> gLog;
+using namespace hi::probe;
 
-// A value as the log shows it: "i:5", "s:ab", "r:4.5", "null"; chains joined by " | ".
-std::string Show(const TData& d) {
-  std::string out;
-  for (const TData* p = &d; p; p = p->next.get()) {
-    if (!out.empty()) out += " | ";
-    switch (p->baseType()) {
-      case dtInteger:
-        out += "i:" + ToString(*p);
-        break;
-      case dtString:
-        out += "s:" + p->text;
-        break;
-      case dtReal:
-        out += "r:" + ToString(*p);
-        break;
-      case dtNull:
-        out += "null";
-        break;
-      default:
-        out += "t" + std::to_string(p->baseType());
-    }
-  }
-  return out;
-}
-
-// Logs what reaches it; answers reads with `answer`.
-class Probe : public TDebug {
- public:
-  explicit Probe(std::string name) : name(std::move(name)) {}
-  std::string name;
-  TData answer;
-  TLink onNext;  // fired after logging, to test cascade order
-  void doLog(TData& d, uint16_t) {
-    gLog.push_back(name + " " + Show(d));
-    if (onNext.linked()) EmitString(onNext, name + "+");
-  }
-  void Value(TData& d, uint16_t) {
-    gLog.push_back("read " + name);
-    d = answer;
-  }
-};
-
-TData Chain(std::initializer_list<TData> items) {
-  TData head;
-  for (const TData& v : items) AppendChain(head, v);
-  return head;
-}
-
-class Flow : public ::testing::Test {
- protected:
-  void SetUp() override {
-    SetLoopsLive(true);
-    gLog.clear();
-  }
-  // Calls an input method the way a link does, returning what the caller's record holds after.
-  template <auto M>
-  TData Call(MethodOwnerOf<M>& element, TData d = {}, uint16_t index = 0) {
-    TLink l;
-    link<M>(l, element, index);
-    Fire(l, d);
-    return d;
-  }
-  template <auto M>
-  TData ReadPoint(MethodOwnerOf<M>& element, uint16_t index = 0) {
-    TLink l;
-    link<M>(l, element, index);
-    return ReadRaw(l);
-  }
-};
+class Flow : public ElementTest {};
 
 TEST_F(Flow, HubFiresOutputsInOrderEachCascadeComplete) {
   THIHub hub;
@@ -91,8 +23,7 @@ TEST_F(Flow, HubFiresOutputsInOrderEachCascadeComplete) {
   link<&Probe::doLog>(a.onNext, deep);
   // Each output gets its own copy: a consumer popping its value must not starve the next.
   TData got = Call<&THIHub::doEvent>(hub, Chain({TData::Str("x"), TData::Str("y")}), 1);
-  EXPECT_EQ(gLog,
-            (std::vector<std::string>{"a s:x | s:y", "deep s:a+", "b s:x | s:y", "c s:x | s:y"}));
+  EXPECT_EQ(gLog, (Log{"a s:x | s:y", "deep s:a+", "b s:x | s:y", "c s:x | s:y"}));
   EXPECT_EQ(Show(got), "s:x | s:y");
 }
 
@@ -114,7 +45,7 @@ TEST_F(Flow, MemoryStoresForwardsClearsToDefault) {
   link<&Probe::Value>(mem.Data, src);
   Call<&THIMemory::doValue>(mem, TData::Str("ignored"));
   EXPECT_EQ(Show(mem.value), "r:1.5");
-  EXPECT_EQ(gLog, (std::vector<std::string>{"out s:a", "out i:7", "read src", "out r:1.5"}));
+  EXPECT_EQ(gLog, (Log{"out s:a", "out i:7", "read src", "out r:1.5"}));
 }
 
 TEST_F(Flow, DoDataNeverUsesTheIncomingValue) {
@@ -124,7 +55,7 @@ TEST_F(Flow, DoDataNeverUsesTheIncomingValue) {
   Call<&THIDoData::doData>(dd, TData::Str("incoming"));
   dd.data = TData::Int(3);
   Call<&THIDoData::doData>(dd, TData::Str("incoming"));
-  EXPECT_EQ(gLog, (std::vector<std::string>{"out null", "out i:3"}));
+  EXPECT_EQ(gLog, (Log{"out null", "out i:3"}));
 }
 
 TEST_F(Flow, GetIndexDataSelectsOnlyInRange) {
@@ -143,7 +74,7 @@ TEST_F(Flow, GetIndexDataSelectsOnlyInRange) {
   EXPECT_EQ(ReadPoint<&THIGetIndexData::Value>(gid).baseType(), dtNull);
   Call<&THIGetIndexData::doIndex>(gid, TData::Int(1));  // unlinked entry: no data
   EXPECT_EQ(ReadPoint<&THIGetIndexData::Value>(gid).baseType(), dtNoData);
-  EXPECT_EQ(gLog, (std::vector<std::string>{"out i:2", "read src", "out i:7", "out i:1"}));
+  EXPECT_EQ(gLog, (Log{"out i:2", "read src", "out i:7", "out i:1"}));
 
   THIGetData gd;
   EXPECT_EQ(ReadPoint<&THIGetData::Value>(gd).baseType(), dtNoData);
@@ -167,7 +98,7 @@ TEST_F(Flow, IndexToChanelAndBack) {
   itc.data = TData::Str("fixed");
   Call<&THIIndexToChanel::doEvent>(itc, TData::Int(0));
   EXPECT_EQ(Show(cti.lastValue), "s:fixed");
-  EXPECT_EQ(gLog, (std::vector<std::string>{"idx i:1", "idx i:0"}));
+  EXPECT_EQ(gLog, (Log{"idx i:1", "idx i:0"}));
 }
 
 TEST_F(Flow, IfElseComparesInTheTypeOfOp1) {
@@ -214,7 +145,7 @@ TEST_F(Flow, IfElseReadsOp1ThenOp2AndForwardsTheValueAsItCame) {
   link<&Probe::doLog>(cmp.onFalse, no);
   Call<&THIIf_else::doCompare>(cmp, Chain({TData::Int(1), TData::Int(2)}));
   Call<&THIIf_else::doCompare>(cmp, Chain({TData::Int(2), TData::Int(1)}));
-  EXPECT_EQ(gLog, (std::vector<std::string>{"true i:1 | i:2", "false i:2 | i:1"}));
+  EXPECT_EQ(gLog, (Log{"true i:1 | i:2", "false i:2 | i:1"}));
 }
 
 TEST_F(Flow, SwitchTogglesAndFiresSwitchBeforeOnOrOff) {
@@ -231,8 +162,7 @@ TEST_F(Flow, SwitchTogglesAndFiresSwitchBeforeOnOrOff) {
   Call<&THISwitch::doOn>(sw);
   Call<&THISwitch::doOn>(sw);  // already on
   Call<&THISwitch::doSwitch>(sw);
-  EXPECT_EQ(gLog,
-            (std::vector<std::string>{"switch s:ON", "on s:ON", "switch s:OFF", "off s:OFF"}));
+  EXPECT_EQ(gLog, (Log{"switch s:ON", "on s:ON", "switch s:OFF", "off s:OFF"}));
 
   THISwitch startsOn;
   startsOn.dataOn = TData::Int(1);
@@ -250,8 +180,8 @@ TEST_F(Flow, ForCountsBothWaysAndStopsPastTheEnd) {
   Call<&THIFor::doFor>(loop, TData::Int(99));  // the incoming value must not become Start
   loop.includeEnd = 1;
   Call<&THIFor::doFor>(loop);
-  EXPECT_EQ(gLog, (std::vector<std::string>{"ev i:0", "ev i:1", "ev i:2", "stop i:3", "ev i:0",
-                                            "ev i:1", "ev i:2", "ev i:3", "stop i:4"}));
+  EXPECT_EQ(gLog, (Log{"ev i:0", "ev i:1", "ev i:2", "stop i:3", "ev i:0", "ev i:1", "ev i:2",
+                       "ev i:3", "stop i:4"}));
   gLog.clear();
   loop.start = 3;
   loop.end = 0;
@@ -260,7 +190,7 @@ TEST_F(Flow, ForCountsBothWaysAndStopsPastTheEnd) {
   Call<&THIFor::doFor>(loop);
   loop.step = 0;
   Call<&THIFor::doFor>(loop);
-  EXPECT_EQ(gLog, (std::vector<std::string>{"ev i:3", "ev i:1", "stop i:-1", "stop i:3"}));
+  EXPECT_EQ(gLog, (Log{"ev i:3", "ev i:1", "stop i:-1", "stop i:3"}));
 
   // A loop up to the largest integer ends instead of wrapping around forever.
   gLog.clear();
@@ -290,7 +220,7 @@ TEST_F(Flow, CounterWrapsToTheOppositeBound) {
   Call<&THICounter::doMin>(c, TData::Int(-3));
   EXPECT_EQ(c.max, 5);
   EXPECT_EQ(c.min, -3);
-  EXPECT_EQ(gLog, (std::vector<std::string>{"n i:0", "n i:1", "n i:2"}));
+  EXPECT_EQ(gLog, (Log{"n i:0", "n i:1", "n i:2"}));
 
   // Near the integer limit the sum does not overflow: it is past Max, so it wraps to Min.
   c.direction = 0;
@@ -310,8 +240,7 @@ TEST_F(Flow, MtStringSplitsIntoAChainAndMtAddAppends) {
   Call<&THIMT_String::doSplit>(split, TData::Str("plain"));
   Call<&THIMT_String::doSplit>(split, TData::Str(""));
   Call<&THIMT_String::doSplit>(split, TData::Str("a;"));
-  EXPECT_EQ(gLog, (std::vector<std::string>{"out s:a | s: | s:b", "out s:plain",
-                                            "out s:", "out s:a | s:"}));
+  EXPECT_EQ(gLog, (Log{"out s:a | s: | s:b", "out s:plain", "out s:", "out s:a | s:"}));
 
   gLog.clear();
   THIMT_Add add;
@@ -321,7 +250,7 @@ TEST_F(Flow, MtStringSplitsIntoAChainAndMtAddAppends) {
   TData after = Call<&THIMT_Add::doAdd>(add, incoming);
   add.data = TData();
   Call<&THIMT_Add::doAdd>(add, TData::Str("only"));
-  EXPECT_EQ(gLog, (std::vector<std::string>{"out i:1 | i:2 | s:x | s:y", "out s:only"}));
+  EXPECT_EQ(gLog, (Log{"out i:1 | i:2 | s:x | s:y", "out s:only"}));
   EXPECT_EQ(Show(after), "s:x | s:y");  // the caller's chain is left alone
 }
 

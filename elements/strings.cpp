@@ -1,0 +1,293 @@
+#include "elements/strings.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+#include "platform/files.h"
+
+namespace hi {
+
+namespace {
+size_t Size(int n) { return static_cast<size_t>(std::max(n, 0)); }
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Marks where a value was inserted, so a value's last character never joins the text behind it;
+// removed once every placeholder is filled.
+constexpr char kValueMark = '\1';
+constexpr char kPercent = '\0';
+
+// Replaces `pattern` wherever no digit follows it, resuming behind each inserted value.
+void FillPlaceholder(std::string& text, const std::string& pattern, const std::string& value,
+                     std::string& scratch) {
+  size_t at = text.find(pattern);
+  if (at == std::string::npos) return;
+  scratch.clear();
+  size_t pos = 0;
+  for (; at != std::string::npos; at = text.find(pattern, pos)) {
+    const size_t behind = at + pattern.size();
+    if (behind < text.size() && IsDigit(text[behind])) {
+      scratch.append(text, pos, at + 1 - pos);
+      pos = at + 1;
+      continue;
+    }
+    scratch.append(text, pos, at - pos);
+    scratch += kValueMark;
+    scratch += value;
+    pos = behind;
+  }
+  scratch.append(text, pos, std::string::npos);
+  text.swap(scratch);
+}
+
+// Positions in the text helpers are 1-based; 64 bits keep sums of extreme inputs exact.
+std::string CopyOut(const std::string& s, int64_t p, int64_t n) {
+  if (n <= 0 || p < 1 || p > static_cast<int64_t>(s.size())) return {};
+  return s.substr(static_cast<size_t>(p - 1), static_cast<size_t>(n));
+}
+}  // namespace
+
+void THIFormatStr::setDataCount(int n) { Str.resize(Size(n) + 1); }
+
+void THIFormatStr::doString(TData& d, uint16_t) {
+  result.clear();
+  for (size_t i = 0; i < mask.size(); ++i) {
+    if (mask[i] == '%' && i + 1 < mask.size() && mask[i + 1] == '%') {
+      result += kPercent;
+      ++i;
+    } else {
+      result += mask[i];
+    }
+  }
+  for (size_t i = 1; i < Str.size(); ++i) {
+    pattern_ = "%" + std::to_string(i);
+    FillPlaceholder(result, pattern_, ReadString(d, Str[i]), scratch_);
+  }
+  std::erase(result, kValueMark);
+  std::replace(result.begin(), result.end(), kPercent, '%');
+  ForwardString(d, onFString, result);
+}
+
+void THIFormatStr::Result(TData& d, uint16_t) { d = TData::Str(result); }
+
+void THIStrCat::doStrCat(TData& d, uint16_t) {
+  std::string a = ReadString(d, Str1, str1);
+  std::string b = ReadString(d, Str2, str2);
+  result = a + b;
+  ForwardString(d, onStrCat, result);
+}
+
+void THIStrCat::Result(TData& d, uint16_t) { d = TData::Str(result); }
+
+void THIStrCatDelim::doStrCatDelim(TData& d, uint16_t) {
+  std::string a = ReadString(d, Str1, str1);
+  std::string b = ReadString(d, Str2, str2);
+  std::string delim = ReadString(d, Delimiter, delimiter);
+  result = a + delim + b;
+  ForwardString(d, onStrCatDelim, result);
+}
+
+void THIStrCatDelim::Result(TData& d, uint16_t) { d = TData::Str(result); }
+
+void THIStrPart::doSplit(TData& d, uint16_t) {
+  left.clear();
+  rest = ReadString(d, Str);
+  if (charText.empty() || rest.empty()) return;
+  if (rest.find(charText) == std::string::npos) {
+    ForwardString(d, onNotFound, rest);
+    return;
+  }
+  const size_t at = rest.find(charText[0]);
+  left = rest.substr(0, at);
+  rest.erase(0, at + 1);
+  if (mode == LeftFirst) {
+    EmitString(onLeft, left);
+    ForwardString(d, onRight, rest);
+  } else {
+    EmitString(onRight, rest);
+    ForwardString(d, onLeft, left);
+  }
+}
+
+void THIStrPart::Left(TData& d, uint16_t) { d = TData::Str(left); }
+
+void THIMultiStrPart::setPartCount(int n) { parts.assign(Size(n), std::string()); }
+
+void THIMultiStrPart::doSplit(TData& d, uint16_t) {
+  for (std::string& p : parts) p.clear();
+  std::string s = ReadString(d, Str);
+  if (charText.empty() || s.find(charText[0]) == std::string::npos) {
+    ForwardString(d, onNotFound, s);
+    return;
+  }
+  const char delim = charText[0];
+  size_t pos = 0;  // what is left of s starts here
+  auto cut = [&]() {
+    const size_t at = s.find(delim, pos);
+    std::string token = s.substr(std::min(pos, s.size()), at == std::string::npos ? at : at - pos);
+    pos = at == std::string::npos ? s.size() : at + 1;
+    return token;
+  };
+  for (int32_t i = 0; i < skip && pos < s.size(); ++i) cut();
+  for (std::string& p : parts) p = cut();
+  ForwardString(d, onRest, s.substr(pos));
+}
+
+void THIMultiStrPart::Part(TData& d, uint16_t index) {
+  d = TData::Str(index < parts.size() ? parts[index] : std::string());
+}
+
+void THICopy::doCopy(TData& d, uint16_t) {
+  const std::string s = ReadString(d, Str);
+  if (s.empty()) return;
+  int64_t p = ReadInteger(d, Position, position);
+  int64_t n = ReadInteger(d, Count, count);
+  if (direction == 1) p = static_cast<int64_t>(s.size()) - n - p + 2;
+  if (p < 1) {
+    n += p - 1;
+    p = 1;
+  }
+  ForwardString(d, onCopy, CopyOut(s, p, n));
+}
+
+void THIDelete::doDelete(TData& d, uint16_t) {
+  std::string s = ReadString(d, Str);
+  if (s.empty()) return;
+  int64_t p = ReadInteger(d, Position, position);
+  const int64_t n = ReadInteger(d, Count, count);
+  if (direction == 1) p = static_cast<int64_t>(s.size()) - n - p + 2;
+  if (n > 0 && p >= 1 && p <= static_cast<int64_t>(s.size()))
+    s.erase(static_cast<size_t>(p - 1), static_cast<size_t>(n));
+  EmitString(onDelete, s);
+}
+
+void THIReplace::doReplace(TData& d, uint16_t) {
+  result = ReadString(d, Str);
+  const std::string f = ReadString(d, Find, find);
+  const std::string r = ReadString(d, ReplaceBy, replaceBy);
+  if (!result.empty()) {
+    result = ReplaceAll(result, f, r, [this](size_t at, std::string_view) {
+      position = static_cast<int32_t>(at);
+      return ReadLinkedInteger(Skip) == 0;
+    });
+  }
+  ForwardString(d, onReplace, result);
+}
+
+void THITrim::doTrim(TData& d, uint16_t) {
+  const std::string t = ReadString(d, Text);
+  auto blank = [](char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 1 && u <= 32;
+  };
+  size_t from = 0, to = t.size();
+  while (from < to && blank(t[from])) ++from;
+  while (to > from && blank(t[to - 1])) --to;
+  result.clear();
+  for (size_t i = from; i < to; ++i)
+    if (!(t[i] == ' ' && !result.empty() && result.back() == ' ')) result += t[i];
+  ForwardString(d, onTrim, result);
+}
+
+void THITrim::Result(TData& d, uint16_t) { d = TData::Str(result); }
+
+void THILength::doLength(TData& d, uint16_t) {
+  result = static_cast<int32_t>(ReadString(d, Str).size());
+  EmitInt(onLength, result);
+}
+
+void THILength::Result(TData& d, uint16_t) { d = TData::Int(result); }
+
+void THIBlockFind::doSearch(TData& d, uint16_t) {
+  std::string t = ReadString(d, Text);
+  size_t p = PosFrom(startMark, t);
+  size_t e = 0;
+  while (p > 0) {
+    const size_t inner = p + startMark.size();  // first character inside the block
+    e = PosFrom(endMark, t, inner);
+    if (e == 0) break;
+    const size_t blockEnd = e + endMark.size();  // first character behind the end mark
+    if (includeMarks)
+      EmitString(onBlock, t.substr(p - 1, blockEnd - p));
+    else
+      EmitString(onBlock, t.substr(inner - 1, e - inner));
+    if (replaceMode == 0) {
+      e = blockEnd;
+    } else if (!conditional || ReadLinkedInteger(Replace) != 0) {
+      const size_t from = includeMarks ? p : inner;
+      const size_t to = includeMarks ? blockEnd : e;
+      t.replace(from - 1, to - from, replaceBy);
+      e = from + replaceBy.size();
+    }
+    p = PosFrom(startMark, t, e);
+  }
+  if (e == 0) EmitNull(onNotFound);
+  ForwardString(d, onSearch, t);
+}
+
+void THIConvertor::doConvert(TData& d, uint16_t) {
+  if (mode == IntToChar) {
+    const int32_t n = ReadInteger(d, Data);
+    ForwardString(d, onResult, std::string(1, static_cast<char>(n & 0xFF)));
+    return;
+  }
+  if (mode != HexToInt && mode != BinToInt) return;
+  const std::string s = ReadString(d, Data);
+  const uint32_t base = mode == HexToInt ? 16 : 2;
+  uint32_t value = 0;
+  for (char c : s) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    uint32_t digit;
+    if (IsDigit(c))
+      digit = static_cast<uint32_t>(c - '0');
+    else if (c >= 'a' && c <= 'f')
+      digit = static_cast<uint32_t>(c - 'a' + 10);
+    else
+      break;
+    if (digit >= base) break;
+    value = value * base + digit;
+  }
+  ForwardInt(d, onResult, static_cast<int32_t>(value));
+}
+
+void THIStrList::setStrings(const std::string& text) {
+  lines.clear();
+  size_t start = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r' && text[i] != '\n') continue;
+    lines.push_back(text.substr(start, i - start));
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  if (start < text.size()) lines.push_back(text.substr(start));
+}
+
+void THIStrList::doLoad(TData& d, uint16_t) {
+  const std::string f = ReadString(d, FileName, fileName);
+  if (f.empty()) return;
+  std::optional<std::string> content = platform::ReadTextFile(f);
+  if (!content) return;
+  setStrings(*content);
+  ForwardNull(d, onLoad);
+}
+
+void THIStrList::doGetString(TData& d, uint16_t) {
+  const int32_t i = ReadInteger(d, Index);
+  current = i >= 0 && static_cast<size_t>(i) < lines.size() ? lines[static_cast<size_t>(i)]
+                                                            : std::string();
+  auto found = std::find(lines.begin(), lines.end(), current);
+  index = found == lines.end() ? -1 : static_cast<int32_t>(found - lines.begin());
+  ForwardString(d, onGetString, current);
+}
+
+void THIStrList::Text(TData& d, uint16_t) {
+  std::string text;
+  for (const std::string& line : lines) {
+    text += line;
+    text += "\r\n";
+  }
+  d = TData::Str(std::move(text));
+}
+
+}  // namespace hi

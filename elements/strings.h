@@ -1,0 +1,171 @@
+// Elements that build and take apart text: the command formatter, concatenation, cutting,
+// searching, replacing, trimming, measuring, conversion and line lists.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "runtime/runtime.h"
+
+namespace hi {
+
+// Fills the numbered placeholders %1..%DataCount of its mask; "%%" is a literal percent sign.
+// `Str` is 1-based: `Str[i]` fills %i (entry 0 is unused).
+class THIFormatStr : public TDebug {
+ public:
+  THIFormatStr() { setDataCount(2); }
+  void setDataCount(int n);
+  int dataCount() const { return static_cast<int>(Str.size()) - 1; }
+  std::string mask;
+  std::string result;
+
+  TLink onFString;
+  TLinks Str;
+  void doString(TData& data, uint16_t index);
+  void Result(TData& data, uint16_t index);
+
+ private:
+  std::string pattern_, scratch_;
+};
+
+class THIStrCat : public TDebug {
+ public:
+  std::string result, str1, str2;
+  TLink onStrCat;
+  TLink Str1, Str2;
+  void doStrCat(TData& data, uint16_t index);
+  void Result(TData& data, uint16_t index);
+};
+
+class THIStrCatDelim : public TDebug {
+ public:
+  std::string result, delimiter, str1, str2;
+  TLink onStrCatDelim;
+  TLink Str1, Str2, Delimiter;
+  void doStrCatDelim(TData& data, uint16_t index);
+  void Result(TData& data, uint16_t index);
+};
+
+// Cuts a text in two at the first occurrence of its character (the Char property, `charText`).
+class THIStrPart : public TDebug {
+ public:
+  enum : uint8_t { LeftFirst = 0, RightFirst = 1 };  // which half fires first (Mode)
+  std::string rest, left;
+  std::string charText;
+  uint8_t mode = LeftFirst;
+
+  TLink onLeft, onRight, onNotFound;
+  TLink Str;
+  void doSplit(TData& data, uint16_t index);
+  void Left(TData& data, uint16_t index);
+};
+
+// Cuts a text into tokens at the first character of `charText`; `Part` entry i (0-based, the
+// link index) reads token Skip + i.
+class THIMultiStrPart : public TDebug {
+ public:
+  void setPartCount(int n);
+  std::vector<std::string> parts;
+  std::string charText;
+  int32_t skip = 0;
+
+  TLink onNotFound, onRest;
+  TLink Str;
+  void doSplit(TData& data, uint16_t index);
+  void Part(TData& data, uint16_t index);
+};
+
+// Position is 1-based; Direction 1 counts it from the end of the text.
+class THICopy : public TDebug {
+ public:
+  int32_t position = 0, count = 0;
+  uint8_t direction = 0;
+  TLink onCopy;
+  TLink Str, Position, Count;
+  void doCopy(TData& data, uint16_t index);
+};
+
+class THIDelete : public TDebug {
+ public:
+  int32_t position = 0, count = 0;
+  uint8_t direction = 0;
+  TLink onDelete;
+  TLink Str, Position, Count;
+  void doDelete(TData& data, uint16_t index);
+};
+
+// `Skip` is read before each replacement (with `position` set to the occurrence); a non-zero
+// answer leaves that occurrence in place.
+class THIReplace : public TDebug {
+ public:
+  std::string result;
+  int32_t position = 0;
+  std::string find, replaceBy;
+  TLink onReplace;
+  TLink Str, Find, ReplaceBy, Skip;
+  void doReplace(TData& data, uint16_t index);
+};
+
+class THITrim : public TDebug {
+ public:
+  std::string result;
+  TLink onTrim;
+  TLink Text;
+  void doTrim(TData& data, uint16_t index);
+  void Result(TData& data, uint16_t index);
+};
+
+class THILength : public TDebug {
+ public:
+  int32_t result = 0;
+  TLink onLength;
+  TLink Str;
+  void doLength(TData& data, uint16_t index);
+  void Result(TData& data, uint16_t index);
+};
+
+// Finds the blocks that run from startMark to the next endMark, and optionally replaces them.
+class THIBlockFind : public TDebug {
+ public:
+  uint8_t includeMarks = 0;
+  uint8_t replaceMode = 0;
+  std::string replaceBy;
+  uint8_t conditional = 0;  // replace only blocks for which `Replace` reads non-zero
+  std::string startMark, endMark;
+
+  TLink onSearch, onNotFound, onBlock;
+  TLink Text, Replace;
+  void doSearch(TData& data, uint16_t index);
+};
+
+class THIConvertor : public TDebug {
+ public:
+  enum Mode : uint8_t {
+    IntToChar = 0,  // the character whose code is the integer's low 8 bits
+    HexToInt = 1,   // leading hexadecimal digits, case-insensitive
+    BinToInt = 2,   // leading binary digits
+  };
+  uint8_t mode = IntToChar;
+  TLink onResult;
+  TLink Data;
+  void doConvert(TData& data, uint16_t index);
+};
+
+// A list of lines; loading a file or setting the Strings property splits at CR LF, CR or LF.
+class THIStrList : public TDebug {
+ public:
+  void setStrings(const std::string& text);
+  std::vector<std::string> lines;
+  int32_t index = -1;
+  std::string current;
+  std::string fileName;
+
+  TLink onLoad, onGetString;
+  TLink FileName, Index;
+  void doLoad(TData& data, uint16_t index);
+  void doGetString(TData& data, uint16_t index);
+  void Text(TData& data, uint16_t index);
+};
+
+}  // namespace hi
