@@ -1,0 +1,181 @@
+#include "tools/encoder_decoder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace vencoder;
+
+namespace {
+
+// Feeds the lines one byte at a time, as a slow line would deliver them, and decodes each.
+std::vector<Decoded> Feed(VirtualEncoder& encoder, const std::string& bytes) {
+  LineSplitter splitter;
+  std::vector<std::string> lines;
+  for (char c : bytes) splitter.feed(std::string_view(&c, 1), lines);
+  std::string rest = splitter.takeRest();
+  if (!rest.empty()) lines.push_back(rest);
+  std::vector<Decoded> out;
+  for (const auto& line : lines) out.push_back(encoder.decode(line));
+  return out;
+}
+
+Decoded One(VirtualEncoder& encoder, const std::string& line) {
+  auto all = Feed(encoder, line);
+  EXPECT_EQ(all.size(), 1u) << line;
+  return all.empty() ? Decoded{} : all[0];
+}
+
+}  // namespace
+
+TEST(VirtualEncoder, TesselTenLinesSetTheState) {
+  VirtualEncoder enc(0);
+  auto lines = Feed(enc,
+                    "PI124,111\r\n"
+                    "PSRADIO   ONE     \r\nDS4,8\r\n"
+                    "RT" +
+                        std::string(64, 'R') +
+                        "\r\n"
+                        "PT31\r\nDI1\r\nDI9\r\nTP1\r\nTA1\r\nMS1\r\n"
+                        "AF227,125,75,136,0,0,0,0\r\n"
+                        "TI1,223,134,219,64\r\n");
+  ASSERT_EQ(lines.size(), 12u);
+  for (const auto& d : lines) {
+    EXPECT_TRUE(d.ok) << d.raw << d.error;
+    EXPECT_TRUE(d.warnings.empty()) << d.raw << d.warnings[0];
+    EXPECT_EQ(d.terminator, "CRLF");
+  }
+  const EncoderState& s = enc.state();
+  EXPECT_EQ(s.pi, 0x7C6F);
+  EXPECT_EQ(PsPages(s), (std::vector<std::string>{"RADIO   ", "ONE     "}));
+  EXPECT_EQ(s.psInterval, 4);
+  EXPECT_EQ(s.psStep, 8);
+  EXPECT_EQ(s.rt, std::string(64, 'R'));
+  EXPECT_EQ(s.pty, 31);
+  EXPECT_STREQ(PtyName(*s.pty), "ALARM");
+  EXPECT_EQ(s.di, 9);
+  EXPECT_EQ(s.tp, 1);
+  EXPECT_EQ(s.ta, 1);
+  EXPECT_EQ(s.ms, 1);
+  ASSERT_TRUE(s.af && s.af->enabled);
+  EXPECT_EQ(s.af->codes, (std::array<int, 8>{227, 125, 75, 136, 0, 0, 0, 0}));
+  EXPECT_EQ(AfFrequency(125), "100.0");
+  EXPECT_EQ(AfFrequency(75), "95.0");
+  EXPECT_EQ(AfFrequency(205), "No AF");
+  ASSERT_TRUE(s.ct);
+  EXPECT_EQ(s.ct->mjd, 61379);
+  EXPECT_EQ(
+      (std::array<int, 4>{s.ct->year, s.ct->month, s.ct->day, s.ct->hour * 100 + s.ct->minute}),
+      (std::array<int, 4>{2026, 12, 5, 1345}));
+  EXPECT_FALSE(s.ct->byteForm);
+
+  One(enc, "AF0\r\n");
+  EXPECT_FALSE(enc.state().af->enabled);
+  EXPECT_NE(StateJson(enc.state()).find("\"af\":{\"enabled\":false}"), std::string::npos);
+}
+
+TEST(VirtualEncoder, PagedAndScrollingPsForms) {
+  VirtualEncoder enc(0);
+  std::string ten;
+  for (int page = 1; page <= 10; ++page)
+    ten += "PAGE" + std::to_string(page) + std::string(8 - 4 - std::to_string(page).size(), ' ');
+  One(enc, "PS" + ten + "\r\n");
+  EXPECT_EQ(PsPages(enc.state()).size(), 10u);
+  EXPECT_EQ(PsPages(enc.state())[9], "PAGE10  ");
+
+  auto lines = Feed(enc, "PSNEWS AT NINE        \r\nDS6,1\r\n");
+  EXPECT_EQ(enc.state().ps, "NEWS AT NINE        ");
+  EXPECT_EQ(enc.state().psStep, 1);
+  EXPECT_TRUE(PsPages(enc.state()).empty());  // it scrolls
+  One(enc, "PS NEWS AT NINE NEWS AT\r\n");
+  EXPECT_EQ(enc.state().ps, " NEWS AT NINE NEWS AT");
+  EXPECT_EQ(lines[1].summary, "PS scrolls every 3.0 s");
+}
+
+TEST(VirtualEncoder, LastOnModelTakesLineFeedsAndTheClockTimeBytes) {
+  VirtualEncoder enc(2);
+  // MJD bits give the bytes 10 and 13 here, which must not end the line early.
+  const std::string awkward("TI\x01\x0A\x0D\x0D\x00\n", 8);
+  auto lines = Feed(enc, "PSABC\nRT" + std::string(35, ' ') + "\nPI124,111\n" + awkward +
+                             std::string("TI\x01\xDF\x86\xDB\x40\n", 8) + "SM\nRM\r\n");
+  ASSERT_EQ(lines.size(), 7u);
+  for (const auto& d : lines) {
+    EXPECT_TRUE(d.ok) << d.raw;
+    EXPECT_TRUE(d.warnings.empty()) << d.raw << d.warnings[0];
+  }
+  EXPECT_EQ(lines[3].raw, awkward);
+  EXPECT_EQ(lines[3].summary, "CT = 1952-02-12 16:52 UTC+00:00 (byte form)");
+  EXPECT_EQ(PsPages(enc.state()), (std::vector<std::string>{"ABC     "}));
+  ASSERT_TRUE(enc.state().ct);
+  EXPECT_TRUE(enc.state().ct->byteForm);
+  EXPECT_EQ(enc.state().ct->mjd, 61379);
+  EXPECT_EQ(enc.state().ct->minute, 45);
+
+  // Lines a Tessel 20 (Last On) does not expect are still decoded, with a warning.
+  EXPECT_FALSE(One(enc, "PI1,2\r\n").warnings.empty());
+  EXPECT_FALSE(One(enc, "RT" + std::string(64, ' ') + "\n").warnings.empty());
+  EXPECT_FALSE(One(enc, "DS4,8\r\n").warnings.empty());
+  EXPECT_FALSE(One(enc, "TI1,223,134,219,64\r\n").warnings.empty());
+}
+
+TEST(VirtualEncoder, SaveAndReadBackFromEeprom) {
+  VirtualEncoder enc(1);
+  Feed(enc, "PI124,111\r\nTA1\r\nRTHello" + std::string(27, ' ') + "\r\nSM\r\n");
+  Feed(enc, "PI1,2\r\nTA0\r\nPT5\r\nTI1,223,134,219,64\r\n");
+  EXPECT_EQ(enc.state().pi, 0x0102);
+  Decoded rm = One(enc, "RM\r\n");
+  EXPECT_TRUE(rm.ok);
+  EXPECT_EQ(enc.state().pi, 0x7C6F);
+  EXPECT_EQ(enc.state().ta, 1);
+  EXPECT_EQ(enc.state().rt, "Hello" + std::string(27, ' '));
+  EXPECT_FALSE(enc.state().pty);
+  EXPECT_TRUE(enc.state().ct);  // the clock is not part of the EEPROM
+}
+
+TEST(VirtualEncoder, BadLinesAreReportedWithTheirBytesAndDecodingGoesOn) {
+  VirtualEncoder enc(0);
+  auto lines = Feed(enc,
+                    "XY\n\nPIabc\r\nSMx\r\nTA2\r\nAF1,2\r\nTI1,2\r\n"
+                    "PI,\r\nPI291,837\r\nPT-1\r\nDI16\r\nAF\r\nAF225,0,0,0,0,0,0,0\r\n"
+                    "PI124,111\r\nPS");
+  ASSERT_EQ(lines.size(), 15u);
+  for (size_t i = 0; i < 7; ++i) EXPECT_FALSE(lines[i].ok) << lines[i].raw;
+  EXPECT_EQ(lines[0].error, "unknown command");
+  EXPECT_EQ(HexBytes(lines[0].raw), "58 59 0A");
+  EXPECT_EQ(ReportText(lines[0], 1), "#1 UNDECODABLE (unknown command): 58 59 0A");
+  // Lines the program can really send with missing or odd values change nothing.
+  for (size_t i = 7; i < 13; ++i) {
+    EXPECT_TRUE(lines[i].ok) << lines[i].raw;
+    EXPECT_FALSE(lines[i].warnings.empty()) << lines[i].raw;
+  }
+  EXPECT_TRUE(lines[13].ok);
+  EXPECT_EQ(lines[14].error, "no line terminator");
+  EXPECT_EQ(enc.state().pi, 0x7C6F);
+  EXPECT_FALSE(enc.state().pty || enc.state().di || enc.state().ta || enc.state().af);
+}
+
+TEST(VirtualEncoder, OverlongRunWithoutTerminatorIsCutNotHoarded) {
+  LineSplitter splitter(16);
+  std::vector<std::string> lines;
+  splitter.feed(std::string(40, 'A'), lines);
+  EXPECT_EQ(lines.size(), 2u);
+  EXPECT_EQ(splitter.takeRest().size(), 8u);
+}
+
+TEST(VirtualEncoder, JsonReportsAreEscapedUtf8) {
+  VirtualEncoder enc(0);
+  Decoded d = One(enc, "RT\xE9t\xE9\"\\\x01\r\n");
+  std::string json = ReportJson(d, enc.state(), 7);
+  EXPECT_EQ(json.rfind("{\"seq\":7,\"ok\":true,\"cmd\":\"RT\",\"term\":\"CRLF\",", 0), 0u);
+  EXPECT_NE(json.find("\"raw\":\"RT\xC3\xA9t\xC3\xA9\\\"\\\\\\u0001\\r\\n\""), std::string::npos);
+  EXPECT_NE(json.find("\"hex\":\"52 54 E9 74 E9 22 5C 01 0D 0A\""), std::string::npos);
+  EXPECT_NE(json.find("\"pi\":null"), std::string::npos);
+
+  int model = -1;
+  EXPECT_TRUE(ParseModel("Tessel 20(Last On)", model));
+  EXPECT_EQ(model, 2);
+  EXPECT_TRUE(ParseModel("TESSEL20", model));
+  EXPECT_EQ(model, 1);
+  EXPECT_FALSE(ParseModel("3", model));
+}
