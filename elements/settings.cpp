@@ -1,0 +1,101 @@
+#include "elements/settings.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/ini_file.h"
+
+namespace hi {
+
+namespace {
+
+std::string WithSeparator(std::string folder) {
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  return folder;
+}
+
+std::string TempFolder() {
+  std::error_code ec;
+  std::string folder = std::filesystem::temp_directory_path(ec).string();
+  return WithSeparator(ec || folder.empty() ? "/tmp" : folder);
+}
+
+std::string Backslashes(std::string path) {
+  for (char& c : path)
+    if (c == '\\') c = '/';
+  return path;
+}
+
+// The file and section of a window-position place, split at the first ".ini\".
+std::optional<std::pair<std::string, std::string>> SplitPlace(const std::string& place) {
+  static const std::string kMark = ".ini\\";
+  size_t at = place.find(kMark);
+  if (place.empty() || at == std::string::npos) return std::nullopt;
+  std::string file = platform::SettingsFolder() + Backslashes(place.substr(0, at + 4));
+  return std::make_pair(file, place.substr(at + kMark.size()));
+}
+
+}  // namespace
+
+std::string ResolveIniPath(const std::string& name) {
+  // The Windows and system folders of the host have no POSIX equivalent; the nearest are the
+  // machine-wide configuration and library folders.
+  std::string path = ReplaceAll(name, "%windir%", "/etc/");
+  path = ReplaceAll(path, "%tmpdir%", TempFolder());
+  path = ReplaceAll(path, "%sysdir%", "/usr/lib/");
+  path = Backslashes(path);
+  if (path.find_first_of(":/") == std::string::npos) path = platform::SettingsFolder() + path;
+  return path;
+}
+
+THIini::Target THIini::open(TData& data) {
+  Target target;
+  target.path = ResolveIniPath(ReadString(data, FileName, fileName));
+  target.section = ReadString(data, Section, section);
+  return target;
+}
+
+void THIini::doRead(TData& data, uint16_t) {
+  Target target = open(data);
+  std::string name = ReadString(data, Key, key);
+  if (type == 1) {
+    ForwardString(data, onRead, platform::IniReadString(target.path, target.section, name));
+  } else {
+    ForwardInt(data, onRead, platform::IniReadInt(target.path, target.section, name, 0));
+  }
+}
+
+void THIini::doWrite(TData& data, uint16_t) {
+  Target target = open(data);
+  std::string value =
+      type == 1 ? ReadString(data, Value) : std::to_string(ReadInteger(data, Value));
+  std::string name = ReadString(data, Key, key);
+  platform::IniWriteString(target.path, target.section, name, value);
+}
+
+bool LoadWindowPosition(const std::string& place, WindowPosition& pos) {
+  auto split = SplitPlace(place);
+  if (!split) return false;
+  const auto& [file, section] = *split;
+  pos.left = platform::IniReadInt(file, section, "Left", pos.left);
+  pos.top = platform::IniReadInt(file, section, "Top", pos.top);
+  pos.width = platform::IniReadInt(file, section, "Width", pos.width);
+  pos.height = platform::IniReadInt(file, section, "Height", pos.height);
+  return true;
+}
+
+void SaveWindowPosition(const std::string& place, const WindowPosition& pos) {
+  auto split = SplitPlace(place);
+  if (!split) return;
+  const auto& [file, section] = *split;
+  platform::IniWriteEntries(file, section,
+                            {{"Left", std::to_string(pos.left)},
+                             {"Top", std::to_string(pos.top)},
+                             {"Width", std::to_string(pos.width)},
+                             {"Height", std::to_string(pos.height)}});
+}
+
+}  // namespace hi

@@ -1,0 +1,51 @@
+// The settings file element and the window-position store of the form elements.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "runtime/runtime.h"
+
+namespace hi {
+
+// The full path of a settings file name: the folder macros %windir%, %tmpdir% and %sysdir% are
+// expanded, and a bare name (no drive colon, no separator) lies in the program's folder.
+// Backslashes count as separators and become "/".
+std::string ResolveIniPath(const std::string& name);
+
+// Reads or writes one value of an INI file; nothing is cached between operations.
+class THIini : public TDebug {
+ public:
+  std::string fileName;
+  std::string section;
+  std::string key;
+  uint8_t type = 0;  // 0: integer, 1: string
+
+  TLink FileName;
+  TLink Section;
+  TLink Key;
+  TLink Value;
+  TLink onRead;
+
+  void doRead(TData& data, uint16_t index);
+  void doWrite(TData& data, uint16_t index);
+
+ private:
+  struct Target {
+    std::string path;
+    std::string section;
+  };
+  Target open(TData& data);
+};
+
+struct WindowPosition {
+  int left = 0, top = 0, width = 0, height = 0;
+};
+
+// place: "rds.ini\General window" style, the file in the program's folder and the section after
+// the backslash. Empty (or without ".ini\") → false, nothing read. Each of Left, Top, Width and
+// Height is read with the current value as default.
+bool LoadWindowPosition(const std::string& place, WindowPosition& pos);
+void SaveWindowPosition(const std::string& place, const WindowPosition& pos);
+
+}  // namespace hi

@@ -1,0 +1,54 @@
+// The settings file format: "[section]" lines and "key=value" lines, read and written the way
+// the host's profile functions do, except that a write never leaves a half-written file.
+//
+// Reading: section and key names match without regard to the case of A..Z; blanks (spaces and
+// tabs) around names and values are ignored; the first matching entry wins, also across repeated
+// sections; lines starting with ';' or '#' and lines without '=' are no entries. A "[" line
+// without its "]" names a section up to the end of the line.
+//
+// Writing: the first matching entry is rewritten as "key=value" with the key as the file spells
+// it; a missing entry goes behind the last entry of its section, a missing section (or file) is
+// appended. Every other byte of the file stays as it was. Carriage returns and line feeds in the
+// value and in the names become spaces, so a value can never start a key or a section.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// The host reads values into a buffer of 32768 bytes.
+constexpr size_t kIniMaxValue = 32767;
+
+// The value of `key` in `section` of the file text, cut to kIniMaxValue; nothing when absent.
+std::optional<std::string> IniLookup(std::string_view text, std::string_view section,
+                                     std::string_view key);
+// The file text with `key` in `section` set to `value`.
+std::string IniUpdate(std::string_view text, std::string_view section, std::string_view key,
+                      std::string_view value);
+
+// The stored string, or `def` when the file, the section or the key is missing.
+std::string IniReadString(const std::string& path, std::string_view section, std::string_view key,
+                          std::string_view def = {});
+// The stored integer: an optional sign and the leading decimal digits of the value (0 when it
+// has none); `def` when the entry is missing or its value is empty.
+int32_t IniReadInt(const std::string& path, std::string_view section, std::string_view key,
+                   int32_t def = 0);
+// Stores the value, creating the file, section or key as needed. The new file is written beside
+// the old one, flushed to disk and renamed over it: on any failure (read-only folder, full disk,
+// an unreadable old file) the old file stays exactly as it was and the result is false.
+bool IniWriteString(const std::string& path, std::string_view section, std::string_view key,
+                    std::string_view value);
+
+struct IniEntry {
+  std::string key, value;
+};
+// Stores several entries of one section in one replacement of the file, in the given order.
+bool IniWriteEntries(const std::string& path, std::string_view section,
+                     const std::vector<IniEntry>& entries);
+
+}  // namespace platform

@@ -1,0 +1,228 @@
+#include "platform/ini_file.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <numeric>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+
+using namespace platform;
+namespace fs = std::filesystem;
+
+namespace {
+
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string pattern = (fs::temp_directory_path() / "ini_test.XXXXXX").string();
+    path_ = ::mkdtemp(pattern.data());
+  }
+  ~TempFolder() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+  }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+  size_t entries() const {
+    return static_cast<size_t>(std::distance(fs::directory_iterator(path_), {}));
+  }
+
+ private:
+  std::string path_;
+};
+
+void Put(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+std::string Get(const std::string& path) { return ReadWholeFile(path).value_or("<missing>"); }
+
+}  // namespace
+
+TEST(IniFile, LookupFollowsTheProfileRules) {
+  const std::string text =
+      "; comment=not a key\r\n"
+      "orphan=before any section\r\n"
+      "[ General Window ]\r\n"
+      "  Left =  12 \r\n"
+      "left=99\r\n"
+      "no equals sign here\r\n"
+      "[Other]\r\n"
+      "Left=7\r\n"
+      "[general window]\r\n"
+      "Top=-30\r\n";
+  EXPECT_EQ(IniLookup(text, "GENERAL WINDOW", "LEFT"), "12");  // first entry wins, blanks dropped
+  EXPECT_EQ(IniLookup(text, "General window", "Top"), "-30");  // a repeated section still counts
+  EXPECT_EQ(IniLookup(text, "Other", "Left"), "7");
+  EXPECT_FALSE(IniLookup(text, "General window", "no equals sign here"));
+  EXPECT_FALSE(IniLookup(text, "", "orphan"));
+  EXPECT_FALSE(IniLookup(text, "General window", "Width"));
+  EXPECT_FALSE(IniLookup(text, "Missing", "Left"));
+
+  std::string longValue(40000, 'x');
+  EXPECT_EQ(IniLookup("[S]\nK=" + longValue + "\n", "S", "K")->size(), kIniMaxValue);
+}
+
+TEST(IniFile, UpdateKeepsEveryOtherByte) {
+  const std::string text =
+      "; settings\r\n"
+      "[RDS Settings]\r\n"
+      "  PI = 7C6F\r\n"
+      "garbage line\r\n"
+      "\r\n"
+      "[Other]\n"  // mixed endings are kept as they are
+      "X=1";
+  EXPECT_EQ(IniUpdate(text, "rds settings", "pi", "1234"),
+            "; settings\r\n[RDS Settings]\r\n  PI=1234\r\ngarbage line\r\n\r\n[Other]\nX=1");
+  // A new key goes behind the last line of its section, before the blank separator.
+  EXPECT_EQ(IniUpdate(text, "RDS Settings", "CT", "1"),
+            "; settings\r\n[RDS Settings]\r\n  PI = 7C6F\r\ngarbage line\r\nCT=1\r\n\r\n"
+            "[Other]\nX=1");
+  // A last line without an ending gets one.
+  EXPECT_EQ(IniUpdate(text, "Other", "Y", "2"), text + "\r\nY=2\r\n");
+  EXPECT_EQ(IniUpdate(text, "New", "K", "v"), text + "\r\n[New]\r\nK=v\r\n");
+  EXPECT_EQ(IniUpdate("", "S", "K", "v"), "[S]\r\nK=v\r\n");
+  EXPECT_EQ(IniUpdate("[S]\n", "S", "K", "v"), "[S]\nK=v\n");
+
+  // A value cannot start a line of its own.
+  std::string injected = IniUpdate(text, "Other", "X", "a\r\n[RDS Settings]\nPI=0000");
+  EXPECT_EQ(IniLookup(injected, "Other", "X"), "a  [RDS Settings] PI=0000");
+  EXPECT_EQ(IniLookup(injected, "RDS Settings", "PI"), "7C6F");
+  EXPECT_EQ(IniLookup(IniUpdate("", "A\n[B", "K\nL", "v"), "A [B", "K L"), "v");
+}
+
+TEST(IniFile, FilesRoundTripAndMissingPartsAreCreated) {
+  TempFolder dir;
+  const std::string path = dir.file("rds.ini");
+  EXPECT_EQ(IniReadString(path, "S", "K", "def"), "def");
+  EXPECT_EQ(IniReadInt(path, "S", "K", 5), 5);
+  ASSERT_TRUE(IniWriteString(path, "Info window", "Left", "-1280"));
+  ASSERT_TRUE(IniWriteString(path, "Info window", "Top", "12abc"));
+  ASSERT_TRUE(IniWriteString(path, "Info window", "Width", ""));
+  ASSERT_TRUE(IniWriteString(path, "Info window", "Height", "abc"));
+  EXPECT_EQ(IniReadInt(path, "info WINDOW", "left", 0), -1280);
+  EXPECT_EQ(IniReadInt(path, "Info window", "Top", 0), 12);
+  EXPECT_EQ(IniReadInt(path, "Info window", "Width", 7), 7);  // empty value: the default
+  EXPECT_EQ(IniReadInt(path, "Info window", "Height", 7), 0);
+  EXPECT_EQ(Get(path), "[Info window]\r\nLeft=-1280\r\nTop=12abc\r\nWidth=\r\nHeight=abc\r\n");
+  EXPECT_EQ(dir.entries(), 1u);  // no temporary file left behind
+
+  ASSERT_TRUE(IniWriteEntries(path, "Info window", {{"Left", "1"}, {"Depth", "2"}}));
+  EXPECT_EQ(Get(path),
+            "[Info window]\r\nLeft=1\r\nTop=12abc\r\nWidth=\r\nHeight=abc\r\nDepth=2\r\n");
+
+  // Writing through a link replaces the file it points to, not the link.
+  const std::string link = dir.file("link.ini");
+  fs::create_symlink(path, link);
+  ASSERT_TRUE(IniWriteString(link, "Info window", "Left", "2"));
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(IniReadString(path, "Info window", "Left"), "2");
+}
+
+TEST(IniFile, MalformedFilesReadWhatTheyCan) {
+  TempFolder dir;
+  const std::string path = dir.file("rds.ini");
+  std::mt19937 random(7);
+  std::string garbage(3 << 20, '\0');
+  for (char& c : garbage) c = static_cast<char>(random());
+  garbage += "\n[Open section\nKey = found \n[\n=\n]\n=value\n";
+  Put(path, garbage);
+  EXPECT_EQ(IniReadString(path, "Open section", "key"), "found");
+  EXPECT_EQ(IniReadString(path, "Nowhere", "key", "d"), "d");
+  ASSERT_TRUE(IniWriteString(path, "Open section", "Key", "new"));
+  std::string after = Get(path);
+  EXPECT_EQ(after.substr(0, garbage.size() - 24), garbage.substr(0, garbage.size() - 24));
+  EXPECT_EQ(IniReadString(path, "Open section", "Key"), "new");
+
+  EXPECT_EQ(IniReadString(dir.file(""), "S", "K", "d"), "d");  // a folder is no file
+  EXPECT_FALSE(IniWriteString(dir.file(""), "S", "K", "v"));
+  EXPECT_FALSE(IniWriteString(dir.file("missing/rds.ini"), "S", "K", "v"));
+}
+
+TEST(IniFile, FailedWriteLeavesTheOldFile) {
+  TempFolder dir;
+  const std::string path = dir.file("rds.ini");
+  const std::string old = "[S]\r\nK=old\r\n";
+  Put(path, old);
+  // A disk that fills up in the middle of the write: the file-size limit makes write() fail.
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{4096, 4096};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    _exit(IniWriteString(path, "S", "K", std::string(100000, 'n')) ? 1 : 0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the failed write was reported as done";
+  EXPECT_EQ(Get(path), old);
+  EXPECT_EQ(dir.entries(), 1u);
+}
+
+// A writer process is killed again and again in the middle of a stream of writes. Each write
+// adds one to the next key in turn (the first key behind the others), so at every moment the keys
+// must read as a run of n+1 followed by a run of n, and nothing once written may disappear.
+TEST(IniFile, KilledWriterNeverLeavesABrokenFile) {
+  TempFolder dir;
+  const std::string path = dir.file("rds.ini");
+  constexpr int kKeys = 8;
+  const std::string header = "; kept as it is\r\n[Keep]\r\nname = value \r\n";
+  Put(path, header);
+  auto keyName = [](int k) { return "K" + std::to_string(k); };
+
+  auto readValues = [&](const std::string& text) {
+    std::vector<long> values;
+    for (int k = 0; k < kKeys; ++k) {
+      std::optional<std::string> v = IniLookup(text, "Counters", keyName(k));
+      values.push_back(v ? std::strtol(v->c_str(), nullptr, 10) : 0);
+    }
+    return values;
+  };
+  auto sumOf = [](const std::vector<long>& v) { return std::accumulate(v.begin(), v.end(), 0L); };
+
+  std::mt19937 random(1);
+  long lastSum = 0;
+  for (int round = 0; round < 25; ++round) {
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      for (;;) {
+        // The next key in turn is the first one behind the leader, or the first of all.
+        int first = IniReadInt(path, "Counters", keyName(0), 0), k = 1, v = first;
+        for (; k < kKeys && (v = IniReadInt(path, "Counters", keyName(k), 0)) == first;) ++k;
+        if (k == kKeys) k = 0, v = first;
+        IniWriteString(path, "Counters", keyName(k), std::to_string(v + 1));
+      }
+    }
+    // Once the writer is under way, kill it at some moment of its stream.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (sumOf(readValues(Get(path))) == lastSum && std::chrono::steady_clock::now() < deadline)
+      ::usleep(200);
+    ::usleep(random() % 15000);
+    ::kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+
+    std::string text = Get(path);
+    ASSERT_EQ(text.substr(0, header.size()), header);
+    std::vector<long> values = readValues(text);
+    for (int k = 1; k < kKeys; ++k) {
+      EXPECT_TRUE(values[k] == values[0] || values[k] == values[0] - 1) << text;
+      EXPECT_LE(values[k], values[k - 1]) << text;
+    }
+    long sum = sumOf(values);
+    EXPECT_GT(sum, lastSum);
+    lastSum = sum;
+  }
+}
