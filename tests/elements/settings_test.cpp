@@ -13,7 +13,9 @@
 using namespace hi;
 namespace fs = std::filesystem;
 
-namespace {
+// A named namespace: GCC gives link<&Helper::method> weak linkage even for helpers in an
+// unnamed namespace, so same-named helpers of two test files would be merged.
+namespace settings_test {
 
 class Recorder : public TDebug {
  public:
@@ -65,7 +67,9 @@ TData Chain(std::initializer_list<TData> items) {
   return head;
 }
 
-}  // namespace
+}  // namespace settings_test
+
+using namespace settings_test;
 
 TEST_F(SettingsFolderTest, FileNamesResolveAgainstTheProgramFolder) {
   const std::string cwd = fs::current_path().string();
