@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -19,21 +20,12 @@ inline std::string Show(const TData& d) {
   std::string out;
   for (const TData* p = &d; p; p = p->next.get()) {
     if (!out.empty()) out += " | ";
-    switch (p->baseType()) {
-      case dtInteger:
-        out += "i:" + ToString(*p);
-        break;
-      case dtString:
-        out += "s:" + p->text;
-        break;
-      case dtReal:
-        out += "r:" + ToString(*p);
-        break;
-      case dtNull:
-        out += "null";
-        break;
-      default:
-        out += "t" + std::to_string(p->baseType());
+    const uint8_t t = p->baseType();
+    if (t == dtNull) {
+      out += "null";
+    } else {
+      out += t == dtInteger ? "i:" : t == dtString ? "s:" : t == dtReal ? "r:" : "?:";
+      out += ToString(*p);
     }
   }
   return out;
@@ -82,7 +74,22 @@ class ElementTest : public ::testing::Test {
     link<M>(l, element, index);
     return ReadRaw(l);
   }
+  // A probe that logs what `event` fires, or answers reads of `point` with `value`.
+  Probe& Sink(TLink& event, std::string name) {
+    Probe& p = probes_.emplace_back(std::move(name));
+    link<&Probe::doLog>(event, p);
+    return p;
+  }
+  Probe& Source(TLink& point, TData value, std::string name) {
+    Probe& p = probes_.emplace_back(std::move(name));
+    p.answer = std::move(value);
+    link<&Probe::Value>(point, p);
+    return p;
+  }
   using Log = std::vector<std::string>;
+
+ private:
+  std::deque<Probe> probes_;
 };
 
 }  // namespace hi::probe

@@ -12,11 +12,10 @@ class Math : public ElementTest {
  protected:
   void SetUp() override {
     ElementTest::SetUp();
-    link<&Probe::doLog>(math.onResult, result);
-    link<&Probe::doLog>(math.onError, error);
+    Sink(math.onResult, "result");
+    Sink(math.onError, "error");
   }
   THIMath math;
-  Probe result{"result"}, error{"error"};
 };
 
 TEST_F(Math, UnlinkedOperandsTakeTheIncomingValueOnlyWhenTheirPropertyIsZero) {
@@ -38,9 +37,7 @@ TEST_F(Math, DivisionRoundsHalfToEvenAndReportsZeroDivisor) {
   Call<&THIMath::doOperation>(math, Chain({TData::Int(5), TData::Int(2)}));
   EXPECT_EQ(Show(ReadPoint<&THIMath::Result>(math)), "i:2");
 
-  Probe zero("zero");
-  zero.answer = TData::Int(0);
-  link<&Probe::Value>(math.Op2, zero);
+  Probe& zero = Source(math.Op2, TData::Int(0), "zero");
   Call<&THIMath::doOperation>(math, TData::Int(5));
   EXPECT_EQ(math.error, 1);
   EXPECT_EQ(math.result, -1.0);
