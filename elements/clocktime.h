@@ -1,0 +1,29 @@
+// The clock-time payload of RDS group 4A: a date and a time of day as five byte values.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "runtime/runtime.h"
+
+namespace hi {
+
+// Modified Julian Day of a calendar date (17 November 1858 is day 0).
+int64_t ModifiedJulianDay(int64_t year, int64_t month, int64_t day);
+// "b1,b2,b3,b4,b5": MJD, hour and minute packed as group 4A carries them, local offset 0.
+std::string ClockTimePayload(int32_t year, int32_t month, int32_t day, int32_t hour,
+                             int32_t minute);
+
+class ThiInlineCode_19BC8B0 : public TDebug {
+ public:
+  TLink Year;
+  TLink Month;
+  TLink Day;
+  TLink Hour;
+  TLink Minute;
+  TLink onEvent;
+
+  void doWork(TData& data, uint16_t index);
+};
+
+}  // namespace hi
