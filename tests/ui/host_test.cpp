@@ -1,0 +1,56 @@
+#include <QApplication>
+#include <QClipboard>
+#include <QDateTime>
+
+#include "tests/ui/ui_support.h"
+#include "ui/form.h"
+#include "ui/qt_host.h"
+
+using namespace hi;
+
+TEST(QtTimeHost, TimersTickOnTheEventLoopAndTimeIsLocal) {
+  ui::QtTimeHost host;
+  int ticks = 0;
+  std::unique_ptr<platform::HostTimer> timer;
+  timer = host.createTimer([&] {
+    if (++ticks == 3) timer->stop();
+  });
+  const uint32_t begin = host.tickCount();
+  timer->start(10);
+  EXPECT_TRUE(timer->active());
+  QTRY_COMPARE_WITH_TIMEOUT(ticks, 3, 2000);
+  QTest::qWait(40);
+  EXPECT_EQ(ticks, 3);
+  EXPECT_FALSE(timer->active());
+  EXPECT_GE(host.tickCount() - begin, 30u);
+
+  const platform::LocalDateTime now = host.now();
+  const QDateTime qt = QDateTime::currentDateTime();
+  EXPECT_EQ(now.year, qt.date().year());
+  EXPECT_EQ(now.dayOfWeek, qt.date().dayOfWeek() % 7);
+  EXPECT_LE(std::abs(now.hour * 60 + now.minute - (qt.time().hour() * 60 + qt.time().minute())), 1);
+}
+
+TEST(QtDesktop, FiltersClipboardTitleAndTopMost) {
+  EXPECT_EQ(ui::QtFileFilter("txt|*.txt*"), "txt (*.txt*)");
+  EXPECT_EQ(ui::QtFileFilter("Text|*.txt;*.log|All|*"), "Text (*.txt *.log);;All (*)");
+  EXPECT_EQ(ui::QtFileFilter(""), "");
+
+  ui::QtDesktop desktop;
+  EXPECT_FALSE(desktop.hasApplication());
+  desktop.putClipboard("\x80 5\xB0", true);
+  EXPECT_EQ(QApplication::clipboard()->text(), QString::fromUtf8("€ 5°"));
+  desktop.putClipboard("caf\xE9", false);
+  EXPECT_EQ(QApplication::clipboard()->text(), QString::fromUtf8("café"));
+
+  THIMainForm main;
+  EXPECT_TRUE(desktop.hasApplication());
+  desktop.setApplicationTitle("RT: Caf\xE9");
+  EXPECT_EQ(main.widget()->windowTitle(), QString::fromUtf8("RT: Café"));
+  desktop.setTopMost(main.handle(), true);
+  EXPECT_TRUE(main.widget()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  desktop.setTopMost(main.handle(), false);
+  EXPECT_FALSE(main.widget()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  desktop.setTopMost(-5, true);  // an unknown handle is ignored
+  desktop.startWindowMove(-5);
+}

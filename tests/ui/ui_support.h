@@ -1,0 +1,44 @@
+// Shared by the window-layer tests: a host window to put controls on and a sink that records
+// every value it is handed.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <QWidget>
+#include <string>
+#include <vector>
+
+#include "runtime/runtime.h"
+
+namespace uitest {
+
+// Records "<link index>:<value>"; strings are quoted, null is "null".
+class Sink : public hi::TDebug {
+ public:
+  std::vector<std::string> lines;
+  void doLog(hi::TData& data, uint16_t index) {
+    std::string value = data.isNull()                     ? "null"
+                        : data.baseType() == hi::dtString ? "'" + data.text + "'"
+                                                          : hi::ToString(data);
+    lines.push_back(std::to_string(index) + ":" + value);
+  }
+  // Answers `answer` to every read.
+  hi::TData answer;
+  void Value(hi::TData& data, uint16_t) { data = answer; }
+};
+
+class UiTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    hi::SetLoopsLive(true);
+    host.resize(480, 320);
+    host.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+  }
+  hi::ControlParent parent() { return &host; }
+  QWidget host;
+  Sink sink;
+};
+
+}  // namespace uitest

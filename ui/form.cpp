@@ -1,0 +1,178 @@
+#include "ui/form.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QIcon>
+#include <QPainter>
+#include <algorithm>
+#include <vector>
+
+#include "elements/settings.h"
+#include "ui/text.h"
+
+namespace hi {
+
+namespace {
+std::vector<THIMainForm*>& Forms() {
+  static std::vector<THIMainForm*> forms;
+  return forms;
+}
+bool gMainClosed = false;
+}  // namespace
+
+class FormWidget : public QWidget {
+ public:
+  FormWidget() : QWidget(nullptr, Qt::Window) {}
+  QPixmap background;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    if (background.isNull()) return;
+    QPainter p(this);
+    p.drawPixmap(0, 0, background);
+  }
+};
+
+THIMainForm::THIMainForm() : form_(new FormWidget) {
+  attach(form_);
+  form_->hide();
+  isMain_ = Forms().empty();
+  if (isMain_) gMainClosed = false;
+  Forms().push_back(this);
+  Startup().add([](void* self) { static_cast<THIMainForm*>(self)->start(); }, this);
+}
+
+THIMainForm::~THIMainForm() {
+  auto& forms = Forms();
+  forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
+}
+
+THIMainForm* THIMainForm::mainForm() {
+  auto& forms = Forms();
+  return !forms.empty() && forms.front()->isMain_ ? forms.front() : nullptr;
+}
+
+bool THIMainForm::mainClosed() { return gMainClosed; }
+
+void THIMainForm::start() {
+  started_ = true;
+  EmitNull(onCreate);
+  if (wantVisible_) {
+    showForm();
+  } else {
+    form_->hide();
+  }
+}
+
+void THIMainForm::showForm() {
+  if (!positionLoaded_) loadPosition();
+  form_->show();
+}
+
+void THIMainForm::setVisible(bool visible) {
+  wantVisible_ = visible;
+  if (!started_) return;
+  if (visible) {
+    showForm();
+  } else {
+    form_->hide();
+  }
+}
+
+void THIMainForm::bringToFront() {
+  showForm();
+  form_->raise();
+}
+
+void THIMainForm::loadPosition() {
+  positionLoaded_ = true;
+  WindowPosition pos{form_->x(), form_->y(), form_->width(), form_->height()};
+  if (!LoadWindowPosition(positionPlace, pos)) return;
+  form_->move(pos.left, pos.top);
+  form_->resize(std::max(0, pos.width), std::max(0, pos.height));
+}
+
+void THIMainForm::savePosition() {
+  // A form never shown never loaded its stored place; saving its designed place would lose it.
+  if (!positionLoaded_) return;
+  SaveWindowPosition(positionPlace,
+                     WindowPosition{form_->x(), form_->y(), form_->width(), form_->height()});
+}
+
+bool THIMainForm::requestClose() {
+  if (closing_ || (isMain_ && gMainClosed)) return false;
+  if (ReadLinkedInteger(CloseVeto) != 0) return false;
+  closing_ = true;
+  if (isMain_) {
+    const std::vector<THIMainForm*> others = Forms();
+    for (THIMainForm* other : others) {
+      if (other != this) other->requestClose();
+    }
+  }
+  EmitNull(onClose);
+  if (isMain_) {
+    SetLoopsLive(false);
+    gMainClosed = true;
+  }
+  savePosition();
+  form_->hide();
+  if (isMain_) QCoreApplication::quit();
+  closing_ = false;
+  return true;
+}
+
+void THIMainForm::doClose(TData&, uint16_t) { requestClose(); }
+
+void THIMainForm::doFlash(TData&, uint16_t) { QApplication::alert(form_); }
+
+void THIMainForm::doOpacity(TData& data, uint16_t) { setOpacity(ToInteger(data)); }
+
+bool THIMainForm::filterEvent(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::Close:
+      // The window system asks; the form decides and hides itself.
+      event->ignore();
+      requestClose();
+      return true;
+    case QEvent::Show:
+      if (!positionLoaded_) loadPosition();
+      break;
+    case QEvent::WindowActivate:
+      EmitNull(onActivate);
+      EmitNull(onSetFocus);
+      return false;
+    case QEvent::WindowDeactivate:
+      EmitNull(onDeactivate);
+      EmitNull(onKillFocus);
+      return false;
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+      return false;  // a form's focus follows its activation
+    default:
+      break;
+  }
+  return THIWin::filterEvent(event);
+}
+
+void THIMainForm::setCaption(const std::string& caption) {
+  form_->setWindowTitle(CaptionToQt(caption));
+}
+
+void THIMainForm::setFrameless(bool frameless) {
+  form_->setWindowFlag(Qt::FramelessWindowHint, frameless);
+}
+
+void THIMainForm::setIcon(const std::string& path) {
+  form_->setWindowIcon(QIcon(QString::fromStdString(path)));
+}
+
+void THIMainForm::setBackground(const std::string& path) {
+  form_->background = QPixmap(QString::fromStdString(path));
+  form_->update();
+}
+
+void THIMainForm::setOpacity(int alpha) {
+  form_->setWindowOpacity(std::clamp(alpha, 0, 255) / 255.0);
+}
+
+}  // namespace hi

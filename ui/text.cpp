@@ -1,0 +1,70 @@
+#include "ui/text.h"
+
+#include <QFontDatabase>
+
+#include "platform/codepage.h"
+
+namespace hi {
+
+QString ToQt(std::string_view cp1252) {
+  QString out;
+  out.reserve(static_cast<qsizetype>(cp1252.size()));
+  for (char c : cp1252) {
+    out.append(
+        QChar(static_cast<char16_t>(platform::Cp1252ToUnicode(static_cast<unsigned char>(c)))));
+  }
+  return out;
+}
+
+std::string FromQt(const QString& text) {
+  std::string out;
+  out.reserve(static_cast<size_t>(text.size()));
+  for (char32_t code : text.toUcs4()) out += platform::UnicodeToCp1252(code);
+  return out;
+}
+
+QString CaptionToQt(std::string_view cp1252) {
+  QString s = ToQt(cp1252);
+  s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  s.replace(QChar('\r'), QChar('\n'));
+  return s;
+}
+
+QColor ColorFromRef(uint32_t colorRef) {
+  return QColor(static_cast<int>(colorRef & 0xFF), static_cast<int>((colorRef >> 8) & 0xFF),
+                static_cast<int>((colorRef >> 16) & 0xFF));
+}
+
+uint32_t ColorToRef(const QColor& color) {
+  return static_cast<uint32_t>(color.red()) | (static_cast<uint32_t>(color.green()) << 8) |
+         (static_cast<uint32_t>(color.blue()) << 16);
+}
+
+int PointsToPixels(int points) { return (points * 96 + 36) / 72; }
+
+QFont DefaultFont() {
+  QFont font(QStringLiteral("DejaVu Sans"));
+  font.setPixelSize(PointsToPixels(8));
+  font.setStyleHint(QFont::SansSerif);
+  return font;
+}
+
+QFont FontFromRecord(const TFontRecord& record) {
+  QString family = ToQt(record.name);
+  if (family.isEmpty() || !QFontDatabase::hasFamily(family)) {
+    const QString lower = family.toLower();
+    const bool fixed =
+        lower.contains(QLatin1String("mono")) || lower.contains(QLatin1String("courier")) ||
+        lower.contains(QLatin1String("lcd")) || lower.contains(QLatin1String("console"));
+    family = fixed ? QStringLiteral("DejaVu Sans Mono") : QStringLiteral("DejaVu Sans");
+  }
+  QFont font(family);
+  font.setPixelSize(std::max(1, PointsToPixels(record.size)));
+  font.setBold(record.style & 1);
+  font.setItalic(record.style & 2);
+  font.setUnderline(record.style & 4);
+  font.setStrikeOut(record.style & 8);
+  return font;
+}
+
+}  // namespace hi
