@@ -1,106 +1,71 @@
 #include "elements/system.h"
 
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
+#include "log_probe.h"
 
 using namespace hi;
+using namespace hi::probe;
 
 namespace system_test {
-
-// Records every desktop call; dialogs answer with what the test has prepared.
+// Logs every desktop call; dialogs answer with what the test has prepared.
 class RecordingDesktop : public platform::Desktop {
  public:
-  std::vector<std::string> calls;
   std::optional<std::string> fileAnswer;
-  std::vector<platform::FileDialogRequest> dialogs;
-  bool fontOk = false;
-  hi::TFontRecord fontAnswer;
+  std::optional<TFontRecord> fontAnswer;
   bool application = true;
 
   std::optional<std::string> openFile(const platform::FileDialogRequest& r) override {
-    dialogs.push_back(r);
+    gLog.push_back("dialog " + r.title + " " + r.filter + " " + r.fileName);
     return fileAnswer;
   }
   void putClipboard(const std::string& text, bool ansi) override {
-    calls.push_back("clipboard " + text + (ansi ? " ansi" : " unicode"));
+    gLog.push_back("clipboard " + text + (ansi ? " ansi" : " unicode"));
   }
   void shellOpen(const std::string& file, const std::string& params, int show) override {
-    calls.push_back("open " + file + " " + params + " " + std::to_string(show));
+    gLog.push_back("open " + file + " " + params + " " + std::to_string(show));
   }
-  void setKeyboardLayout(const std::string& layout) override {
-    calls.push_back("layout " + layout);
-  }
+  void setKeyboardLayout(const std::string& layout) override { gLog.push_back("layout " + layout); }
   void setTopMost(int32_t w, bool top) override {
-    calls.push_back("topmost " + std::to_string(w) + (top ? " on" : " off"));
+    gLog.push_back("topmost " + std::to_string(w) + (top ? " on" : " off"));
   }
-  void startWindowMove(int32_t w) override { calls.push_back("move " + std::to_string(w)); }
-  bool chooseFont(hi::TFontRecord& font) override {
-    calls.push_back("font dialog " + font.name + " " + std::to_string(font.size));
-    if (fontOk) font = fontAnswer;
-    return fontOk;
+  void startWindowMove(int32_t w) override { gLog.push_back("move " + std::to_string(w)); }
+  bool chooseFont(TFontRecord& font) override {
+    gLog.push_back("font dialog " + font.name + " " + std::to_string(font.size));
+    if (fontAnswer) font = *fontAnswer;
+    return fontAnswer.has_value();
   }
-  void setApplicationTitle(const std::string& t) override { calls.push_back("title " + t); }
+  void setApplicationTitle(const std::string& t) override { gLog.push_back("title " + t); }
   bool hasApplication() const override { return application; }
 };
 
-class Sink : public TDebug {
- public:
-  std::vector<std::string> got;
-  TData answer;
-  void doChange(TData& d, uint16_t) { got.push_back("change " + Show(d)); }
-  void doSame(TData& d, uint16_t) { got.push_back("same " + Show(d)); }
-  void doRecord(TData& d, uint16_t) { got.push_back(Show(d)); }
-  void doFont(TData& d, uint16_t) {
-    got.push_back("font " + d.font->name + " " + std::to_string(d.font->size) + " " +
-                  std::to_string(d.font->style) + " " + std::to_string(d.font->color));
-  }
-  void Value(TData& d, uint16_t) { d = answer; }
-  static std::string Show(const TData& d) {
-    switch (d.baseType()) {
-      case dtNull:
-        return "null";
-      case dtString:
-        return "s:" + d.text;
-      default:
-        return ToString(d);
-    }
-  }
-};
-
-class SystemTest : public ::testing::Test {
+class SystemTest : public ElementTest {
  protected:
   void SetUp() override {
-    SetLoopsLive(true);
+    ElementTest::SetUp();
     platform::SetDesktopServices(&desktop);
   }
   void TearDown() override { platform::SetDesktopServices(nullptr); }
-  template <auto M, class E>
-  void call(E& element, TData data = TData()) {
-    TLink l;
-    link<M>(l, element);
-    Fire(l, data);
-  }
   RecordingDesktop desktop;
-  Sink sink;
 };
 
+class FontLog : public TDebug {
+ public:
+  void doFont(TData& d, uint16_t) {
+    gLog.push_back("font " + d.font->name + " " + std::to_string(d.font->size) + " " +
+                   std::to_string(d.font->style) + " " + std::to_string(d.font->color));
+  }
+};
 }  // namespace system_test
-
 using namespace system_test;
 
 TEST_F(SystemTest, ChangeMonComparesTypeAndValue) {
   THIChangeMon mon;
-  link<&Sink::doChange>(mon.onChange, sink);
-  link<&Sink::doSame>(mon.onSame, sink);
-  for (const TData& v :
-       {TData(), TData::Int(5), TData::Int(5), TData::Int(6), TData::Str("6"), TData::Str("6"),
-        TData::Str("a"), TData::Str("A"), TData::Real(1.5), TData::Real(1.5)})
-    call<&THIChangeMon::doCheck>(mon, v);
-  EXPECT_EQ(sink.got, (std::vector<std::string>{"same null", "change 5", "same 5", "change 6",
-                                                "change s:6", "same s:6", "change s:a",
-                                                "change s:A", "change 1.5", "same 1.5"}));
+  Sink(mon.onChange, "change");
+  Sink(mon.onSame, "same");
+  for (const TData& v : {TData(), TData::Int(5), TData::Int(5), TData::Int(6), TData::Str("6"),
+                         TData::Str("a"), TData::Str("A"), TData::Real(1.5), TData::Real(1.5)})
+    Call<&THIChangeMon::doCheck>(mon, v);
+  EXPECT_EQ(gLog, (Log{"same null", "change i:5", "same i:5", "change i:6", "change s:6",
+                       "change s:a", "change s:A", "change r:1.5", "same r:1.5"}));
 }
 
 TEST_F(SystemTest, OpenDialogIsMadeOnceAndReportsCancel) {
@@ -108,76 +73,57 @@ TEST_F(SystemTest, OpenDialogIsMadeOnceAndReportsCancel) {
   dialog.title = "Template";
   dialog.filter = "txt|*.txt*";
   dialog.fileName = "ps.txt";
-  link<&Sink::doRecord>(dialog.onExecute, sink);
-  link<&Sink::doChange>(dialog.onCancel, sink);
-  call<&THIODialog::doExecute>(dialog);
+  Sink(dialog.onExecute, "ok");
+  Sink(dialog.onCancel, "cancel");
+  Call<&THIODialog::doExecute>(dialog);
   dialog.title = "Changed later";
   desktop.fileAnswer = "/data/rt.txt";
-  call<&THIODialog::doExecute>(dialog, TData::Str("ignored: the property is set"));
-  EXPECT_EQ(sink.got, (std::vector<std::string>{"change null", "s:/data/rt.txt"}));
-  ASSERT_EQ(desktop.dialogs.size(), 2u);
-  EXPECT_EQ(desktop.dialogs[1].title, "Template");
-  EXPECT_EQ(desktop.dialogs[1].filter, "txt|*.txt*");
-  EXPECT_EQ(desktop.dialogs[1].fileName, "ps.txt");
+  Call<&THIODialog::doExecute>(dialog, TData::Str("ignored: the property is set"));
+  EXPECT_EQ(gLog, (Log{"dialog Template txt|*.txt* ps.txt", "cancel null",
+                       "dialog Template txt|*.txt* ps.txt", "ok s:/data/rt.txt"}));
 }
 
 TEST_F(SystemTest, HostCallsTakeTheirInputsInOrder) {
   THIClipboard clipboard;
-  call<&THIClipboard::doPut>(clipboard, TData::Str("RT text"));
+  Call<&THIClipboard::doPut>(clipboard, TData::Str("RT text"));
   clipboard.ansi = 1;
-  call<&THIClipboard::doPut>(clipboard, TData::Str("bytes"));
-
+  Call<&THIClipboard::doPut>(clipboard, TData::Str("bytes"));
   THIWinExec exec;  // FileName is read before Params
-  TData args;
-  AppendChain(args, TData::Str("http://example.org"));
-  AppendChain(args, TData::Str("-x"));
-  call<&THIWinExec::doShellExec>(exec, args);
-
+  Call<&THIWinExec::doShellExec>(exec, Chain({TData::Str("http://example.org"), TData::Str("-x")}));
   THIKeyboardLayout layout;
-  call<&THIKeyboardLayout::doSetLayout>(layout);
+  Call<&THIKeyboardLayout::doSetLayout>(layout);
 
   THIWinTools tools;
   THIMoveWindow mover;
-  sink.answer = TData::Int(77);
-  link<&Sink::Value>(tools.Handle, sink);
-  link<&Sink::Value>(mover.Handle, sink);
-  call<&THIWinTools::doTopMost>(tools, TData::Int(0));
-  call<&THIWinTools::doTopMost>(tools, TData::Str("0"));
-  call<&THIMoveWindow::doMove>(mover);
+  Source(tools.Handle, TData::Int(77), "handle");
+  Source(mover.Handle, TData::Int(78), "handle");
+  Call<&THIWinTools::doTopMost>(tools, TData::Int(0));
+  Call<&THIWinTools::doTopMost>(tools, TData::Str("0"));
+  Call<&THIMoveWindow::doMove>(mover);
 
   THIApplication app;
-  call<&THIApplication::doTitle>(app, TData::Str(""));
-  call<&THIApplication::doTitle>(app, TData::Int(42));
+  Call<&THIApplication::doTitle>(app, TData::Str(""));
+  Call<&THIApplication::doTitle>(app, TData::Int(42));
   desktop.application = false;
-  call<&THIApplication::doTitle>(app, TData::Str("no application yet"));
-
-  EXPECT_EQ(desktop.calls,
-            (std::vector<std::string>{"clipboard RT text unicode", "clipboard bytes ansi",
-                                      "open http://example.org -x 1", "layout 00000409",
-                                      "topmost 77 off", "topmost 77 on", "move 77", "title 42"}));
+  Call<&THIApplication::doTitle>(app, TData::Str("no application yet"));
+  EXPECT_EQ(gLog,
+            (Log{"clipboard RT text unicode", "clipboard bytes ansi",
+                 "open http://example.org -x 1", "layout 00000409", "read handle", "topmost 77 off",
+                 "read handle", "topmost 77 on", "read handle", "move 78", "title 42"}));
 }
 
 TEST_F(SystemTest, FontReadsItsInputsAndAsksTheDialog) {
   THIFont font;
+  FontLog fonts;
   font.font.name = "Arial";
   font.font.size = 0;  // unset, so the incoming values feed Size, then Color, then Style
-  link<&Sink::doFont>(font.onFont, sink);
-  // Size, Color, Name, Style and Charset are read in this order; Name and Charset are set.
-  TData values;
-  for (int n : {12, 255, 3}) AppendChain(values, TData::Int(n));
-  call<&THIFont::doFont>(font, values);
-  EXPECT_EQ(sink.got.back(), "font Arial 12 3 255");
-
+  link<&FontLog::doFont>(font.onFont, fonts);
+  Call<&THIFont::doFont>(font, Chain({TData::Int(12), TData::Int(255), TData::Int(3)}));
   font.dialog = 1;
-  call<&THIFont::doFont>(font);  // cancelled: nothing fires
-  EXPECT_EQ(sink.got.size(), 1u);
-  desktop.fontOk = true;
+  Call<&THIFont::doFont>(font);  // cancelled: nothing fires
   desktop.fontAnswer = font.font;
-  desktop.fontAnswer.name = "Courier New";
-  desktop.fontAnswer.style = 1;
-  call<&THIFont::doFont>(font);
-  EXPECT_EQ(sink.got.back(), "font Courier New 12 1 255");
-  EXPECT_EQ(font.font.name, "Courier New");
-  EXPECT_EQ(desktop.calls,
-            (std::vector<std::string>{"font dialog Arial 12", "font dialog Arial 12"}));
+  desktop.fontAnswer->name = "Courier New";
+  Call<&THIFont::doFont>(font);
+  EXPECT_EQ(gLog, (Log{"font Arial 12 3 255", "font dialog Arial 12", "font dialog Arial 12",
+                       "font Courier New 12 3 255"}));
 }
