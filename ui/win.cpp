@@ -114,7 +114,14 @@ void THIWin::doFont(TData& data, uint16_t) {
 void THIWin::Handle(TData& data, uint16_t) { data = TData::Int(handle_); }
 
 void THIWin::setBounds(int left, int top, int width, int height) {
-  if (widget_) widget_->setGeometry(left, top, std::max(0, width), std::max(0, height));
+  if (!widget_) return;
+  if (widget_->isWindow()) {
+    // A window's left and top are those of its frame, as its stored position is.
+    widget_->move(left, top);
+    widget_->resize(std::max(0, width), std::max(0, height));
+  } else {
+    widget_->setGeometry(left, top, std::max(0, width), std::max(0, height));
+  }
 }
 
 void THIWin::setVisible(bool visible) {
