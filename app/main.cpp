@@ -1,0 +1,107 @@
+// The control panel program: builds the main window's tree and runs it until it is closed.
+#include <sys/socket.h>
+#include <unistd.h>
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QSocketNotifier>
+#include <QStandardPaths>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/main_window.h"
+#include "platform/files.h"
+#include "ui/form.h"
+#include "ui/qt_host.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: rdspanel [--config-dir DIR]\n"
+    "\n"
+    "Control panel for \"Tessel\" RDS encoders on a serial port: programme identification,\n"
+    "station name (PS), radio text, programme type, traffic flags, alternative frequencies and\n"
+    "clock time, plus a dynamic PS and RT fed from text files.\n"
+    "\n"
+    "Options:\n"
+    "  --config-dir DIR  keep rds.ini (and an optional ports/ folder mapping COM numbers to\n"
+    "                    devices through links named com1, com2, ...) in DIR instead of the\n"
+    "                    program's folder\n"
+    "  --help            show this text\n";
+
+int gSignalPipe[2] = {-1, -1};
+
+void OnSignal(int) {
+  const char byte = 1;
+  [[maybe_unused]] ssize_t n = ::write(gSignalPipe[1], &byte, 1);
+}
+
+bool Writable(const QString& folder) {
+  QFileInfo info(folder);
+  return info.isDir() && info.isWritable();
+}
+
+// The program's own folder when it can hold rds.ini (a portable install), else the user's.
+QString DefaultSettingsFolder() {
+  const QString programFolder = QCoreApplication::applicationDirPath();
+  if (Writable(programFolder)) return programFolder;
+  const QString user = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+  QDir().mkpath(user);
+  return user;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QString configDir;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (std::strcmp(argv[i], "--config-dir") == 0 && i + 1 < argc) {
+      configDir = QString::fromLocal8Bit(argv[++i]);
+    } else if (std::strncmp(argv[i], "--config-dir=", 13) == 0) {
+      configDir = QString::fromLocal8Bit(argv[i] + 13);
+    } else if (std::strncmp(argv[i], "--", 2) == 0) {
+      std::fprintf(stderr, "rdspanel: unknown option %s\n\n%s", argv[i], kUsage);
+      return 2;
+    }
+  }
+
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("rdspanel");
+
+  if (configDir.isEmpty()) {
+    configDir = DefaultSettingsFolder();
+  } else if (!QDir().mkpath(configDir) || !Writable(configDir)) {
+    std::fprintf(stderr, "rdspanel: cannot use %s as the settings folder\n",
+                 configDir.toLocal8Bit().constData());
+    return 2;
+  }
+  platform::SetSettingsFolder(QDir(configDir).absolutePath().toStdString());
+
+  // SIGTERM and SIGINT close the main window as the operator's Close does.
+  if (::socketpair(AF_UNIX, SOCK_STREAM, 0, gSignalPipe) == 0) {
+    auto* notifier = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, [&app] {
+      char byte;
+      [[maybe_unused]] ssize_t n = ::read(gSignalPipe[0], &byte, 1);
+      if (hi::THIMainForm* form = hi::THIMainForm::mainForm()) {
+        if (!form->requestClose()) app.quit();
+      } else {
+        app.quit();
+      }
+    });
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+  }
+
+  return ui::RunQtProgram([] { return std::make_unique<hi::MainWindow>(); });
+}

@@ -1,0 +1,60 @@
+// The root of the container tree: the main form, its page buttons, the pages, and the routing of
+// every command line to the connection page's serial element.
+#pragma once
+
+#include <array>
+
+#include "elements/flow.h"
+#include "elements/strings.h"
+#include "elements/system.h"
+#include "encoder/connection_panel.h"
+#include "encoder/rds_settings_page.h"
+#include "runtime/runtime.h"
+#include "ui/controls.h"
+#include "ui/extras.h"
+#include "ui/form.h"
+
+namespace hi {
+
+class MainWindow : public TRootContainer {
+ public:
+  MainWindow();
+
+  enum Page { SelectDevice, RdsSettings, DynamicText, OtherSettings, Information, kPages };
+  static constexpr const char* kSelectedStyle =
+      "-1;-1;16761378;16711680;-1;-1;-1;-1;-1;-1;-1;-1;-1;-1;-1;-1;-1;-1;-1;-1;-1;";
+  static constexpr const char* kUnselectedStyle =
+      "-1;-1;12632256;0;-1;-1;-1;-1;-1;-1;-1;-1;-1;-1;-1;-1;-1;-1;-1;-1;-1;";
+
+  THIMainForm form;
+  THIImage titleStrip{form.controlParent()};
+  THIImgBtn help{form.controlParent()};
+  THIImgBtn hide{form.controlParent()};
+  THIImgBtn close{form.controlParent()};
+  std::array<ThiButtonRush, kPages> pageButtons{
+      ThiButtonRush{form.controlParent()}, ThiButtonRush{form.controlParent()},
+      ThiButtonRush{form.controlParent()}, ThiButtonRush{form.controlParent()},
+      ThiButtonRush{form.controlParent()}};
+  std::array<THIMemory, kPages> selectedStyles, unselectedStyles;
+  std::array<THIMT_String, kPages> selectStyle, unselectStyle;
+  std::array<THIHub, kPages> pageClicked;
+
+  THIDoData activeOn, activeOff;
+  THIMoveWindow move;
+
+  THIHub sendHub;
+  THIHub startHub, loadHub;
+  THIKeyboardLayout keyboard;
+  THIHub closeHub, closing;
+  THIDoData closingLine;
+
+  THIHub connectionState, connectedPages, portPages, deviceType;
+
+  THIMultiElement connection{15, 0};
+  THIMultiElement rdsSettings{7, 2};
+
+  ConnectionPanel* connectionPage = nullptr;
+  RdsSettingsPage* rdsSettingsPage = nullptr;
+};
+
+}  // namespace hi

@@ -1,0 +1,269 @@
+#include "encoder/connection_panel.h"
+
+namespace hi {
+
+namespace {
+void SetConstant(THIDoData& d, int32_t value) { d.data = TData::Int(value); }
+}  // namespace
+
+ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
+    : TClassMultiBase(owner, parent, 7, 2) {
+  panel.setBounds(83, 46, 470, 315);
+  deviceLabel.setBounds(10, 9, 64, 16);
+  deviceLabel.setCaption("Device:");
+  deviceList.setBounds(10, 27, 165, 21);
+  deviceList.setItems(kDevices);
+  deviceList.setEnabled(false);
+  portLabel.setBounds(185, 9, 68, 15);
+  portLabel.setCaption("COM Port:");
+  portList.setBounds(185, 27, 75, 21);
+  portList.textMode = true;
+  portList.setText("COM-Port");
+  portList.setEnabled(false);
+  connect.setBounds(10, 57, 75, 21);
+  connect.setCaption("Connect");
+  connect.setEnabled(false);
+  disconnect.setBounds(95, 57, 75, 21);
+  disconnect.setCaption("Disconnect");
+  disconnect.setEnabled(false);
+  rescan.setBounds(180, 57, 80, 21);
+  rescan.setCaption("Rescan");
+  rescan.setEnabled(false);
+  warning.setBounds(50, 255, 236, 32);
+  warning.setCaption("Can not find free COM ports!");
+  warning.setVisible(false);
+  openFailed.setBounds(50, 255, 236, 32);
+  openFailed.setVisible(false);
+  picture1.setBounds(320, 210, 145, 105);
+  picture1.setPicture(":/pictures/connection1.png");
+  picture2.setBounds(320, 210, 145, 105);
+  picture2.setPicture(":/pictures/connection2.png");
+
+  for (THICOM* com : {&scanCom, &lineCom}) {
+    com->port = 0;
+    com->baud = 9600;
+    com->parity = 0;
+    com->timeout = 10;
+  }
+
+  rescanHub.setOutCount(2);
+  scanLoop.start = 0;
+  scanLoop.end = 25;
+  scanLoop.step = 1;
+  scanLoop.includeEnd = 1;
+  probe.setOutCount(3);
+  emptyText.data = TData::Str("");
+  portName.str1 = "COM ";
+  scanDone.setOutCount(3);
+  SetConstant(firstEntry, 0);
+  selectedNumber.position = 1;
+  selectedNumber.count = 4;
+
+  noPorts.type = THIIf_else::Equal;
+  noPorts.op2 = TData::Int(0);
+  SetConstant(showWarning, 1);
+  SetConstant(one, 1);
+  found.setOutCount(3);
+  enablePorts.setOutCount(5);
+
+  for (THIini* ini : {&iniPort, &iniDevice}) {
+    ini->fileName = "rds.ini";
+    ini->section = "Select device";
+  }
+  iniPort.key = "COM Port";
+  iniPort.type = 1;
+  iniDevice.key = "Device";
+  iniDevice.type = 0;
+  loadHub.setOutCount(2);
+  portLoaded.setOutCount(3);
+  portChosen.setOutCount(2);
+  deviceChosen.setOutCount(2);
+  portTextSet.type = THIIf_else::NotEqual;
+  portTextSet.op2 = TData::Str("");
+  stripCom.position = 1;
+  stripCom.count = 4;
+
+  byType.setCount(3);
+  type0.setOutCount(10);
+  type1.setOutCount(10);
+  type2.setOutCount(8);
+  crlf.data = TData::Str("\r\n");
+  lf.data = TData::Str("\n");
+  sw10.count = 3;
+
+  tryConnect.setOutCount(2);
+  opened.type = THIIf_else::Equal;
+  opened.op2 = TData::Int(1);
+  connectHub.setOutCount(10);
+  disconnectHub.setOutCount(9);
+  for (size_t i = 0; i < connectValues.size(); ++i)
+    SetConstant(connectValues[i], i == 0 || i == 2 || i == 3 ? 1 : 0);
+  for (size_t i = 0; i < disconnectValues.size(); ++i)
+    SetConstant(disconnectValues[i], i == 0 || i == 1 || i == 4 ? 0 : 1);
+  failHub.setOutCount(2);
+  failText.mask = "Can not open COM %1!";
+  failText.setDataCount(1);
+  SetConstant(showFailure, 1);
+
+  // Container points.
+  work<&THIPanelRush::doBringToFront>(0, panel);
+  work<&THIFor::doFor>(1, scanLoop);
+  work<&THICOM::doSend>(2, lineCom);
+  work<&THIHub::doEvent>(3, loadHub);
+  work<&THIHub::doEvent>(4, tryConnect);
+  work<&THIHub::doEvent>(5, disconnectHub);
+  work<&THIIf_else::doCompare>(6, noPorts);
+  var<&THIMemory::Value>(0, connectedFlag);
+  var<&THIMemory::Value>(1, terminator);
+
+  // Scan: every port that opens now is listed as "COM n"; then the first entry is chosen.
+  link<&THIHub::doEvent>(rescan.onClick, rescanHub);
+  link<&THIComboBox::doClear>(rescanHub.onEvent[0], portList);
+  link<&THIFor::doFor>(rescanHub.onEvent[1], scanLoop);
+  link<&THIFor::Position>(loopPosition.Data, scanLoop);
+  link<&THIGetData::Value>(scanCom.Port, loopPosition);
+  link<&THIHub::doEvent>(scanLoop.onEvent, probe);
+  link<&THICOM::doOpen>(probe.onEvent[0], scanCom);
+  link<&THIDoData::doData>(probe.onEvent[1], emptyText);
+  link<&THICOM::doSend>(emptyText.onEventData, scanCom);
+  link<&THICOM::doClose>(probe.onEvent[2], scanCom);
+  link<&THIFor::Position>(portName.Str2, scanLoop);
+  link<&THIStrCat::doStrCat>(scanCom.onWrite, portName);
+  link<&THIComboBox::doAdd>(portName.onStrCat, portList);
+  link<&THIHub::doEvent>(scanLoop.onStop, scanDone);
+  link<&THIDoData::doData>(scanDone.onEvent[0], firstEntry);
+  link<&THIComboBox::doSelect>(firstEntry.onEventData, portList);
+  link<&THIComboBox::String>(selectedNumber.Str, portList);
+  link<&THIDelete::doDelete>(scanDone.onEvent[1], selectedNumber);
+  link<&THIMemory::doValue>(selectedNumber.onDelete, portNumber);
+  link<&THIComboBox::Count>(portCount.Data, portList);
+  link<&THIMemory::doValue>(scanDone.onEvent[2], portCount);
+
+  // Check.
+  link<&THIMemory::Value>(noPorts.Op1, portCount);
+  link<&THIDoData::doData>(noPorts.onTrue, showWarning);
+  link<&THILabel::doVisible>(showWarning.onEventData, warning);
+  link<&THIDoData::doData>(noPorts.onFalse, one);
+  link<&THIHub::doEvent>(one.onEventData, found);
+  link<&THIHub::doEvent>(found.onEvent[0], enablePorts);
+  out(found.onEvent[1], 1);
+  link<&THIImage::doBringToFront>(found.onEvent[2], picture1);
+  out(enablePorts.onEvent[0], 5);
+  link<&ThiButtonRush::doEnabled>(enablePorts.onEvent[1], rescan);
+  link<&ThiButtonRush::doEnabled>(enablePorts.onEvent[2], connect);
+  link<&THIComboBox::doEnabled>(enablePorts.onEvent[3], portList);
+  link<&THIComboBox::doEnabled>(enablePorts.onEvent[4], deviceList);
+
+  // Load, and the operator's choices of port and device.
+  link<&THIini::doRead>(loadHub.onEvent[0], iniPort);
+  link<&THIini::doRead>(loadHub.onEvent[1], iniDevice);
+  link<&THIHub::doEvent>(iniPort.onRead, portLoaded);
+  link<&THIIf_else::doCompare>(portLoaded.onEvent[0], portTextSet);
+  link<&THIComboBox::doSelectString>(portTextSet.onTrue, portList);
+  link<&THIDelete::doDelete>(portLoaded.onEvent[1], stripCom);
+  link<&THIini::doWrite>(portLoaded.onEvent[2], iniPort);
+  link<&THIMemory::doValue>(stripCom.onDelete, portNumber);
+  link<&THIHub::doEvent>(portList.onChange, portChosen);
+  link<&THIDelete::doDelete>(portChosen.onEvent[0], stripCom);
+  link<&THIini::doWrite>(portChosen.onEvent[1], iniPort);
+  link<&THIComboBox::doSelect>(iniDevice.onRead, deviceList);
+  link<&THIIndexToChanel::doEvent>(deviceList.onSelect, byType);
+  link<&THIHub::doEvent>(deviceList.onChange, deviceChosen);
+  link<&THIini::doWrite>(deviceChosen.onEvent[0], iniDevice);
+  link<&THIIndexToChanel::doEvent>(deviceChosen.onEvent[1], byType);
+
+  // Device-type distribution: each switch fires the channel it was reached on.
+  link<&THIHub::doEvent>(byType.onEvent[0], type0);
+  link<&THIHub::doEvent>(byType.onEvent[1], type1);
+  link<&THIHub::doEvent>(byType.onEvent[2], type2);
+  link<&THIMemory::doValue>(crlf.onEventData, terminator);
+  link<&THIMemory::doValue>(lf.onEventData, terminator);
+  THIChanelToIndex* switches[] = {&sw6, &sw7, &sw8, &sw9, &sw10, &sw11, &sw12, &sw13, &sw14};
+  for (int i = 0; i < 9; ++i) out(switches[i]->onIndex, static_cast<uint16_t>(6 + i));
+  auto to = [](TLink& from, THIChanelToIndex& sw, uint16_t channel) {
+    link<&THIChanelToIndex::doWork>(from, sw, channel);
+  };
+  // Type 0 and type 1 in the same order, with their own values.
+  for (int t = 0; t < 2; ++t) {
+    THIHub& h = t == 0 ? type0 : type1;
+    to(h.onEvent[0], sw6, t == 0 ? 1 : 0);
+    link<&THIDoData::doData>(h.onEvent[1], crlf);
+    to(h.onEvent[2], sw7, 1);
+    to(h.onEvent[3], sw8, 0);
+    to(h.onEvent[4], sw9, 0);
+    to(h.onEvent[5], sw12, 0);
+    to(h.onEvent[6], sw13, 0);
+    to(h.onEvent[7], sw10, static_cast<uint16_t>(t));
+    to(h.onEvent[8], sw11, static_cast<uint16_t>(t));
+    to(h.onEvent[9], sw14, t == 0 ? 1 : 0);
+  }
+  link<&THIDoData::doData>(type2.onEvent[0], lf);
+  to(type2.onEvent[1], sw7, 0);
+  to(type2.onEvent[2], sw8, 1);
+  to(type2.onEvent[3], sw9, 1);
+  to(type2.onEvent[4], sw10, 2);
+  to(type2.onEvent[5], sw12, 1);
+  to(type2.onEvent[6], sw13, 1);
+  to(type2.onEvent[7], sw14, 0);
+
+  // Connect: only a port that really opened makes the panel connected.
+  link<&THIHub::doEvent>(connect.onClick, tryConnect);
+  link<&THIMemory::Value>(lineCom.Port, portNumber);
+  link<&THICOM::doOpen>(tryConnect.onEvent[0], lineCom);
+  link<&THIIf_else::doCompare>(tryConnect.onEvent[1], opened);
+  link<&THICOM::Opened>(opened.Op1, lineCom);
+  link<&THIHub::doEvent>(opened.onTrue, connectHub);
+  auto constant = [&](int output, THIDoData& value) {
+    link<&THIDoData::doData>(connectHub.onEvent[static_cast<size_t>(output)], value);
+  };
+  constant(0, connectValues[0]);
+  out(connectValues[0].onEventData, 0);
+  constant(1, connectValues[1]);
+  link<&ThiButtonRush::doEnabled>(connectValues[1].onEventData, connect);
+  constant(2, connectValues[2]);
+  link<&ThiButtonRush::doEnabled>(connectValues[2].onEventData, disconnect);
+  constant(3, connectValues[3]);
+  link<&THIMemory::doValue>(connectValues[3].onEventData, connectedFlag);
+  out(connectHub.onEvent[4], 2);
+  link<&THICOM::doPurge>(connectHub.onEvent[5], lineCom);
+  constant(6, connectValues[4]);
+  link<&ThiButtonRush::doEnabled>(connectValues[4].onEventData, rescan);
+  constant(7, connectValues[5]);
+  link<&THIComboBox::doEnabled>(connectValues[5].onEventData, deviceList);
+  constant(8, connectValues[6]);
+  link<&THIComboBox::doEnabled>(connectValues[6].onEventData, portList);
+  constant(9, connectValues[7]);
+  link<&THILabel::doVisible>(connectValues[7].onEventData, openFailed);
+  out(connectedFlag.onData, 4);
+
+  link<&THIHub::doEvent>(opened.onFalse, failHub);
+  link<&THIMemory::Value>(failText.Str[1], portNumber);
+  link<&THIFormatStr::doString>(failHub.onEvent[0], failText);
+  link<&THILabel::doText>(failText.onFString, openFailed);
+  link<&THIDoData::doData>(failHub.onEvent[1], showFailure);
+  link<&THILabel::doVisible>(showFailure.onEventData, openFailed);
+
+  // Disconnect.
+  link<&THIHub::doEvent>(disconnect.onClick, disconnectHub);
+  link<&THICOM::doClose>(disconnectHub.onEvent[0], lineCom);
+  auto later = [&](int output, THIDoData& value) {
+    link<&THIDoData::doData>(disconnectHub.onEvent[static_cast<size_t>(output)], value);
+  };
+  later(1, disconnectValues[0]);
+  out(disconnectValues[0].onEventData, 0);
+  later(2, disconnectValues[1]);
+  link<&ThiButtonRush::doEnabled>(disconnectValues[1].onEventData, disconnect);
+  later(3, disconnectValues[2]);
+  link<&ThiButtonRush::doEnabled>(disconnectValues[2].onEventData, connect);
+  out(disconnectHub.onEvent[4], 3);
+  later(5, disconnectValues[3]);
+  link<&ThiButtonRush::doEnabled>(disconnectValues[3].onEventData, rescan);
+  later(6, disconnectValues[4]);
+  link<&THIMemory::doValue>(disconnectValues[4].onEventData, connectedFlag);
+  later(7, disconnectValues[5]);
+  link<&THIComboBox::doEnabled>(disconnectValues[5].onEventData, deviceList);
+  later(8, disconnectValues[6]);
+  link<&THIComboBox::doEnabled>(disconnectValues[6].onEventData, portList);
+}
+
+}  // namespace hi

@@ -1,0 +1,84 @@
+// The "Select device" page: finds the free COM ports, lets the operator pick the encoder model and
+// the port, connects and disconnects, and owns the serial element every command line leaves by.
+#pragma once
+
+#include <array>
+
+#include "elements/flow.h"
+#include "elements/serial.h"
+#include "elements/settings.h"
+#include "elements/strings.h"
+#include "runtime/runtime.h"
+#include "ui/controls.h"
+#include "ui/extras.h"
+
+namespace hi {
+
+// Inputs: 0 bring to front, 1 scan, 2 send a line, 3 load, 4 connect, 5 disconnect, 6 check.
+// Outputs: 0 connection state, 1 ports found, 2 connected, 3 disconnected, 4 connected flag,
+// 5 port controls enabled, 6..14 device-type switches.
+// Readables: 0 connected flag, 1 line terminator.
+class ConnectionPanel : public TClassMultiBase {
+ public:
+  ConnectionPanel(TOuterSide& owner, ControlParent parent);
+
+  static constexpr const char* kDevices =
+      "Tessel 10(Stand Alone)\r\nTessel 20(Stand Alone)\r\nTessel 20(Last On)";
+
+  THIPanelRush panel{controlParent()};
+  THILabel deviceLabel{panel.controlParent()};
+  THIComboBox deviceList{panel.controlParent()};
+  THILabel portLabel{panel.controlParent()};
+  THIComboBox portList{panel.controlParent()};
+  ThiButtonRush connect{panel.controlParent()};
+  ThiButtonRush disconnect{panel.controlParent()};
+  ThiButtonRush rescan{panel.controlParent()};
+  THILabel warning{panel.controlParent()};
+  THILabel openFailed{panel.controlParent()};
+  THIImage picture1{panel.controlParent()};
+  THIImage picture2{panel.controlParent()};
+
+  THICOM scanCom, lineCom;
+  THIMemory portNumber, portCount, connectedFlag, terminator;
+
+  // Scan.
+  THIHub rescanHub;
+  THIFor scanLoop;
+  THIGetData loopPosition;
+  THIHub probe;
+  THIDoData emptyText;
+  THIStrCat portName;
+  THIHub scanDone;
+  THIDoData firstEntry;
+  THIDelete selectedNumber;
+
+  // Check.
+  THIIf_else noPorts;
+  THIDoData one;
+  THIDoData showWarning;
+  THIHub found, enablePorts;
+
+  // Load and the operator's choices.
+  THIini iniPort, iniDevice;
+  THIHub loadHub, portLoaded, portChosen, deviceChosen;
+  THIIf_else portTextSet;
+  THIDelete stripCom;
+
+  // Device-type distribution.
+  THIIndexToChanel byType;
+  THIHub type0, type1, type2;
+  THIDoData crlf, lf;
+  THIChanelToIndex sw6, sw7, sw8, sw9, sw10, sw11, sw12, sw13, sw14;
+
+  // Connect and disconnect. A connect whose port does not open changes nothing but a warning.
+  THIHub tryConnect;
+  THIIf_else opened;
+  THIHub connectHub, disconnectHub;
+  std::array<THIDoData, 8> connectValues;
+  std::array<THIDoData, 7> disconnectValues;
+  THIHub failHub;
+  THIFormatStr failText;
+  THIDoData showFailure;
+};
+
+}  // namespace hi

@@ -1,0 +1,229 @@
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "panel_fixture.h"
+#include "platform/com_map.h"
+#include "platform/serial.h"
+
+namespace apptest {
+
+namespace {
+const char* kCrLf = "\r\n";
+using hi::TData;
+}  // namespace
+
+TEST_F(PanelTest, ScanConnectSendPiAndClose) {
+  addPort(1);
+  addPort(3);
+  hi::MainWindow& w = start();
+  auto& c = connection();
+  ASSERT_EQ(c.portList.count(), 2);
+  TData first;
+  c.portList.String(first, 0);
+  EXPECT_EQ(hi::ToString(first), "COM 1");
+  EXPECT_TRUE(c.connect.enabled());
+  EXPECT_TRUE(w.pageButtons[hi::MainWindow::SelectDevice].enabled());
+  EXPECT_FALSE(w.pageButtons[hi::MainWindow::RdsSettings].enabled());
+  EXPECT_FALSE(c.warning.visible());
+
+  click(c.connect);
+  EXPECT_FALSE(c.connect.enabled());
+  EXPECT_TRUE(c.disconnect.enabled());
+  EXPECT_FALSE(c.portList.enabled());
+  EXPECT_TRUE(w.pageButtons[hi::MainWindow::RdsSettings].enabled());
+
+  typePi("7C6F");
+  click(rds().piPanel->send);
+  std::string bytes = received(1);
+  EXPECT_EQ(bytes, "PI124,111\r\n");
+  EXPECT_EQ(Decode(bytes, 0).state().pi, 0x7C6F);
+  EXPECT_EQ(received(3), "");
+  EXPECT_EQ(setting("RDS Settings", "PI"), "7C6F");
+  EXPECT_EQ(setting("Select device", "Device"), "");  // loaded, not written back
+
+  // Nothing is written after Disconnect, not even the closing line.
+  click(c.disconnect);
+  click(rds().piPanel->send);
+  EXPECT_EQ(received(1), "");
+  closeProgram();
+  EXPECT_EQ(received(1), "");
+  EXPECT_NE(setting("General window", "Width"), "");
+}
+
+TEST_F(PanelTest, PiTextsAndTheirLines) {
+  addPort(1);
+  start();
+  click(connection().connect);
+  hi::PiPanel& pi = *rds().piPanel;
+  struct Case {
+    const char* text;
+    const char* line;
+    bool warning;
+  } cases[] = {{"7c6f", "PI124,111", false},
+               {"12G4", "PI18,0", false},
+               {"ABC", "PI10,12", false},
+               {"12345", "PI291,837", true},
+               {"", "PI291,837", false}};  // an empty field keeps the last values
+  for (const Case& k : cases) {
+    typePi(k.text);
+    click(pi.send);
+    EXPECT_EQ(received(1), std::string(k.line) + kCrLf) << k.text;
+    EXPECT_EQ(pi.warning.visible(), k.warning) << k.text;
+  }
+  // Control characters typed or stored never reach the wire: the PI is sent as two numbers.
+  writeSetting("RDS Settings", "PI", "7C\rSM");
+  TData none;
+  hi::TLink load;
+  hi::link<&hi::THIMultiElement::doWork>(load, rds().pi, 1);
+  hi::Fire(load, none);
+  click(pi.send);
+  EXPECT_EQ(received(1), "PI124,0\r\n");
+}
+
+TEST_F(PanelTest, ModelDecidesTheTerminatorButNotTheClosingLine) {
+  addPort(1);
+  writeSetting("Select device", "COM Port", "COM 1");
+  writeSetting("Select device", "Device", "2");
+  writeSetting("RDS Settings", "PI", "7C6F");
+  start();
+  auto& c = connection();
+  EXPECT_EQ(c.deviceList.selected(), 2);
+  click(c.connect);
+  click(rds().piPanel->send);
+  click(rds().saveEeprom);
+  click(rds().readEeprom);
+  EXPECT_EQ(received(1), "PI124,111\nSM\nRM\n");
+
+  // The operator switches to a CR LF model: stored, and the next lines follow it.
+  click(c.disconnect);
+  choose(c.deviceList, 0);
+  EXPECT_EQ(setting("Select device", "Device"), "0");
+  click(c.connect);
+  click(rds().saveEeprom);
+  EXPECT_EQ(received(1), "SM\r\n");
+  choose(c.deviceList, 2);  // disabled while connected in the window, but the path still holds
+  closeProgram();
+  EXPECT_EQ(received(1), "RM\r\n");
+}
+
+TEST_F(PanelTest, StoredPortIsSelectedAndWrittenBack) {
+  addPort(1);
+  addPort(3);
+  writeSetting("Select device", "COM Port", "COM 3");
+  writeSetting("Select device", "Device", "7");
+  start();
+  auto& c = connection();
+  TData selected;
+  c.portList.String(selected, 0);
+  EXPECT_EQ(hi::ToString(selected), "COM 3");
+  click(c.connect);
+  click(rds().readEeprom);
+  EXPECT_EQ(received(3), "RM");  // a stored model out of range chooses none: no terminator
+  EXPECT_EQ(received(1), "");
+  EXPECT_EQ(setting("Select device", "COM Port"), "COM 3");
+
+  click(c.disconnect);
+  choose(c.portList, 0);
+  EXPECT_EQ(setting("Select device", "COM Port"), "COM 1");
+}
+
+TEST_F(PanelTest, NoFreePortLeavesOnlyInformation) {
+  hi::MainWindow& w = start();
+  auto& c = connection();
+  EXPECT_TRUE(c.warning.visible());
+  EXPECT_EQ(c.warning.caption(), "Can not find free COM ports!");
+  for (int k = 0; k < hi::MainWindow::kPages; ++k)
+    EXPECT_EQ(w.pageButtons[k].enabled(), k == hi::MainWindow::Information) << k;
+  EXPECT_FALSE(c.connect.enabled());
+  EXPECT_FALSE(c.deviceList.enabled());
+}
+
+TEST_F(PanelTest, FailedConnectWarnsAndStaysDisconnected) {
+  addPort(1);
+  writeSetting("Select device", "COM Port", "COM 1");
+  // Another process holds the port.
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  pid_t holder = ::fork();
+  if (holder == 0) {
+    platform::SerialPort port;
+    char ok = port.open(platform::ComDevicePath(1)) ? 1 : 0;
+    [[maybe_unused]] auto n = ::write(ready[1], &ok, 1);
+    ::pause();
+    ::_exit(0);
+  }
+  char ok = 0;
+  ASSERT_EQ(::read(ready[0], &ok, 1), 1);
+  ASSERT_EQ(ok, 1);
+
+  hi::MainWindow& w = start();
+  auto& c = connection();
+  ASSERT_EQ(c.portList.count(), 0);  // the scan leaves held ports out
+  EXPECT_TRUE(c.warning.visible());
+  // The operator's connect fails: a warning naming the port and no connected state.
+  c.warning.setVisible(false);
+  TData none;
+  hi::TLink connectIn;
+  hi::link<&hi::THIMultiElement::doWork>(connectIn, w.connection, 4);
+  hi::Fire(connectIn, none);
+  EXPECT_TRUE(c.openFailed.visible());
+  EXPECT_EQ(c.openFailed.caption(), "Can not open COM 1!");
+  TData flag;
+  c.connectedFlag.Value(flag, 0);
+  EXPECT_TRUE(flag.isNull());
+  EXPECT_FALSE(c.disconnect.enabled());
+  EXPECT_FALSE(w.pageButtons[hi::MainWindow::RdsSettings].enabled());
+
+  ::kill(holder, SIGKILL);
+  ::waitpid(holder, nullptr, 0);
+  ::close(ready[0]);
+  ::close(ready[1]);
+  hi::Fire(connectIn, none);
+  EXPECT_FALSE(c.openFailed.visible());
+  EXPECT_TRUE(c.disconnect.enabled());
+  closeProgram();
+  EXPECT_EQ(received(1), "RM\r\n");
+}
+
+TEST_F(PanelTest, ClockTimeOncePerMinuteInTheModelsForm) {
+  addPort(1);
+  writeSetting("Select device", "Device", "0");
+  start();
+  auto& c = connection();
+  click(rds().transmitCt);  // not connected: nothing starts
+  EXPECT_EQ(setting("RDS Settings", "CT"), "1");
+  time_.advance(3000);
+  click(c.connect);
+  EXPECT_EQ(received(1), "");
+  time_.advance(1000);
+  std::string first = received(1);
+  EXPECT_EQ(first, "TI1,223,134,219,64\r\n");
+  time_.advance(45000);  // 13:45:59
+  EXPECT_EQ(received(1), "");
+  time_.advance(1000);  // the minute changes
+  std::string next = received(1);
+  auto encoder = Decode(next, 0);
+  ASSERT_TRUE(encoder.state().ct.has_value());
+  EXPECT_EQ(encoder.state().ct->minute, 46);
+
+  // The byte form for the model whose lines end in LF, at once within the same minute.
+  click(c.disconnect);
+  choose(c.deviceList, 2);
+  click(c.connect);
+  time_.advance(1000);
+  const std::string bytes = received(1);
+  std::string expected = "TI";
+  for (int n : encoder.state().ct->bytes) expected += static_cast<char>(n);
+  EXPECT_EQ(bytes, expected + "\n");
+  auto decoded = Decode(bytes, 2);
+  ASSERT_TRUE(decoded.state().ct.has_value());
+  EXPECT_TRUE(decoded.state().ct->byteForm);
+  EXPECT_EQ(decoded.state().ct->minute, 46);
+
+  click(rds().transmitCt);  // unchecked: no more lines
+  time_.advance(120000);
+  EXPECT_EQ(received(1), "");
+  EXPECT_EQ(setting("RDS Settings", "CT"), "0");
+}
+
+}  // namespace apptest
