@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "app/resources.h"
 #include "platform/files.h"
 #include "ui/form.h"
 #include "ui/qt_host.h"
@@ -72,6 +73,7 @@ int main(int argc, char** argv) {
   }
 
   QApplication app(argc, argv);
+  hi::InitPictures();
   QApplication::setApplicationName("rdspanel");
 
   if (configDir.isEmpty()) {

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "app/resources.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
 #include "platform/serial_pty.h"
@@ -26,6 +27,8 @@ namespace fs = std::filesystem;
 class PanelTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    static const bool picturesReady = (hi::InitPictures(), true);
+    (void)picturesReady;
     folder_ = fs::temp_directory_path() /
               ("rds-panel-" + std::to_string(::getpid()) + "-" + std::to_string(++counter_));
     fs::remove_all(folder_);

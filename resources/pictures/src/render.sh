@@ -1,0 +1,16 @@
+#!/bin/sh
+# Renders the picture sources into the PNGs the program compiles in (needs rsvg-convert, from
+# Debian's librsvg2-bin). Only needed after changing a source; the PNGs are committed.
+set -e
+cd "$(dirname "$0")"
+render() { rsvg-convert -w "$2" -h "$3" "$1.svg" -o "../$1.png"; }
+render icon 64 64
+render background 565 464
+render title 388 31
+render help 32 27
+render hide 32 27
+render close 32 27
+render connection1 145 105
+render connection2 145 105
+render settings 145 105
+render marker 20 20
