@@ -1,0 +1,90 @@
+// The main window: building its whole tree, and the path from a click on "Send PI" to the bytes
+// handed to the port.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+#include <QApplication>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include "app/main_window.h"
+#include "platform/files.h"
+#include "platform/serial_pty.h"
+#include "runtime/runtime.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// One offscreen application and one settings folder with COM 1 on a pseudo-terminal.
+struct Host {
+  Host() {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    app = std::make_unique<QApplication>(argc, argv);
+    folder = fs::temp_directory_path() / ("rds-bench-" + std::to_string(::getpid()));
+    fs::create_directories(folder / "ports");
+    pty.create();
+    pty.holdSlave();
+    fs::create_symlink(pty.slavePath(), folder / "ports" / "com1");
+    platform::SetSettingsFolder(folder.string());
+  }
+  ~Host() { fs::remove_all(folder); }
+  int argc = 1;
+  char name[8] = "bench";
+  char* argv[2] = {name, nullptr};
+  std::unique_ptr<QApplication> app;
+  fs::path folder;
+  platform::PseudoTerminal pty;
+};
+
+Host& TheHost() {
+  static Host host;
+  return host;
+}
+
+void BM_BuildMainWindowTree(benchmark::State& state) {
+  TheHost();
+  hi::ResetRuntime();
+  for (auto _ : state) {
+    auto window = std::make_unique<hi::MainWindow>();
+    benchmark::DoNotOptimize(window.get());
+    state.PauseTiming();
+    window.reset();
+    hi::Startup().reset();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_BuildMainWindowTree)->Unit(benchmark::kMillisecond);
+
+void BM_SendPiClickToPort(benchmark::State& state) {
+  Host& host = TheHost();
+  hi::ResetRuntime();
+  auto window = std::make_unique<hi::MainWindow>();
+  hi::SetLoopsLive(true);
+  hi::Startup().run();
+  hi::TData none;
+  hi::Fire(window->connectionPage->connect.onClick, none);
+  hi::PiPanel& pi = *window->rdsSettingsPage->piPanel;
+  hi::TData text = hi::TData::Str("7C6F");
+  pi.text.doText(text, 0);
+  host.pty.read(20);
+  int sent = 0;
+  for (auto _ : state) {
+    hi::TData click = pi.send.data;
+    hi::Fire(pi.send.onClick, click);
+    if (++sent % 256 == 0) {
+      state.PauseTiming();
+      host.pty.read(0);
+      state.ResumeTiming();
+    }
+  }
+  const std::string last = host.pty.read(20);
+  if (sent && last.find("PI124,111\r\n") == std::string::npos) state.SkipWithError("no PI line");
+  window->form.requestClose();
+  window.reset();
+  hi::ResetRuntime();
+}
+BENCHMARK(BM_SendPiClickToPort)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
