@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -71,6 +72,18 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
+
+#ifdef __linux__
+  if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") &&
+      !std::getenv("QT_QPA_PLATFORM")) {
+    std::fputs(
+        "rdspanel: no display. The control panel is a desktop window: start it from a graphical\n"
+        "session (DISPLAY or WAYLAND_DISPLAY set), or without a screen with "
+        "QT_QPA_PLATFORM=offscreen.\n",
+        stderr);
+    return 1;
+  }
+#endif
 
   QApplication app(argc, argv);
   hi::InitPictures();

@@ -5,6 +5,8 @@ namespace hi {
 RdsSettingsPage::RdsSettingsPage(TOuterSide& owner, ControlParent parent)
     : TClassMultiBase(owner, parent, 16, 6) {
   panel.setBounds(83, 46, 470, 315);
+  // The connection page is the one shown at start; this page shows when it is raised.
+  panel.setVisible(false);
   picture.setBounds(320, 210, 145, 105);
   picture.setPicture(":/pictures/settings.png");
   transmitCt.setBounds(10, 245, 95, 20);

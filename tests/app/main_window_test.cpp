@@ -26,11 +26,22 @@ TEST_F(PanelTest, ScanConnectSendPiAndClose) {
   EXPECT_FALSE(w.pageButtons[hi::MainWindow::RdsSettings].enabled());
   EXPECT_FALSE(c.warning.visible());
 
+  EXPECT_TRUE(c.panel.visible());
+  EXPECT_FALSE(rds().panel.visible());
+
   click(c.connect);
   EXPECT_FALSE(c.connect.enabled());
   EXPECT_TRUE(c.disconnect.enabled());
   EXPECT_FALSE(c.portList.enabled());
   EXPECT_TRUE(w.pageButtons[hi::MainWindow::RdsSettings].enabled());
+
+  // Page button 2: selected style on it, unselected on the others, then its page on top.
+  click(w.pageButtons[hi::MainWindow::RdsSettings]);
+  for (int k = 0; k < hi::MainWindow::kPages; ++k)
+    EXPECT_EQ(w.pageButtons[k].style()[2], k == hi::MainWindow::RdsSettings ? 16761378 : 12632256);
+  EXPECT_TRUE(rds().panel.visible());
+  QWidget* top = w.form.widget()->childAt(300, 200);
+  EXPECT_TRUE(top == rds().panel.widget() || rds().panel.widget()->isAncestorOf(top));
 
   typePi("7C6F");
   click(rds().piPanel->send);
