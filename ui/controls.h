@@ -81,7 +81,7 @@ class THILabel : public THIWin {
   // The caption.
   void Text(TData& data, uint16_t index);
   TLink onClick;
-  // The data input the spec calls Text; renamed so that it does not clash with the readable.
+  // The data input for doText; named TextData so that it does not clash with the readable Text.
   TLink TextData;
 
   void setCaption(const std::string& caption);
