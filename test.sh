@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/setup.sh
 
-rds_ensure_packages "${RDS_BUILD_PACKAGES[@]}" xvfb xauth
+rds_ensure_packages "${RDS_BUILD_PACKAGES[@]}"
 
 rds_build build/test Debug -DRDS_SANITIZE=ON
 
