@@ -16,6 +16,10 @@ MainWindow::MainWindow() {
   form.setIcon(":/pictures/icon.png");
   form.setBackground(":/pictures/background.png");
   form.positionPlace = "rds.ini\\General window";
+  TFontRecord font;
+  font.name = "MS Sans Serif";
+  font.size = 8;
+  form.setFont(font);
   titleStrip.setBounds(7, 0, 388, 31);
   titleStrip.setPicture(":/pictures/title.png");
   help.setBounds(463, 3, 32, 27);
@@ -41,6 +45,15 @@ MainWindow::MainWindow() {
     link<&THIMemory::Value>(unselectStyle[k].Str, unselectedStyles[k]);
     link<&ThiButtonRush::doStyle>(selectStyle[k].onResult, button);
     link<&ThiButtonRush::doStyle>(unselectStyle[k].onResult, button);
+  }
+  TFontRecord hintFont;
+  hintFont.name = "Adobe Fan Heiti Std B";
+  hintFont.size = 8;
+  for (THIHintManager* manager : {&hints, &moreHints}) {
+    manager->setFont(hintFont);
+    manager->setColor(0xFFF3E8);  // RGB(232, 243, 255)
+    manager->setDelay(500);
+    manager->setDisplayTime(5000);
   }
   activeOn.data = TData::Int(1);
   activeOff.data = TData::Int(0);

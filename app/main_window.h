@@ -13,6 +13,7 @@
 #include "ui/controls.h"
 #include "ui/extras.h"
 #include "ui/form.h"
+#include "ui/hints.h"
 
 namespace hi {
 
@@ -39,6 +40,7 @@ class MainWindow : public TRootContainer {
   std::array<THIMT_String, kPages> selectStyle, unselectStyle;
   std::array<THIHub, kPages> pageClicked;
 
+  THIHintManager hints, moreHints;
   THIDoData activeOn, activeOff;
   THIMoveWindow move;
 
