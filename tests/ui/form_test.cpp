@@ -1,15 +1,17 @@
+#include <unistd.h>
+
 #include <QTimer>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "elements/settings.h"
 #include "platform/files.h"
+#include "platform/ini_file.h"
 #include "tests/ui/ui_support.h"
 #include "ui/form.h"
 #include "ui/qt_host.h"
 
 using namespace hi;
+using uitest::Do;
 using uitest::Sink;
 using Lines = std::vector<std::string>;
 
@@ -31,25 +33,13 @@ class FormProbe : public TDebug {
 
 class FormTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = std::filesystem::temp_directory_path() /
-              ("rds_form_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(folder_);
-    platform::SetSettingsFolder(folder_.string() + "/");
-  }
+  void SetUp() override { platform::SetSettingsFolder(folder_ + "/"); }
   void TearDown() override {
     platform::SetSettingsFolder("");
     std::filesystem::remove_all(folder_);
   }
-  void WriteIni(const std::string& text) { std::ofstream(folder_ / "rds.ini") << text; }
-  std::string ReadIni() {
-    std::ifstream in(folder_ / "rds.ini");
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-  std::filesystem::path folder_;
+  std::string folder_ =
+      ::mkdtemp((std::filesystem::temp_directory_path() / "rds_form.XXXXXX").string().data());
 };
 
 }  // namespace
@@ -68,8 +58,7 @@ TEST_F(FormTest, StartUpFiresOnCreateThenShowsByVisible) {
   EXPECT_EQ(probe.log, Lines{"create"});
   EXPECT_TRUE(main.visible());
   EXPECT_FALSE(info.visible());
-  TData show = TData::Int(1);
-  info.doVisible(show, 0);
+  Do(info, &THIMainForm::doVisible, TData::Int(1));
   EXPECT_TRUE(info.visible());
 }
 
@@ -84,8 +73,7 @@ TEST_F(FormTest, CloseVetoThenCloseOrder) {
   SetLoopsLive(true);
   Startup().run();
 
-  TData none;
-  main.doClose(none, 0);
+  Do(main, &THIMainForm::doClose);
   EXPECT_TRUE(probe.log.empty());
   EXPECT_TRUE(main.visible());
   EXPECT_FALSE(THIMainForm::mainClosed());
@@ -99,13 +87,13 @@ TEST_F(FormTest, CloseVetoThenCloseOrder) {
 
   probe.log.clear();
   veto.answer = TData::Int(0);
-  main.doClose(none, 0);
+  Do(main, &THIMainForm::doClose);
   EXPECT_EQ(probe.log, (Lines{"close 1 live", "close 0 live"}));
   EXPECT_FALSE(LoopsLive());
   EXPECT_TRUE(THIMainForm::mainClosed());
   EXPECT_FALSE(main.visible());
   EXPECT_FALSE(info.visible());
-  main.doClose(none, 0);  // closed once only
+  Do(main, &THIMainForm::doClose);  // closed once only
   EXPECT_EQ(probe.log.size(), 2u);
 }
 
@@ -125,7 +113,8 @@ TEST_F(FormTest, ActivationEvents) {
 }
 
 TEST_F(FormTest, StoredPositionAppliesOnFirstShowAndIsSavedOnClose) {
-  WriteIni("[General window]\r\nTop=77\r\nWidth=600\r\nHeight=480\r\n");
+  platform::IniWriteEntries(folder_ + "/rds.ini", "General window",
+                            {{"Top", "77"}, {"Width", "600"}, {"Height", "480"}});
   THIMainForm main, info;
   main.positionPlace = "rds.ini\\General window";
   main.setBounds(5, 0, 565, 464);
@@ -134,22 +123,19 @@ TEST_F(FormTest, StoredPositionAppliesOnFirstShowAndIsSavedOnClose) {
   info.setVisible(false);
   SetLoopsLive(true);
   Startup().run();
-  EXPECT_EQ(main.left(), 5);  // no stored Left: the designed one stays
-  EXPECT_EQ(main.top(), 77);
-  EXPECT_EQ(main.width(), 600);
-  EXPECT_EQ(main.height(), 480);
+  // No stored Left: the designed one stays.
+  EXPECT_EQ((std::array{main.left(), main.top(), main.width(), main.height()}),
+            (std::array{5, 77, 600, 480}));
 
   main.widget()->move(40, 50);
-  TData none;
-  main.doClose(none, 0);
+  Do(main, &THIMainForm::doClose);
   WindowPosition stored{0, 0, 0, 0};
   ASSERT_TRUE(LoadWindowPosition("rds.ini\\General window", stored));
-  EXPECT_EQ(stored.left, 40);
-  EXPECT_EQ(stored.top, 50);
-  EXPECT_EQ(stored.width, 600);
-  EXPECT_EQ(stored.height, 480);
+  EXPECT_EQ((std::array{stored.left, stored.top, stored.width, stored.height}),
+            (std::array{40, 50, 600, 480}));
   // The info window was never shown, so its (unloaded) place is not written over.
-  EXPECT_EQ(ReadIni().find("[Info window]"), std::string::npos);
+  EXPECT_EQ(platform::ReadWholeFile(folder_ + "/rds.ini")->find("[Info window]"),
+            std::string::npos);
 }
 
 namespace {
@@ -182,8 +168,7 @@ TEST_F(FormTest, MessageLoopRunsUntilTheMainFormCloses) {
     THIMainForm* form = &root->form;
     QTimer::singleShot(0, [form] {
       EXPECT_TRUE(form->visible());
-      TData none;
-      form->doClose(none, 0);
+      Do(*form, &THIMainForm::doClose);
     });
     return root;
   });

@@ -1,5 +1,5 @@
-// Shared by the window-layer tests: a host window to put controls on and a sink that records
-// every value it is handed.
+// Shared by the window-layer tests: a host window to put controls on, a sink that records every
+// value it is handed, and calls of points the way links make them.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -28,6 +28,17 @@ class Sink : public hi::TDebug {
   void Value(hi::TData& data, uint16_t) { data = answer; }
 };
 
+template <class E, class B>
+void Do(E& element, void (B::*point)(hi::TData&, uint16_t), hi::TData data = {}) {
+  (element.*point)(data, 0);
+}
+template <class E, class B>
+hi::TData Get(E& element, void (B::*point)(hi::TData&, uint16_t)) {
+  hi::TData data;
+  (element.*point)(data, 0);
+  return data;
+}
+
 class UiTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -37,6 +48,7 @@ class UiTest : public ::testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
   }
   hi::ControlParent parent() { return &host; }
+  void Log(hi::TLink& event, uint16_t index) { hi::link<&Sink::doLog>(event, sink, index); }
   QWidget host;
   Sink sink;
 };
