@@ -26,18 +26,22 @@ class Recorder : public TDebug {
   void Value(TData& d, uint16_t) { d = TData::Int(answer); }
 };
 
+int32_t Opened(THICOM& com) {
+  TData d;
+  com.Opened(d, 0);
+  return ToInteger(d);
+}
+
 // A settings folder whose ports/com3 is a fresh pseudo-terminal.
 class ComElementTest : public ::testing::Test {
  protected:
   void SetUp() override {
     SetLoopsLive(true);
-    saved = platform::SettingsFolder();
-    dir = fs::temp_directory_path() / ("com_element_" + std::to_string(getpid()));
-    fs::remove_all(dir);
     fs::create_directories(dir / "ports");
     platform::SetSettingsFolder(dir.string());
     plugIn();
     link<&Recorder::doRecord>(com.onWrite, written);
+    com.port = 2;  // COM3
   }
   void TearDown() override {
     platform::SetSettingsFolder(saved);
@@ -49,16 +53,16 @@ class ComElementTest : public ::testing::Test {
     fs::remove(dir / "ports" / "com3");
     fs::create_symlink(pty->slavePath(), dir / "ports" / "com3");
   }
-  int32_t opened() {
-    TData d;
-    com.Opened(d, 0);
-    return ToInteger(d);
-  }
   void send(TData d) { com.doSend(d, 0); }
   void open(TData d = {}) { com.doOpen(d, 0); }
+  termios settings() {
+    termios tio{};
+    EXPECT_EQ(tcgetattr(pty->master(), &tio), 0);
+    return tio;
+  }
 
-  std::string saved;
-  fs::path dir;
+  std::string saved = platform::SettingsFolder();
+  fs::path dir = fs::temp_directory_path() / ("com_element_" + std::to_string(getpid()));
   std::unique_ptr<platform::PseudoTerminal> pty;
   THICOM com;
   Recorder written;
@@ -66,10 +70,9 @@ class ComElementTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(ComElementTest, SendsEveryByteUnchangedAndReportsTheCount) {
-  com.port = 2;  // COM3; the number that arrives with the call is not consumed
-  open(TData::Int(7));
-  ASSERT_EQ(opened(), 1);
+TEST_F(ComElementTest, SendsEveryByteUnchangedAt9600EightNoneOne) {
+  open(TData::Int(7));  // the number that arrives with the call is not consumed
+  ASSERT_EQ(Opened(com), 1);
   send(TData::Str("PI124,111\r\n"));
   send(TData::Str("PSABC\n"));
   send(TData::Int(42));
@@ -77,43 +80,49 @@ TEST_F(ComElementTest, SendsEveryByteUnchangedAndReportsTheCount) {
   EXPECT_EQ(pty->read(100, 19), "PI124,111\r\nPSABC\n42");
   EXPECT_EQ(written.values, (std::vector<int32_t>{11, 6, 2, 0}));
 
-  termios tio{};
-  ASSERT_EQ(tcgetattr(pty->master(), &tio), 0);
+  const termios tio = settings();
   EXPECT_EQ(cfgetospeed(&tio), speed_t{B9600});
   EXPECT_EQ(tio.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS), tcflag_t{CS8});
   EXPECT_EQ(tio.c_oflag & OPOST, 0u);
+  EXPECT_EQ(tio.c_iflag & (IXON | ICRNL), 0u);
 }
 
 TEST_F(ComElementTest, LinkedInputsDecidePortAndBaud) {
+  com.port = 0;
   Recorder portSource;
   portSource.answer = 3;  // 1-based on the input
   link<&Recorder::Value>(com.Port, portSource);
-  com.baud = 0;    // unlinked Baud with no property: the incoming value decides
-  com.parity = 2;  // E
+  com.baud = 0;  // unlinked Baud with no property: the incoming value decides
+  com.parity = 2;
   open(TData::Int(19200));
-  ASSERT_EQ(opened(), 1);
-  termios tio{};
-  ASSERT_EQ(tcgetattr(pty->master(), &tio), 0);
+  ASSERT_EQ(Opened(com), 1);
+  const termios tio = settings();
   EXPECT_EQ(cfgetospeed(&tio), speed_t{B19200});
-
   // Pseudo-terminals drop parity bits, so the letter is checked in the mode text.
-  EXPECT_EQ(THICOM::ModeText(9600, 0), "baud=9600 parity=N data=8 stop=1 octs=off");
   EXPECT_EQ(THICOM::ModeText(9600, 2), "baud=9600 parity=E data=8 stop=1 octs=off");
   EXPECT_EQ(THICOM::ModeText(4800, 4), "baud=4800 parity=S data=8 stop=1 octs=off");
 }
 
-TEST_F(ComElementTest, ClosedOrFailedElementWritesAndFiresNothing) {
-  com.port = 2;
+TEST_F(ComElementTest, ClosedHeldOrFailedElementWritesAndFiresNothing) {
   send(TData::Str("before open\r\n"));
   com.port = 4;  // COM5 has no link
   open();
-  EXPECT_EQ(opened(), 0);
+  EXPECT_EQ(Opened(com), 0);
   send(TData::Str("no port\r\n"));
 
   com.port = 2;
-  open();
-  ASSERT_EQ(opened(), 1);
+  THICOM other;  // holds the port
+  other.port = 2;
   TData none;
+  other.doOpen(none, 0);
+  ASSERT_EQ(Opened(other), 1);
+  open();
+  EXPECT_EQ(Opened(com), 0);
+  send(TData::Str("held\r\n"));
+  other.doClose(none, 0);
+
+  open();
+  ASSERT_EQ(Opened(com), 1);
   com.doClose(none, 0);
   com.doPurge(none, 0);
   send(TData::Str("after close\r\n"));
@@ -121,51 +130,28 @@ TEST_F(ComElementTest, ClosedOrFailedElementWritesAndFiresNothing) {
   open();
   com.parity = 9;  // a mode text the port rejects: a failed open also closes an open port
   open();
-  EXPECT_EQ(opened(), 0);
+  EXPECT_EQ(Opened(com), 0);
   send(TData::Str("rejected\r\n"));
   EXPECT_EQ(pty->read(50), "");
   EXPECT_TRUE(written.values.empty());
 }
 
-TEST_F(ComElementTest, PortHeldByAnotherElementCannotBeOpened) {
-  THICOM other;
-  other.port = 2;
-  TData none;
-  other.doOpen(none, 0);
-  ASSERT_EQ(ToInteger([&] {
-              TData d;
-              other.Opened(d, 0);
-              return d;
-            }()),
-            1);
-  com.port = 2;
-  open();
-  EXPECT_EQ(opened(), 0);
-  send(TData::Str("x"));
-  EXPECT_TRUE(written.values.empty());
-
-  other.doClose(none, 0);
-  open();
-  EXPECT_EQ(opened(), 1);
-}
-
 TEST_F(ComElementTest, PulledOutPortReportsZeroAndReopensWhenBack) {
-  com.port = 2;
   open();
-  ASSERT_EQ(opened(), 1);
+  ASSERT_EQ(Opened(com), 1);
   pty.reset();  // the adapter is pulled out
   auto start = std::chrono::steady_clock::now();
   send(TData::Str("PI124,111\r\n"));
   send(TData::Str("RT hello\r\n"));
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
   EXPECT_EQ(written.values, (std::vector<int32_t>{0, 0}));
-  EXPECT_EQ(opened(), 0);
+  EXPECT_EQ(Opened(com), 0);
 
   open();  // still gone
-  EXPECT_EQ(opened(), 0);
+  EXPECT_EQ(Opened(com), 0);
   plugIn();
   open();
-  ASSERT_EQ(opened(), 1);
+  ASSERT_EQ(Opened(com), 1);
   send(TData::Str("PI124,111\r\n"));
   EXPECT_EQ(pty->read(100, 11), "PI124,111\r\n");
   EXPECT_EQ(written.values.back(), 11);

@@ -22,23 +22,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "ini_test.XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
+class IniFileTest : public ::testing::Test {
+ protected:
+  void TearDown() override { fs::remove_all(dir); }
   size_t entries() const {
-    return static_cast<size_t>(std::distance(fs::directory_iterator(path_), {}));
+    return static_cast<size_t>(std::distance(fs::directory_iterator(dir), {}));
   }
-
- private:
-  std::string path_;
+  std::string dir = ::mkdtemp((fs::temp_directory_path() / "ini_test.XXXXXX").string().data());
+  std::string path = dir + "/rds.ini";
 };
 
 void Put(const std::string& path, const std::string& bytes) {
@@ -63,10 +54,11 @@ TEST(IniFile, LookupFollowsTheProfileRules) {
   EXPECT_EQ(IniLookup(text, "GENERAL WINDOW", "LEFT"), "12");  // first entry wins, blanks dropped
   EXPECT_EQ(IniLookup(text, "General window", "Top"), "-30");  // a repeated section still counts
   EXPECT_EQ(IniLookup(text, "Other", "Left"), "7");
-  EXPECT_FALSE(IniLookup(text, "General window", "no equals sign here"));
-  EXPECT_FALSE(IniLookup(text, "", "orphan"));
-  EXPECT_FALSE(IniLookup(text, "General window", "Width"));
-  EXPECT_FALSE(IniLookup(text, "Missing", "Left"));
+  for (auto [section, key] : {std::pair{"General window", "no equals sign here"},
+                              {"", "orphan"},
+                              {"General window", "Width"},
+                              {"Missing", "Left"}})
+    EXPECT_FALSE(IniLookup(text, section, key)) << key;
 
   std::string longValue(40000, 'x');
   EXPECT_EQ(IniLookup("[S]\nK=" + longValue + "\n", "S", "K")->size(), kIniMaxValue);
@@ -100,9 +92,7 @@ TEST(IniFile, UpdateKeepsEveryOtherByte) {
   EXPECT_EQ(IniLookup(IniUpdate("", "A\n[B", "K\nL", "v"), "A [B", "K L"), "v");
 }
 
-TEST(IniFile, FilesRoundTripAndMissingPartsAreCreated) {
-  TempFolder dir;
-  const std::string path = dir.file("rds.ini");
+TEST_F(IniFileTest, FilesRoundTripAndMissingPartsAreCreated) {
   EXPECT_EQ(IniReadString(path, "S", "K", "def"), "def");
   EXPECT_EQ(IniReadInt(path, "S", "K", 5), 5);
   ASSERT_TRUE(IniWriteString(path, "Info window", "Left", "-1280"));
@@ -114,23 +104,21 @@ TEST(IniFile, FilesRoundTripAndMissingPartsAreCreated) {
   EXPECT_EQ(IniReadInt(path, "Info window", "Width", 7), 7);  // empty value: the default
   EXPECT_EQ(IniReadInt(path, "Info window", "Height", 7), 0);
   EXPECT_EQ(Get(path), "[Info window]\r\nLeft=-1280\r\nTop=12abc\r\nWidth=\r\nHeight=abc\r\n");
-  EXPECT_EQ(dir.entries(), 1u);  // no temporary file left behind
+  EXPECT_EQ(entries(), 1u);  // no temporary file left behind
 
   ASSERT_TRUE(IniWriteEntries(path, "Info window", {{"Left", "1"}, {"Depth", "2"}}));
   EXPECT_EQ(Get(path),
             "[Info window]\r\nLeft=1\r\nTop=12abc\r\nWidth=\r\nHeight=abc\r\nDepth=2\r\n");
 
   // Writing through a link replaces the file it points to, not the link.
-  const std::string link = dir.file("link.ini");
+  const std::string link = dir + "/link.ini";
   fs::create_symlink(path, link);
   ASSERT_TRUE(IniWriteString(link, "Info window", "Left", "2"));
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_EQ(IniReadString(path, "Info window", "Left"), "2");
 }
 
-TEST(IniFile, MalformedFilesReadWhatTheyCan) {
-  TempFolder dir;
-  const std::string path = dir.file("rds.ini");
+TEST_F(IniFileTest, MalformedFilesReadWhatTheyCan) {
   std::mt19937 random(7);
   std::string garbage(3 << 20, '\0');
   for (char& c : garbage) c = static_cast<char>(random());
@@ -143,14 +131,12 @@ TEST(IniFile, MalformedFilesReadWhatTheyCan) {
   EXPECT_EQ(after.substr(0, garbage.size() - 24), garbage.substr(0, garbage.size() - 24));
   EXPECT_EQ(IniReadString(path, "Open section", "Key"), "new");
 
-  EXPECT_EQ(IniReadString(dir.file(""), "S", "K", "d"), "d");  // a folder is no file
-  EXPECT_FALSE(IniWriteString(dir.file(""), "S", "K", "v"));
-  EXPECT_FALSE(IniWriteString(dir.file("missing/rds.ini"), "S", "K", "v"));
+  EXPECT_EQ(IniReadString(dir, "S", "K", "d"), "d");  // a folder is no file
+  EXPECT_FALSE(IniWriteString(dir, "S", "K", "v"));
+  EXPECT_FALSE(IniWriteString(dir + "/missing/rds.ini", "S", "K", "v"));
 }
 
-TEST(IniFile, FailedWriteLeavesTheOldFile) {
-  TempFolder dir;
-  const std::string path = dir.file("rds.ini");
+TEST_F(IniFileTest, FailedWriteLeavesTheOldFile) {
   const std::string old = "[S]\r\nK=old\r\n";
   Put(path, old);
   // A disk that fills up in the middle of the write: the file-size limit makes write() fail.
@@ -167,15 +153,13 @@ TEST(IniFile, FailedWriteLeavesTheOldFile) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0) << "the failed write was reported as done";
   EXPECT_EQ(Get(path), old);
-  EXPECT_EQ(dir.entries(), 1u);
+  EXPECT_EQ(entries(), 1u);
 }
 
 // A writer process is killed again and again in the middle of a stream of writes. Each write
 // adds one to the next key in turn (the first key behind the others), so at every moment the keys
 // must read as a run of n+1 followed by a run of n, and nothing once written may disappear.
-TEST(IniFile, KilledWriterNeverLeavesABrokenFile) {
-  TempFolder dir;
-  const std::string path = dir.file("rds.ini");
+TEST_F(IniFileTest, KilledWriterNeverLeavesABrokenFile) {
   constexpr int kKeys = 8;
   const std::string header = "; kept as it is\r\n[Keep]\r\nname = value \r\n";
   Put(path, header);
