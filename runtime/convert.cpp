@@ -55,11 +55,15 @@ int32_t TextToInteger(std::string_view s) {
 }
 
 double TextToReal(std::string_view s) {
+  // A decimal number: an optional minus sign, digits with a full stop, optionally an exponent.
+  // Words such as "inf" or "nan" are not numbers here.
+  const size_t digitsAt = !s.empty() && s[0] == '-' ? 1 : 0;
+  const auto isDigit = [&](size_t i) { return i < s.size() && s[i] >= '0' && s[i] <= '9'; };
+  if (!isDigit(digitsAt) && !(digitsAt < s.size() && s[digitsAt] == '.' && isDigit(digitsAt + 1)))
+    return 0.0;
   double value = 0.0;
-  const char* begin = s.data();
-  if (!s.empty() && s[0] == '+') ++begin;
-  auto [ptr, ec] = std::from_chars(begin, s.data() + s.size(), value);
-  if (ec != std::errc()) return 0.0;
+  auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+  if (ec != std::errc() || !std::isfinite(value)) return 0.0;
   return value;
 }
 

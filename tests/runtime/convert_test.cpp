@@ -43,6 +43,10 @@ TEST(Convert, ToRealToBoolToIndex) {
   EXPECT_DOUBLE_EQ(ToReal(TData::Str("12.75")), 12.75);
   EXPECT_DOUBLE_EQ(ToReal(TData::Str("-0.5")), -0.5);
   EXPECT_DOUBLE_EQ(ToReal(TData::Str("x")), 0.0);
+  EXPECT_DOUBLE_EQ(ToReal(TData::Str(".5")), 0.5);
+  EXPECT_DOUBLE_EQ(ToReal(TData::Str("inf")), 0.0);
+  EXPECT_DOUBLE_EQ(ToReal(TData::Str("-nan")), 0.0);
+  EXPECT_DOUBLE_EQ(ToReal(TData::Str("1e999")), 0.0);
   EXPECT_DOUBLE_EQ(ToReal(TData::Int(3)), 3.0);
 
   EXPECT_TRUE(ToBool(TData::Str("0")));
