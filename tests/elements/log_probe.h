@@ -1,11 +1,10 @@
-// What the element tests share: a probe element that logs what reaches it and answers reads, and
-// a fixture that calls points the way links do.
+// Shared by the element tests: a probe that logs what reaches it and answers reads, and a fixture
+// that calls points the way links do.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <deque>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -13,35 +12,27 @@
 
 namespace hi::probe {
 
-inline std::vector<std::string> gLog;
+using D = TData;
+using Log = std::vector<std::string>;
+inline Log gLog;
 
-// A value as the log shows it: "i:5", "s:ab", "r:4.5", "null"; chains joined by " | ".
+// "i:5", "s:ab", "r:4.5", "null"; chains joined by " | ".
 inline std::string Show(const TData& d) {
   std::string out;
   for (const TData* p = &d; p; p = p->next.get()) {
-    if (!out.empty()) out += " | ";
     const uint8_t t = p->baseType();
-    if (t == dtNull) {
-      out += "null";
-    } else {
-      out += t == dtInteger ? "i:" : t == dtString ? "s:" : t == dtReal ? "r:" : "?:";
-      out += ToString(*p);
-    }
+    const char* tag = t == dtInteger ? "i:" : t == dtString ? "s:" : t == dtReal ? "r:" : "?:";
+    out += (out.empty() ? "" : " | ") + (t == dtNull ? "null" : tag + ToString(*p));
   }
   return out;
 }
 
-// Logs what reaches it ("name value"); answers reads with `answer`, logging "read name".
-class Probe : public TDebug {
- public:
-  explicit Probe(std::string name) : name(std::move(name)) {}
+// Logs "name value"; answers reads with `answer`, logging "read name".
+struct Probe : TDebug {
+  explicit Probe(std::string n) : name(std::move(n)) {}
   std::string name;
   TData answer;
-  TLink onNext;  // when linked, fired with "name+" after logging, to show cascade order
-  void doLog(TData& d, uint16_t) {
-    gLog.push_back(name + " " + Show(d));
-    if (onNext.linked()) EmitString(onNext, name + "+");
-  }
+  void doLog(TData& d, uint16_t) { gLog.push_back(name + " " + Show(d)); }
   void Value(TData& d, uint16_t) {
     gLog.push_back("read " + name);
     d = answer;
@@ -60,7 +51,7 @@ class ElementTest : public ::testing::Test {
     SetLoopsLive(true);
     gLog.clear();
   }
-  // Calls an input method through a link; returns what the caller's record holds afterwards.
+  // Calls an input through a link; returns what the caller's record holds afterwards.
   template <auto M>
   TData Call(MethodOwnerOf<M>& element, TData d = {}, uint16_t index = 0) {
     TLink l;
@@ -74,11 +65,14 @@ class ElementTest : public ::testing::Test {
     link<M>(l, element, index);
     return ReadRaw(l);
   }
-  // A probe that logs what `event` fires, or answers reads of `point` with `value`.
+  // Probes logging what events fire, and answering reads of `point` with `value`.
   Probe& Sink(TLink& event, std::string name) {
     Probe& p = probes_.emplace_back(std::move(name));
     link<&Probe::doLog>(event, p);
     return p;
+  }
+  void Sinks(std::initializer_list<std::pair<TLink*, const char*>> events) {
+    for (auto [event, name] : events) Sink(*event, name);
   }
   Probe& Source(TLink& point, TData value, std::string name) {
     Probe& p = probes_.emplace_back(std::move(name));
@@ -86,7 +80,6 @@ class ElementTest : public ::testing::Test {
     link<&Probe::Value>(point, p);
     return p;
   }
-  using Log = std::vector<std::string>;
 
  private:
   std::deque<Probe> probes_;

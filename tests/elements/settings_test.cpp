@@ -12,7 +12,6 @@ using namespace hi;
 using namespace hi::probe;
 namespace fs = std::filesystem;
 
-namespace settings_test {
 // A program folder of its own for each test.
 class SettingsTest : public ElementTest {
  protected:
@@ -22,9 +21,6 @@ class SettingsTest : public ElementTest {
     folder = ::mkdtemp(pattern.data());
     saved = platform::SettingsFolder();
     platform::SetSettingsFolder(folder);
-    ini.fileName = "rds.ini";
-    ini.section = "RDS Settings";
-    Sink(ini.onRead, "read");
   }
   void TearDown() override {
     platform::SetSettingsFolder(saved);
@@ -34,10 +30,7 @@ class SettingsTest : public ElementTest {
     return platform::IniReadString(folder + "/rds.ini", section, key, "<none>");
   }
   std::string folder, saved;
-  THIini ini;
 };
-}  // namespace settings_test
-using settings_test::SettingsTest;
 
 TEST_F(SettingsTest, FileNamesResolveAgainstTheProgramFolder) {
   const fs::path cwd = fs::current_path();
@@ -50,30 +43,34 @@ TEST_F(SettingsTest, FileNamesResolveAgainstTheProgramFolder) {
 }
 
 TEST_F(SettingsTest, ReadAndWriteInTheirReadOrders) {
+  THIini ini;
+  ini.fileName = "rds.ini";
+  ini.section = "RDS Settings";
   ini.key = "CT";
+  Sink(ini.onRead, "read");
   Call<&THIini::doRead>(ini);
   ini.type = 1;
   Call<&THIini::doRead>(ini);
   ini.type = 0;
-  Call<&THIini::doWrite>(ini, TData::Int(42));
+  Call<&THIini::doWrite>(ini, D::Int(42));
   EXPECT_EQ(stored("rds settings", "ct"), "42");
 
   // With Key empty and unlinked, the first value is the value and the second the key; with the
   // section empty too, the section comes first.
   ini.type = 1;
   ini.key.clear();
-  Call<&THIini::doWrite>(ini, Chain({TData::Str("Hello"), TData::Str("RT")}));
+  Call<&THIini::doWrite>(ini, Chain({D::Str("Hello"), D::Str("RT")}));
   ini.section.clear();
-  Call<&THIini::doWrite>(ini, Chain({TData::Str("Other"), TData::Str("v"), TData::Str("k")}));
-  Call<&THIini::doRead>(ini, Chain({TData::Str("RDS Settings"), TData::Str("RT")}));
+  Call<&THIini::doWrite>(ini, Chain({D::Str("Other"), D::Str("v"), D::Str("k")}));
+  Call<&THIini::doRead>(ini, Chain({D::Str("RDS Settings"), D::Str("RT")}));
   EXPECT_EQ(stored("Other", "k"), "v");
 
   // Linked inputs win over the properties and the incoming value.
-  Source(ini.FileName, TData::Str("alt.ini"), "file");
-  Source(ini.Section, TData::Str("S"), "section");
-  Source(ini.Key, TData::Str("K"), "key");
-  Source(ini.Value, TData::Str("linked"), "value");
-  Call<&THIini::doWrite>(ini, TData::Str("incoming"));
+  Source(ini.FileName, D::Str("alt.ini"), "file");
+  Source(ini.Section, D::Str("S"), "section");
+  Source(ini.Key, D::Str("K"), "key");
+  Source(ini.Value, D::Str("linked"), "value");
+  Call<&THIini::doWrite>(ini, D::Str("incoming"));
   Call<&THIini::doRead>(ini);
   EXPECT_EQ(gLog,
             (Log{"read i:0", "read s:", "read s:Hello", "read file", "read section", "read value",
@@ -88,10 +85,7 @@ TEST_F(SettingsTest, WindowPositionKeepsWhatIsNotStored) {
 
   platform::IniWriteString(folder + "/rds.ini", "General window", "Top", "-5");
   EXPECT_TRUE(LoadWindowPosition("rds.ini\\General window", pos));
-  EXPECT_EQ(pos.left, 10);
-  EXPECT_EQ(pos.top, -5);
-  EXPECT_EQ(pos.width, 300);
-
+  EXPECT_EQ((std::tuple{pos.left, pos.top, pos.width}), (std::tuple{10, -5, 300}));
   SaveWindowPosition("rds.ini\\Info window", {-1280, 4, 640, 480});
   EXPECT_EQ(platform::ReadWholeFile(folder + "/rds.ini").value_or(""),
             "[General window]\r\nTop=-5\r\n[Info window]\r\nLeft=-1280\r\nTop=4\r\nWidth=640\r\n"

@@ -7,22 +7,14 @@
 #include "log_probe.h"
 
 using namespace hi;
-
-namespace {
-
 using namespace hi::probe;
-using D = TData;
-
-class Strings : public ElementTest {};
+using Strings = ElementTest;
 
 TEST_F(Strings, FormatTenPlaceholdersReadInOrder) {
   THIFormatStr fmt;
   fmt.setDataCount(10);
   fmt.mask = "PS%1%2%3%4%5%6%7%8%9%10\r\n";
-  for (int i = 1; i <= 10; ++i) {
-    const std::string letter(1, static_cast<char>('A' + i - 1));
-    Source(fmt.Str[i], D::Str(letter), letter);
-  }
+  for (char c = 'A'; c <= 'J'; ++c) Source(fmt.Str[c - 'A' + 1], D::Str(std::string(1, c)), {c});
   Sink(fmt.onFString, "out");
   EXPECT_EQ(Call<&THIFormatStr::doString>(fmt).text, "PSABCDEFGHIJ\r\n");
   EXPECT_EQ(gLog.front(), "read A");
@@ -52,9 +44,7 @@ TEST_F(Strings, FormatPercentSignsAndValuesAreNotRescanned) {
 TEST_F(Strings, SplitAtACharacter) {
   THIStrPart part;
   part.charText = ":";
-  Sink(part.onLeft, "left");
-  Sink(part.onRight, "right");
-  Sink(part.onNotFound, "notfound");
+  Sinks({{&part.onLeft, "left"}, {&part.onRight, "right"}, {&part.onNotFound, "notfound"}});
   for (const char* s : {"no colon", "", "k:v:w"}) Call<&THIStrPart::doSplit>(part, D::Str(s));
   part.mode = THIStrPart::RightFirst;
   Call<&THIStrPart::doSplit>(part, D::Str("k:v"));
@@ -75,9 +65,7 @@ TEST_F(Strings, SplitAtACharacter) {
 TEST_F(Strings, CopyAndDeleteClampPositions) {
   THICopy copy;
   auto cut = [&](const char* s, int32_t pos, int32_t count, uint8_t dir) {
-    copy.position = pos;
-    copy.count = count;
-    copy.direction = dir;
+    copy.position = pos, copy.count = count, copy.direction = dir;
     return Call<&THICopy::doCopy>(copy, D::Str(s)).text;
   };
   EXPECT_EQ(cut("abcde", 1, 2, 1), "de");
@@ -88,18 +76,15 @@ TEST_F(Strings, CopyAndDeleteClampPositions) {
 
   THIDelete del;
   Sink(del.onDelete, "out");
-  del.position = 2;
-  for (int32_t n : {2, 99}) {
-    del.count = n;
-    Call<&THIDelete::doDelete>(del, D::Str("abcde"));
+  for (auto [pos, n, s] :
+       {std::tuple{2, 2, "abcde"}, {2, 99, "abcde"}, {0, 99, "abcde"}, {0, 99, ""}}) {
+    del.position = pos, del.count = n;
+    Call<&THIDelete::doDelete>(del, D::Str(s));
   }
-  del.position = 0;
-  Call<&THIDelete::doDelete>(del, D::Str("abcde"));
-  Call<&THIDelete::doDelete>(del, D::Str(""));
   EXPECT_EQ(gLog, (Log{"out s:ade", "out s:a", "out s:abcde"}));
 }
 
-TEST_F(Strings, ReplaceAsksSkipPerOccurrence) {
+TEST_F(Strings, ReplaceAsksSkipPerOccurrenceAndTrimFoldsBlanks) {
   THIReplace rep;
   rep.find = "a";
   rep.replaceBy = "aa";
@@ -111,14 +96,11 @@ TEST_F(Strings, ReplaceAsksSkipPerOccurrence) {
       asked.push_back(rep->position);
       d = D::Int(rep->position == 2);
     }
-  } skip;
-  skip.rep = &rep;
+  } skip{.rep = &rep};
   link<&SkipAtTwo::Value>(rep.Skip, skip);
   EXPECT_EQ(Call<&THIReplace::doReplace>(rep, D::Str("banana")).text, "banaanaa");
   EXPECT_EQ(skip.asked, (std::vector<int32_t>{2, 4, 7}));
-}
 
-TEST_F(Strings, TrimBlanksAndInnerRuns) {
   THITrim trim;
   EXPECT_EQ(Call<&THITrim::doTrim>(trim, D::Str("  a   b \t\r\n")).text, "a b");
   EXPECT_EQ(Call<&THITrim::doTrim>(trim, D::Str(" \x01 ")).text, "");
@@ -128,9 +110,7 @@ TEST_F(Strings, BlockFindReportsUnterminatedAndReplaces) {
   THIBlockFind bf;
   bf.startMark = "<";
   bf.endMark = ">";
-  Sink(bf.onBlock, "block");
-  Sink(bf.onNotFound, "notfound");
-  Sink(bf.onSearch, "out");
+  Sinks({{&bf.onBlock, "block"}, {&bf.onNotFound, "notfound"}, {&bf.onSearch, "out"}});
   Call<&THIBlockFind::doSearch>(bf, D::Str("x<ab>y<c"));
   EXPECT_EQ(gLog, (Log{"block s:ab", "notfound null", "out s:x<ab>y<c"}));
 
@@ -144,26 +124,25 @@ TEST_F(Strings, BlockFindReportsUnterminatedAndReplaces) {
   bf.conditional = 1;  // Replace reads 0: the block stays
   Source(bf.Replace, D::Int(0), "decide");
   Call<&THIBlockFind::doSearch>(bf, D::Str("<1>"));
-  EXPECT_EQ(gLog, (Log{"block s:1", "block s:22", "out s:<<>><<>>", "block s:<1>", "block s:<2>",
-                       "out s:a#b#c", "block s:<1>", "read decide", "out s:<1>"}));
-  gLog.clear();
   bf.endMark.clear();
   Call<&THIBlockFind::doSearch>(bf, D::Str("<<"));
-  EXPECT_EQ(gLog, (Log{"notfound null", "out s:<<"}));
+  EXPECT_EQ(gLog, (Log{"block s:1", "block s:22", "out s:<<>><<>>", "block s:<1>", "block s:<2>",
+                       "out s:a#b#c", "block s:<1>", "read decide", "out s:<1>", "notfound null",
+                       "out s:<<"}));
 }
 
 TEST_F(Strings, ConvertorModes) {
   THIConvertor conv;
-  auto convert = [&](uint8_t mode, TData in) {
+  auto convert = [&](uint8_t mode, const char* in) {
     conv.mode = mode;
-    return Call<&THIConvertor::doConvert>(conv, std::move(in));
+    return Call<&THIConvertor::doConvert>(conv, D::Str(in)).integer;
   };
-  EXPECT_EQ(convert(THIConvertor::IntToChar, D::Int(0x141)).text, "A");
-  EXPECT_EQ(convert(THIConvertor::HexToInt, D::Str("7C6F")).integer, 31855);
-  EXPECT_EQ(convert(THIConvertor::HexToInt, D::Str("ffZ1")).integer, 255);
-  EXPECT_EQ(convert(THIConvertor::HexToInt, D::Str("")).integer, 0);
-  EXPECT_EQ(convert(THIConvertor::HexToInt, D::Str("1FFFFFFFF")).integer, -1);
-  EXPECT_EQ(convert(THIConvertor::BinToInt, D::Str("1012")).integer, 5);
+  conv.mode = THIConvertor::IntToChar;
+  EXPECT_EQ(Call<&THIConvertor::doConvert>(conv, D::Int(0x141)).text, "A");
+  EXPECT_EQ(convert(THIConvertor::HexToInt, "7C6F"), 31855);
+  EXPECT_EQ(convert(THIConvertor::HexToInt, "ffZ1"), 255);
+  EXPECT_EQ(convert(THIConvertor::HexToInt, "1FFFFFFFF"), -1);
+  EXPECT_EQ(convert(THIConvertor::BinToInt, "1012"), 5);
 }
 
 TEST_F(Strings, StrListSplitsEveryLineBreakAndLoadsFiles) {
@@ -183,14 +162,13 @@ TEST_F(Strings, StrListSplitsEveryLineBreakAndLoadsFiles) {
   std::ofstream(file, std::ios::binary) << "\xEF\xBB\xBF"
                                            "caf\xC3\xA9\nzwei";
   Sink(list.onLoad, "loaded");
-  list.fileName = file.string();
-  Call<&THIStrList::doLoad>(list);
-  fs::remove(file);
-  Call<&THIStrList::doLoad>(list);  // missing: the list stays, nothing fires
-  list.fileName = fs::temp_directory_path().string();
-  Call<&THIStrList::doLoad>(list);
+  // Loaded; then missing and a folder: the list stays, nothing fires.
+  for (const std::string& name :
+       {file.string(), file.string(), fs::temp_directory_path().string()}) {
+    list.fileName = name;
+    Call<&THIStrList::doLoad>(list);
+    fs::remove(file);
+  }
   EXPECT_EQ(list.lines, (std::vector<std::string>{"caf\xE9", "zwei"}));
   EXPECT_EQ(gLog, (Log{"loaded null"}));
 }
-
-}  // namespace

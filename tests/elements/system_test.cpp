@@ -5,7 +5,6 @@
 using namespace hi;
 using namespace hi::probe;
 
-namespace system_test {
 // Logs every desktop call; dialogs answer with what the test has prepared.
 class RecordingDesktop : public platform::Desktop {
  public:
@@ -47,22 +46,19 @@ class SystemTest : public ElementTest {
   RecordingDesktop desktop;
 };
 
-class FontLog : public TDebug {
- public:
+struct FontLog : TDebug {
   void doFont(TData& d, uint16_t) {
-    gLog.push_back("font " + d.font->name + " " + std::to_string(d.font->size) + " " +
-                   std::to_string(d.font->style) + " " + std::to_string(d.font->color));
+    const TFontRecord& f = *d.font;
+    gLog.push_back("font " + f.name + " " + std::to_string(f.size) + " " + std::to_string(f.style) +
+                   " " + std::to_string(f.color));
   }
 };
-}  // namespace system_test
-using namespace system_test;
 
 TEST_F(SystemTest, ChangeMonComparesTypeAndValue) {
   THIChangeMon mon;
-  Sink(mon.onChange, "change");
-  Sink(mon.onSame, "same");
-  for (const TData& v : {TData(), TData::Int(5), TData::Int(5), TData::Int(6), TData::Str("6"),
-                         TData::Str("a"), TData::Str("A"), TData::Real(1.5), TData::Real(1.5)})
+  Sinks({{&mon.onChange, "change"}, {&mon.onSame, "same"}});
+  for (const TData& v : {D(), D::Int(5), D::Int(5), D::Int(6), D::Str("6"), D::Str("a"),
+                         D::Str("A"), D::Real(1.5), D::Real(1.5)})
     Call<&THIChangeMon::doCheck>(mon, v);
   EXPECT_EQ(gLog, (Log{"same null", "change i:5", "same i:5", "change i:6", "change s:6",
                        "change s:a", "change s:A", "change r:1.5", "same r:1.5"}));
@@ -73,39 +69,36 @@ TEST_F(SystemTest, OpenDialogIsMadeOnceAndReportsCancel) {
   dialog.title = "Template";
   dialog.filter = "txt|*.txt*";
   dialog.fileName = "ps.txt";
-  Sink(dialog.onExecute, "ok");
-  Sink(dialog.onCancel, "cancel");
+  Sinks({{&dialog.onExecute, "ok"}, {&dialog.onCancel, "cancel"}});
   Call<&THIODialog::doExecute>(dialog);
   dialog.title = "Changed later";
   desktop.fileAnswer = "/data/rt.txt";
-  Call<&THIODialog::doExecute>(dialog, TData::Str("ignored: the property is set"));
+  Call<&THIODialog::doExecute>(dialog, D::Str("ignored: the property is set"));
   EXPECT_EQ(gLog, (Log{"dialog Template txt|*.txt* ps.txt", "cancel null",
                        "dialog Template txt|*.txt* ps.txt", "ok s:/data/rt.txt"}));
 }
 
 TEST_F(SystemTest, HostCallsTakeTheirInputsInOrder) {
   THIClipboard clipboard;
-  Call<&THIClipboard::doPut>(clipboard, TData::Str("RT text"));
+  Call<&THIClipboard::doPut>(clipboard, D::Str("RT text"));
   clipboard.ansi = 1;
-  Call<&THIClipboard::doPut>(clipboard, TData::Str("bytes"));
+  Call<&THIClipboard::doPut>(clipboard, D::Str("bytes"));
   THIWinExec exec;  // FileName is read before Params
-  Call<&THIWinExec::doShellExec>(exec, Chain({TData::Str("http://example.org"), TData::Str("-x")}));
+  Call<&THIWinExec::doShellExec>(exec, Chain({D::Str("http://example.org"), D::Str("-x")}));
   THIKeyboardLayout layout;
   Call<&THIKeyboardLayout::doSetLayout>(layout);
 
   THIWinTools tools;
   THIMoveWindow mover;
-  Source(tools.Handle, TData::Int(77), "handle");
-  Source(mover.Handle, TData::Int(78), "handle");
-  Call<&THIWinTools::doTopMost>(tools, TData::Int(0));
-  Call<&THIWinTools::doTopMost>(tools, TData::Str("0"));
+  Source(tools.Handle, D::Int(77), "handle");
+  Source(mover.Handle, D::Int(78), "handle");
+  for (const TData& v : {D::Int(0), D::Str("0")}) Call<&THIWinTools::doTopMost>(tools, v);
   Call<&THIMoveWindow::doMove>(mover);
 
   THIApplication app;
-  Call<&THIApplication::doTitle>(app, TData::Str(""));
-  Call<&THIApplication::doTitle>(app, TData::Int(42));
+  for (const TData& v : {D::Str(""), D::Int(42)}) Call<&THIApplication::doTitle>(app, v);
   desktop.application = false;
-  Call<&THIApplication::doTitle>(app, TData::Str("no application yet"));
+  Call<&THIApplication::doTitle>(app, D::Str("no application yet"));
   EXPECT_EQ(gLog,
             (Log{"clipboard RT text unicode", "clipboard bytes ansi",
                  "open http://example.org -x 1", "layout 00000409", "read handle", "topmost 77 off",
@@ -118,7 +111,7 @@ TEST_F(SystemTest, FontReadsItsInputsAndAsksTheDialog) {
   font.font.name = "Arial";
   font.font.size = 0;  // unset, so the incoming values feed Size, then Color, then Style
   link<&FontLog::doFont>(font.onFont, fonts);
-  Call<&THIFont::doFont>(font, Chain({TData::Int(12), TData::Int(255), TData::Int(3)}));
+  Call<&THIFont::doFont>(font, Chain({D::Int(12), D::Int(255), D::Int(3)}));
   font.dialog = 1;
   Call<&THIFont::doFont>(font);  // cancelled: nothing fires
   desktop.fontAnswer = font.font;

@@ -1,14 +1,12 @@
 #include "elements/time.h"
 
 #include <cmath>
-#include <limits>
 
 #include "log_probe.h"
 
 using namespace hi;
 using namespace hi::probe;
 
-namespace time_test {
 class TimeTest : public ElementTest {
  protected:
   void SetUp() override {
@@ -19,13 +17,10 @@ class TimeTest : public ElementTest {
   void TearDown() override { platform::SetTimeHost(nullptr); }
   platform::VirtualTimeHost host;
 };
-}  // namespace time_test
-using time_test::TimeTest;
 
 TEST_F(TimeTest, TimerCountStopsAfterExactlyThatManyTicksAndRestartRearms) {
   THITimer timer;
-  Sink(timer.onTimer, "tick");
-  Sink(timer.onStop, "stop");
+  Sinks({{&timer.onTimer, "tick"}, {&timer.onStop, "stop"}});
   timer.setInterval(100);
   timer.setCount(1);
   Call<&THITimer::doStart>(timer);
@@ -46,7 +41,7 @@ TEST_F(TimeTest, TimerCountStopsAfterExactlyThatManyTicksAndRestartRearms) {
   timer.setCount(0);
   Call<&THITimer::doStart>(timer);
   host.advance(250);
-  Call<&THITimer::doInterval>(timer, TData::Str("1000"));
+  Call<&THITimer::doInterval>(timer, D::Str("1000"));
   host.advance(1000);
   Call<&THITimer::doStop>(timer);
   host.advance(5000);
@@ -66,6 +61,8 @@ TEST_F(TimeTest, TimeTextAndDatePictures) {
   THITime time;
   time.format = "Y;M;D;h;m;s W, Now: 24/7!";
   EXPECT_EQ(ReadPoint<&THITime::TimeText>(time).text, "2027;02;01;09;05;03 01, Now: 24/7!");
+  // Day 0 is 30 December 1899.
+  EXPECT_NEAR(ReadPoint<&THITime::Now>(time).real, 46419 + (9 * 3600 + 5 * 60 + 3) / 86400.0, 1e-9);
 
   THIDateConvertor convertor;
   link<&THITime::Now>(convertor.DateTime, time);
@@ -75,28 +72,23 @@ TEST_F(TimeTest, TimeTextAndDatePictures) {
     convertor.format = picture;
     Call<&THIDateConvertor::doConvert>(convertor);
   }
-  EXPECT_EQ(gLog, (Log{"date s:2027;02;01;09;05;03", "date s:09:05", "date s:01-02-27",
-                       "date s:Monday 1 February at 9:05 AM '3'"}));
-
-  // Day 0 is 30 December 1899; values that are no date give nothing.
-  EXPECT_NEAR(ReadPoint<&THITime::Now>(time).real, 46419 + (9 * 3600 + 5 * 60 + 3) / 86400.0, 1e-9);
-  gLog.clear();
+  // Values that are no date give nothing.
   THIDateConvertor plain;
   Sink(plain.onResult, "plain");
   plain.format = "yyyy-MM-dd HH:mm:ss";
   for (double d : {202751589.5, std::nan(""), -1e300, 0.75})
-    Call<&THIDateConvertor::doConvert>(plain, TData::Real(d));
-  EXPECT_EQ(gLog, (Log{"plain s:1899-12-30 18:00:00"}));
+    Call<&THIDateConvertor::doConvert>(plain, D::Real(d));
+  EXPECT_EQ(gLog, (Log{"date s:2027;02;01;09;05;03", "date s:09:05", "date s:01-02-27",
+                       "date s:Monday 1 February at 9:05 AM '3'", "plain s:1899-12-30 18:00:00"}));
 }
 
 TEST_F(TimeTest, TimeCounterMeasuresModuloTheTickRange) {
   THITimeCounter counter;
-  Sink(counter.onStop, "stop");
-  Sink(counter.onStart, "start");
+  Sinks({{&counter.onStop, "stop"}, {&counter.onStart, "start"}});
   host.advance(1234);
   Call<&THITimeCounter::doStop>(counter);
   host.advance(0xFFFFFFFFu - 1234 - 10);
-  Call<&THITimeCounter::doStart>(counter, TData::Str("passed on"));
+  Call<&THITimeCounter::doStart>(counter, D::Str("passed on"));
   host.advance(30);
   Call<&THITimeCounter::doStop>(counter);
   EXPECT_EQ(gLog, (Log{"stop i:1234", "start s:passed on", "stop i:30"}));
