@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QIcon>
 #include <QPainter>
+#include <QScreen>
 #include <algorithm>
 #include <vector>
 
@@ -86,10 +87,26 @@ void THIMainForm::bringToFront() {
 
 void THIMainForm::loadPosition() {
   positionLoaded_ = true;
-  WindowPosition pos{form_->x(), form_->y(), form_->width(), form_->height()};
+  const QRect designed(form_->x(), form_->y(), form_->width(), form_->height());
+  WindowPosition pos{designed.x(), designed.y(), designed.width(), designed.height()};
   if (!LoadWindowPosition(positionPlace, pos)) return;
-  form_->move(pos.left, pos.top);
-  form_->resize(std::max(0, pos.width), std::max(0, pos.height));
+  QRect place(pos.left, pos.top, pos.width, pos.height);
+  // A damaged or foreign rds.ini must not leave the window too small to see, or off every
+  // screen where the operator can never reach it: such values keep the designed ones.
+  constexpr int kSmallest = 40;
+  if (place.width() < kSmallest || place.width() > 8 * designed.width())
+    place.setWidth(designed.width());
+  if (place.height() < kSmallest || place.height() > 8 * designed.height())
+    place.setHeight(designed.height());
+  const QList<QScreen*> screens = QGuiApplication::screens();
+  const bool reachable =
+      screens.isEmpty() || std::any_of(screens.begin(), screens.end(), [&](QScreen* screen) {
+        const QRect seen = screen->availableGeometry().intersected(place);
+        return seen.width() >= kSmallest && seen.height() >= kSmallest / 2;
+      });
+  if (!reachable) place.moveTo(designed.topLeft());
+  form_->move(place.topLeft());
+  form_->resize(place.size());
 }
 
 void THIMainForm::savePosition() {

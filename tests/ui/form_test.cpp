@@ -138,6 +138,19 @@ TEST_F(FormTest, StoredPositionAppliesOnFirstShowAndIsSavedOnClose) {
             std::string::npos);
 }
 
+TEST_F(FormTest, DamagedStoredPositionKeepsTheWindowReachable) {
+  platform::IniWriteEntries(
+      folder_ + "/rds.ini", "General window",
+      {{"Left", "-99999"}, {"Top", "99999999999"}, {"Width", "0"}, {"Height", "-3"}});
+  THIMainForm main;
+  main.positionPlace = "rds.ini\\General window";
+  main.setBounds(5, 10, 565, 464);
+  SetLoopsLive(true);
+  Startup().run();
+  EXPECT_EQ((std::array{main.left(), main.top(), main.width(), main.height()}),
+            (std::array{5, 10, 565, 464}));
+}
+
 namespace {
 class ProgramRoot : public TRootContainer {
  public:
