@@ -1,8 +1,12 @@
 #include "platform/ini_file.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <filesystem>
@@ -101,6 +105,58 @@ std::string_view LineEnding(std::string_view text) {
   return nl > 0 && text[nl - 1] == '\r' ? "\r\n" : "\n";
 }
 
+#ifdef _WIN32
+
+// The whole file, or an empty text when it does not exist; nothing when it cannot be read.
+std::optional<std::string> ReadForUpdate(const std::string& path) {
+  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = ::GetLastError();
+    const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    return missing ? std::optional<std::string>(std::string()) : std::nullopt;
+  }
+  std::string data;
+  std::vector<char> buffer(1 << 16);
+  for (;;) {
+    DWORD n = 0;
+    if (!::ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &n, nullptr)) {
+      ::CloseHandle(file);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    data.append(buffer.data(), n);
+  }
+  ::CloseHandle(file);
+  return data;
+}
+
+// Writes a new file beside `path`, flushes it and moves it over `path` in one step.
+bool ReplaceFile(const std::string& path, std::string_view data) {
+  std::filesystem::path target(path);
+  std::string folder = target.parent_path().string();
+  if (folder.empty()) folder = ".";
+  char temp[MAX_PATH];
+  if (::GetTempFileNameA(folder.c_str(), "ini", 0, temp) == 0) return false;
+  HANDLE file =
+      ::CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  bool ok = file != INVALID_HANDLE_VALUE;
+  while (ok && !data.empty()) {
+    DWORD n = 0;
+    ok = ::WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &n, nullptr) && n > 0;
+    data.remove_prefix(n);
+  }
+  if (file != INVALID_HANDLE_VALUE) {
+    ok = ::FlushFileBuffers(file) && ok;
+    ok = ::CloseHandle(file) && ok;
+  }
+  ok = ok && ::MoveFileExA(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!ok) ::DeleteFileA(temp);
+  return ok;
+}
+
+#else
+
 // The whole file, or an empty text when it does not exist; nothing when it cannot be read.
 std::optional<std::string> ReadForUpdate(const std::string& path) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -171,6 +227,8 @@ bool ReplaceFile(const std::string& path, std::string_view data) {
   }
   return true;
 }
+
+#endif  // _WIN32
 
 }  // namespace
 
