@@ -96,10 +96,6 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
   opened.op2 = TData::Int(1);
   connectHub.setOutCount(10);
   disconnectHub.setOutCount(9);
-  for (size_t i = 0; i < connectValues.size(); ++i)
-    SetConstant(connectValues[i], i == 0 || i == 2 || i == 3 ? 1 : 0);
-  for (size_t i = 0; i < disconnectValues.size(); ++i)
-    SetConstant(disconnectValues[i], i == 0 || i == 1 || i == 4 ? 0 : 1);
   failHub.setOutCount(2);
   failText.mask = "Can not open COM %1!";
   failText.setDataCount(1);
@@ -213,27 +209,22 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
   link<&THIIf_else::doCompare>(tryConnect.onEvent[1], opened);
   link<&THICOM::Opened>(opened.Op1, lineCom);
   link<&THIHub::doEvent>(opened.onTrue, connectHub);
-  auto constant = [&](int output, THIDoData& value) {
-    link<&THIDoData::doData>(connectHub.onEvent[static_cast<size_t>(output)], value);
+  // Hub output → a constant 0 or 1 → its target.
+  auto constant = [](THIHub& hub, size_t output, THIDoData& value, int32_t n) -> TLink& {
+    SetConstant(value, n);
+    link<&THIDoData::doData>(hub.onEvent[output], value);
+    return value.onEventData;
   };
-  constant(0, connectValues[0]);
-  out(connectValues[0].onEventData, 0);
-  constant(1, connectValues[1]);
-  link<&ThiButtonRush::doEnabled>(connectValues[1].onEventData, connect);
-  constant(2, connectValues[2]);
-  link<&ThiButtonRush::doEnabled>(connectValues[2].onEventData, disconnect);
-  constant(3, connectValues[3]);
-  link<&THIMemory::doValue>(connectValues[3].onEventData, connectedFlag);
+  out(constant(connectHub, 0, connectValues[0], 1), 0);
+  link<&ThiButtonRush::doEnabled>(constant(connectHub, 1, connectValues[1], 0), connect);
+  link<&ThiButtonRush::doEnabled>(constant(connectHub, 2, connectValues[2], 1), disconnect);
+  link<&THIMemory::doValue>(constant(connectHub, 3, connectValues[3], 1), connectedFlag);
   out(connectHub.onEvent[4], 2);
   link<&THICOM::doPurge>(connectHub.onEvent[5], lineCom);
-  constant(6, connectValues[4]);
-  link<&ThiButtonRush::doEnabled>(connectValues[4].onEventData, rescan);
-  constant(7, connectValues[5]);
-  link<&THIComboBox::doEnabled>(connectValues[5].onEventData, deviceList);
-  constant(8, connectValues[6]);
-  link<&THIComboBox::doEnabled>(connectValues[6].onEventData, portList);
-  constant(9, connectValues[7]);
-  link<&THILabel::doVisible>(connectValues[7].onEventData, openFailed);
+  link<&ThiButtonRush::doEnabled>(constant(connectHub, 6, connectValues[4], 0), rescan);
+  link<&THIComboBox::doEnabled>(constant(connectHub, 7, connectValues[5], 0), deviceList);
+  link<&THIComboBox::doEnabled>(constant(connectHub, 8, connectValues[6], 0), portList);
+  link<&THILabel::doVisible>(constant(connectHub, 9, connectValues[7], 0), openFailed);
   out(connectedFlag.onData, 4);
 
   link<&THIHub::doEvent>(opened.onFalse, failHub);
@@ -246,24 +237,14 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
   // Disconnect.
   link<&THIHub::doEvent>(disconnect.onClick, disconnectHub);
   link<&THICOM::doClose>(disconnectHub.onEvent[0], lineCom);
-  auto later = [&](int output, THIDoData& value) {
-    link<&THIDoData::doData>(disconnectHub.onEvent[static_cast<size_t>(output)], value);
-  };
-  later(1, disconnectValues[0]);
-  out(disconnectValues[0].onEventData, 0);
-  later(2, disconnectValues[1]);
-  link<&ThiButtonRush::doEnabled>(disconnectValues[1].onEventData, disconnect);
-  later(3, disconnectValues[2]);
-  link<&ThiButtonRush::doEnabled>(disconnectValues[2].onEventData, connect);
+  out(constant(disconnectHub, 1, disconnectValues[0], 0), 0);
+  link<&ThiButtonRush::doEnabled>(constant(disconnectHub, 2, disconnectValues[1], 0), disconnect);
+  link<&ThiButtonRush::doEnabled>(constant(disconnectHub, 3, disconnectValues[2], 1), connect);
   out(disconnectHub.onEvent[4], 3);
-  later(5, disconnectValues[3]);
-  link<&ThiButtonRush::doEnabled>(disconnectValues[3].onEventData, rescan);
-  later(6, disconnectValues[4]);
-  link<&THIMemory::doValue>(disconnectValues[4].onEventData, connectedFlag);
-  later(7, disconnectValues[5]);
-  link<&THIComboBox::doEnabled>(disconnectValues[5].onEventData, deviceList);
-  later(8, disconnectValues[6]);
-  link<&THIComboBox::doEnabled>(disconnectValues[6].onEventData, portList);
+  link<&ThiButtonRush::doEnabled>(constant(disconnectHub, 5, disconnectValues[3], 1), rescan);
+  link<&THIMemory::doValue>(constant(disconnectHub, 6, disconnectValues[4], 0), connectedFlag);
+  link<&THIComboBox::doEnabled>(constant(disconnectHub, 7, disconnectValues[5], 1), deviceList);
+  link<&THIComboBox::doEnabled>(constant(disconnectHub, 8, disconnectValues[6], 1), portList);
 }
 
 }  // namespace hi

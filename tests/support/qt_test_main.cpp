@@ -5,14 +5,7 @@
 #include <QApplication>
 #include <cstdlib>
 
-#include "runtime/startup.h"
-
-namespace {
-class ResetRuntimeEach : public ::testing::EmptyTestEventListener {
-  void OnTestStart(const ::testing::TestInfo&) override { hi::ResetRuntime(); }
-  void OnTestEnd(const ::testing::TestInfo&) override { hi::ResetRuntime(); }
-};
-}  // namespace
+#include "reset_runtime.h"
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
