@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
 
@@ -62,7 +63,10 @@ void THIini::doRead(TData& data, uint16_t) {
   Target target = open(data);
   std::string name = ReadString(data, Key, key);
   if (type == 1) {
-    ForwardString(data, onRead, platform::IniReadString(target.path, target.section, name));
+    // A stored text may end up in a command line; a control character in it must not.
+    ForwardString(
+        data, onRead,
+        platform::BlankControls(platform::IniReadString(target.path, target.section, name)));
   } else {
     ForwardInt(data, onRead, platform::IniReadInt(target.path, target.section, name, 0));
   }

@@ -13,34 +13,6 @@ size_t Size(int n) { return static_cast<size_t>(std::max(n, 0)); }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Marks where a value was inserted, so a value's last character never joins the text behind it;
-// removed once every placeholder is filled.
-constexpr char kValueMark = '\1';
-constexpr char kPercent = '\0';
-
-// Replaces `pattern` wherever no digit follows it, resuming behind each inserted value.
-void FillPlaceholder(std::string& text, const std::string& pattern, const std::string& value,
-                     std::string& scratch) {
-  size_t at = text.find(pattern);
-  if (at == std::string::npos) return;
-  scratch.clear();
-  size_t pos = 0;
-  for (; at != std::string::npos; at = text.find(pattern, pos)) {
-    const size_t behind = at + pattern.size();
-    if (behind < text.size() && IsDigit(text[behind])) {
-      scratch.append(text, pos, at + 1 - pos);
-      pos = at + 1;
-      continue;
-    }
-    scratch.append(text, pos, at - pos);
-    scratch += kValueMark;
-    scratch += value;
-    pos = behind;
-  }
-  scratch.append(text, pos, std::string::npos);
-  text.swap(scratch);
-}
-
 // Positions in the text helpers are 1-based; 64 bits keep sums of extreme inputs exact.
 std::string CopyOut(const std::string& s, int64_t p, int64_t n) {
   if (n <= 0 || p < 1 || p > static_cast<int64_t>(s.size())) return {};
@@ -51,21 +23,39 @@ std::string CopyOut(const std::string& s, int64_t p, int64_t n) {
 void THIFormatStr::setDataCount(int n) { Str.resize(Size(n) + 1); }
 
 void THIFormatStr::doString(TData& d, uint16_t) {
+  // Every value is read before the mask is filled, so the chain's values go to %1, %2, ... in
+  // order whether or not the mask uses them.
+  values_.resize(Str.size());
+  for (size_t i = 1; i < Str.size(); ++i) values_[i] = ReadString(d, Str[i]);
+  // One scan of the mask: an inserted value is never searched for placeholders, so a "%2" in
+  // an operator's text cannot pull in another value or a line terminator.
   result.clear();
-  for (size_t i = 0; i < mask.size(); ++i) {
-    if (mask[i] == '%' && i + 1 < mask.size() && mask[i + 1] == '%') {
-      result += kPercent;
-      ++i;
-    } else {
-      result += mask[i];
+  const size_t count = Str.empty() ? 0 : Str.size() - 1;
+  size_t i = 0;
+  while (i < mask.size()) {
+    const size_t at = mask.find('%', i);
+    if (at == std::string::npos) {
+      result.append(mask, i, std::string::npos);
+      break;
     }
+    result.append(mask, i, at - i);
+    if (at + 1 < mask.size() && mask[at + 1] == '%') {
+      result += '%';
+      i = at + 2;
+      continue;
+    }
+    size_t end = at + 1;
+    size_t n = 0;
+    while (end < mask.size() && IsDigit(mask[end])) {
+      if (n <= count) n = n * 10 + static_cast<size_t>(mask[end] - '0');
+      ++end;
+    }
+    if (end > at + 1 && mask[at + 1] != '0' && n <= count)
+      result += values_[n];
+    else
+      result.append(mask, at, end - at);
+    i = end;
   }
-  for (size_t i = 1; i < Str.size(); ++i) {
-    pattern_ = "%" + std::to_string(i);
-    FillPlaceholder(result, pattern_, ReadString(d, Str[i]), scratch_);
-  }
-  std::erase(result, kValueMark);
-  std::replace(result.begin(), result.end(), kPercent, '%');
   ForwardString(d, onFString, result);
 }
 

@@ -11,6 +11,8 @@
 namespace hi {
 
 // Fills the numbered placeholders %1..%DataCount of its mask; "%%" is a literal percent sign.
+// A placeholder is the whole run of digits behind '%' ("%12" is not %1 then "2"); a run that
+// is not a number 1..DataCount without a leading zero stays as it is.
 // `Str` is 1-based: `Str[i]` fills %i (entry 0 is unused).
 class THIFormatStr : public TDebug {
  public:
@@ -26,7 +28,7 @@ class THIFormatStr : public TDebug {
   void Result(TData& data, uint16_t index);
 
  private:
-  std::string pattern_, scratch_;
+  std::vector<std::string> values_;
 };
 
 class THIStrCat : public TDebug {

@@ -106,4 +106,13 @@ bool IsValidUtf8(std::string_view text) {
   return true;
 }
 
+std::string BlankControls(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 32 || b == 127) c = ' ';
+  }
+  return out;
+}
+
 }  // namespace platform

@@ -17,4 +17,9 @@ std::string Cp1252ToUtf8(std::string_view text);
 std::string Utf8ToCp1252(std::string_view text);
 bool IsValidUtf8(std::string_view text);
 
+// The text with every control character (bytes 0..31 and 127) replaced by a space; bytes
+// 128..255 are text of the code page and stay. Applied where operator and stored text enters,
+// so no such text can end a command line early.
+std::string BlankControls(std::string_view text);
+
 }  // namespace platform

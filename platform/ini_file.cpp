@@ -44,6 +44,21 @@ std::string OneLine(std::string_view s) {
   return out;
 }
 
+bool IsQuote(char c) { return c == '"' || c == '\''; }
+
+// One matching pair of quotes around a value protects the blanks inside it from the trimming.
+bool Enclosed(std::string_view s) {
+  return s.size() >= 2 && IsQuote(s.front()) && s.front() == s.back();
+}
+
+// The value as it goes behind "key=": quoted when reading it back would change it otherwise.
+std::string StoredValue(std::string_view value) {
+  std::string out = OneLine(value);
+  if (!out.empty() && (IsBlank(out.front()) || IsBlank(out.back()) || Enclosed(out)))
+    out = '"' + out + '"';
+  return out;
+}
+
 enum class LineKind { Other, Section, Entry };
 
 struct Line {
@@ -243,7 +258,9 @@ std::optional<std::string> IniLookup(std::string_view text, std::string_view sec
     if (line.kind == LineKind::Section) {
       inSection = SameName(line.name, wantSection);
     } else if (inSection && line.kind == LineKind::Entry && SameName(line.name, wantKey)) {
-      return std::string(line.value.substr(0, kIniMaxValue));
+      std::string_view value = line.value;
+      if (Enclosed(value)) value = value.substr(1, value.size() - 2);
+      return std::string(value.substr(0, kIniMaxValue));
     }
   }
   return std::nullopt;
@@ -253,7 +270,7 @@ std::string IniUpdate(std::string_view text, std::string_view section, std::stri
                       std::string_view value) {
   std::string wantSection = OneLine(Trim(section));
   std::string wantKey = OneLine(Trim(key));
-  std::string newValue = OneLine(value);
+  std::string newValue = StoredValue(value);
   std::string_view eol = LineEnding(text);
 
   LineReader reader(text);
@@ -317,16 +334,18 @@ bool IniWriteString(const std::string& path, std::string_view section, std::stri
                     std::string_view value) {
   std::optional<std::string> text = ReadForUpdate(path);
   if (!text) return false;
-  return ReplaceFile(path, IniUpdate(*text, section, key, value));
+  std::string updated = IniUpdate(*text, section, key, value);
+  return updated == *text || ReplaceFile(path, updated);
 }
 
 bool IniWriteEntries(const std::string& path, std::string_view section,
                      const std::vector<IniEntry>& entries) {
   std::optional<std::string> text = ReadForUpdate(path);
   if (!text) return false;
-  std::string updated = std::move(*text);
+  std::string updated = *text;
   for (const IniEntry& e : entries) updated = IniUpdate(updated, section, e.key, e.value);
-  return ReplaceFile(path, updated);
+  // An unchanged file is not rewritten: no flush to disk for settings that stayed as they were.
+  return updated == *text || ReplaceFile(path, updated);
 }
 
 }  // namespace platform

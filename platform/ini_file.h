@@ -4,12 +4,16 @@
 // Reading: section and key names match without regard to the case of A..Z; blanks (spaces and
 // tabs) around names and values are ignored; the first matching entry wins, also across repeated
 // sections; lines starting with ';' or '#' and lines without '=' are no entries. A "[" line
-// without its "]" names a section up to the end of the line.
+// without its "]" names a section up to the end of the line. After trimming, one pair of matching
+// quotes around the value (both '"' or both '\'') is removed, so "  x " keeps its blanks.
 //
 // Writing: the first matching entry is rewritten as "key=value" with the key as the file spells
 // it; a missing entry goes behind the last entry of its section, a missing section (or file) is
 // appended. Every other byte of the file stays as it was. Carriage returns and line feeds in the
-// value and in the names become spaces, so a value can never start a key or a section.
+// value and in the names become spaces, so a value can never start a key or a section. A value
+// that begins or ends with a blank, or that begins and ends with the same quote character, is
+// written inside a pair of double quotes, so it reads back unchanged. A write that would leave
+// the file's bytes as they are does not touch the file.
 #pragma once
 
 #include <cstddef>
@@ -24,7 +28,8 @@ namespace platform {
 // The host reads values into a buffer of 32768 bytes.
 constexpr size_t kIniMaxValue = 32767;
 
-// The value of `key` in `section` of the file text, cut to kIniMaxValue; nothing when absent.
+// The value of `key` in `section` of the file text, unquoted and cut to kIniMaxValue; nothing
+// when absent.
 std::optional<std::string> IniLookup(std::string_view text, std::string_view section,
                                      std::string_view key);
 // The file text with `key` in `section` set to `value`.

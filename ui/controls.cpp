@@ -11,6 +11,7 @@
 #include <QPainterPath>
 #include <QRadioButton>
 
+#include "platform/codepage.h"
 #include "ui/text.h"
 
 namespace hi {
@@ -23,6 +24,22 @@ QColor Mix(const QColor& a, const QColor& b, double t) {
                           static_cast<float>(a.greenF() + (b.greenF() - a.greenF()) * t),
                           static_cast<float>(a.blueF() + (b.blueF() - a.blueF()) * t));
 }
+
+// The field's side of platform::BlankControls: Qt keeps line breaks and tabs from a paste.
+// Returns whether anything was replaced.
+bool BlankControlsInPlace(QString& text) {
+  bool changed = false;
+  for (QChar& c : text) {
+    if (c.unicode() < 32 || c.unicode() == 127) {
+      c = u' ';
+      changed = true;
+    }
+  }
+  return changed;
+}
+
+constexpr int kEditMaxLength = 255;
+constexpr int kEditNoOwnLimit = 32767;
 
 // Dark text on light backgrounds, white text on dark ones.
 QColor ContrastText(const QColor& a, const QColor& b) {
@@ -255,12 +272,23 @@ void THILabel::setColor(uint32_t colorRef) { THIWin::setColor(colorRef); }
 THIEdit::THIEdit(ControlParent parent) : edit_(new QLineEdit(ParentWidget(parent))) {
   attach(edit_);
   edit_->setFrame(true);
-  QObject::connect(edit_, &QLineEdit::textChanged, edit_,
-                   [this](const QString& text) { EmitString(onChangeText, FromQt(text)); });
+  edit_->setMaxLength(kEditMaxLength);
+  QObject::connect(edit_, &QLineEdit::textChanged, edit_, [this](const QString& changed) {
+    // Whatever the operator typed or pasted goes on into command lines: the field itself shows
+    // spaces for control characters, so what it shows is what is sent.
+    QString text = changed;
+    if (BlankControlsInPlace(text)) {
+      const int caret = edit_->cursorPosition();
+      const QSignalBlocker quiet(edit_);
+      edit_->setText(text);
+      edit_->setCursorPosition(caret);
+    }
+    EmitString(onChangeText, FromQt(edit_->text()));
+  });
 }
 
 void THIEdit::doText(TData& data, uint16_t) {
-  const QString text = ToQt(ReadString(data, Str));
+  const QString text = ToQt(platform::BlankControls(ReadString(data, Str)));
   const int caret = edit_->cursorPosition();
   {
     const QSignalBlocker quiet(edit_);
@@ -286,14 +314,16 @@ bool THIEdit::filterEvent(QEvent* event) {
 
 void THIEdit::setText(const std::string& text) {
   const QSignalBlocker quiet(edit_);
-  edit_->setText(ToQt(text));
+  edit_->setText(ToQt(platform::BlankControls(text)));
 }
 
 std::string THIEdit::text() const { return FromQt(edit_->text()); }
 
 void THIEdit::setReadOnly(bool readOnly) { edit_->setReadOnly(readOnly); }
 
-void THIEdit::setMaxLength(int length) { edit_->setMaxLength(length > 0 ? length : 32767); }
+void THIEdit::setMaxLength(int length) {
+  edit_->setMaxLength(length > 0 ? length : kEditNoOwnLimit);
+}
 
 // --- ThiCheckBoxRush
 

@@ -97,6 +97,8 @@ class THILabel : public THIWin {
   QLabel* label_;
 };
 
+// A one-line text field. Control characters never enter it (they show as spaces), and it holds
+// at most 255 characters unless setMaxLength says otherwise.
 class THIEdit : public THIWin {
  public:
   explicit THIEdit(ControlParent parent);
@@ -114,6 +116,7 @@ class THIEdit : public THIWin {
   void setText(const std::string& text);
   std::string text() const;
   void setReadOnly(bool readOnly);
+  // 0 or less: no limit of the field's own (the 32767 characters of a line field).
   void setMaxLength(int length);
 
  protected:

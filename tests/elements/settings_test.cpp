@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "log_probe.h"
 #include "platform/files.h"
@@ -75,6 +76,21 @@ TEST_F(SettingsTest, ReadAndWriteInTheirReadOrders) {
   EXPECT_EQ(gLog,
             (Log{"read i:0", "read s:", "read s:Hello", "read file", "read section", "read value",
                  "read key", "read file", "read section", "read key", "read s:linked"}));
+}
+
+TEST_F(SettingsTest, StoredTextReadsWithoutControlCharacters) {
+  std::ofstream(folder + "/rds.ini", std::ios::binary)
+      << std::string("[RDS Settings]\nRT=A\tB\rSM\x7F\xE9\nPS=X") + '\0' + "Y\n";
+  THIini ini;
+  ini.fileName = "rds.ini";
+  ini.section = "RDS Settings";
+  ini.type = 1;
+  Sink(ini.onRead, "read");
+  for (const char* key : {"RT", "PS"}) {
+    ini.key = key;
+    Call<&THIini::doRead>(ini);
+  }
+  EXPECT_EQ(gLog, (Log{"read s:A B SM \xE9", "read s:X Y"}));
 }
 
 TEST_F(SettingsTest, WindowPositionKeepsWhatIsNotStored) {

@@ -20,6 +20,9 @@ TEST_F(Strings, FormatTenPlaceholdersReadInOrder) {
   EXPECT_EQ(gLog.front(), "read A");
   EXPECT_EQ(gLog.back(), "out s:PSABCDEFGHIJ\r\n");
   EXPECT_EQ(ReadPoint<&THIFormatStr::Result>(fmt).text, "PSABCDEFGHIJ\r\n");
+  // A placeholder is the whole run of digits behind '%'.
+  fmt.mask = "%10|%1|%12|%100|%1x";
+  EXPECT_EQ(Call<&THIFormatStr::doString>(fmt).text, "J|A|%12|%100|Ax");
 }
 
 TEST_F(Strings, FormatPercentSignsAndValuesAreNotRescanned) {
@@ -35,10 +38,14 @@ TEST_F(Strings, FormatPercentSignsAndValuesAreNotRescanned) {
   EXPECT_EQ(format("%%1=%1", D::Str("x")), "%1=x");
   EXPECT_EQ(format("[%1]", D::Str("50%%")), "[50%%]");
   EXPECT_EQ(format("%12", Chain({D::Str("x"), D::Str("y")})), "%12");
-  // Later passes fill "%2" inside %1's value; nothing refills "%1".
-  EXPECT_EQ(format("%1", Chain({D::Str("%1%2"), D::Str("B")})), "%1B");
+  EXPECT_EQ(format("%1", Chain({D::Str("%1%2"), D::Str("B")})), "%1%2");
   // A value starting with a digit does not hide an earlier placeholder.
   EXPECT_EQ(format("%2%1", Chain({D::Str("0"), D::Str("x")})), "x0");
+  EXPECT_EQ(format("%0%01%3%", Chain({D::Str("a"), D::Str("b")})), "%0%01%3%");
+
+  // A radio text holding "%2" must not receive the terminator and start a second line.
+  const std::string text = std::string(60, 'X') + "%2SM";
+  EXPECT_EQ(format("RT%1%2", Chain({D::Str(text), D::Str("\r\n")})), "RT" + text + "\r\n");
 }
 
 TEST_F(Strings, SplitAtACharacter) {

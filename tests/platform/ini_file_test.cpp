@@ -118,6 +118,40 @@ TEST_F(IniFileTest, FilesRoundTripAndMissingPartsAreCreated) {
   EXPECT_EQ(IniReadString(path, "Info window", "Left"), "2");
 }
 
+TEST_F(IniFileTest, BlanksAndQuotesSurviveARoundTrip) {
+  const std::vector<std::string> values = {"  RADIO ", "\"quoted\"", "'x'",   "a\"b",
+                                           "",         "\"",         "\tlead"};
+  for (size_t i = 0; i < values.size(); ++i)
+    ASSERT_TRUE(IniWriteString(path, "S", "K" + std::to_string(i), values[i]));
+  for (size_t i = 0; i < values.size(); ++i)
+    EXPECT_EQ(IniReadString(path, "S", "K" + std::to_string(i), "<none>"), values[i]) << i;
+  EXPECT_EQ(Get(path),
+            "[S]\r\nK0=\"  RADIO \"\r\nK1=\"\"quoted\"\"\r\nK2=\"'x'\"\r\nK3=a\"b\r\nK4=\r\n"
+            "K5=\"\r\nK6=\"\tlead\"\r\n");
+  ASSERT_TRUE(IniWriteString(path, "S", "N", "-40 "));
+  EXPECT_EQ(IniReadInt(path, "S", "N", 1), -40);
+
+  // Files written by hand: one pair of matching quotes goes, anything else stays.
+  Put(path, "[S]\nA = \"  12\" \nB='it''s'\nC=\"mixed'\nD=\"7\"\nE=''\n");
+  EXPECT_EQ(IniReadString(path, "S", "A"), "  12");
+  EXPECT_EQ(IniReadString(path, "S", "B"), "it''s");
+  EXPECT_EQ(IniReadString(path, "S", "C"), "\"mixed'");
+  EXPECT_EQ(IniReadInt(path, "S", "D", 1), 7);
+  EXPECT_EQ(IniReadString(path, "S", "E", "<none>"), "");
+}
+
+TEST_F(IniFileTest, UnchangedWriteLeavesTheFileAlone) {
+  Put(path, "[S]\r\nK=v\r\nL=\" x\"\r\n");
+  // A second name for the file: a replacement would leave it behind on the old file.
+  fs::create_hard_link(path, dir + "/old.ini");
+  EXPECT_TRUE(IniWriteString(path, "s", "k", "v"));
+  EXPECT_TRUE(IniWriteEntries(path, "S", {{"K", "v"}, {"L", " x"}}));
+  EXPECT_EQ(fs::hard_link_count(path), 2u);
+  EXPECT_TRUE(IniWriteString(path, "S", "K", "w"));
+  EXPECT_EQ(fs::hard_link_count(path), 1u);
+  EXPECT_EQ(entries(), 2u);
+}
+
 TEST_F(IniFileTest, MalformedFilesReadWhatTheyCan) {
   std::mt19937 random(7);
   std::string garbage(3 << 20, '\0');

@@ -23,6 +23,15 @@ TEST(CodePage, RoundTripsAndUnknownCharacters) {
   }
 }
 
+TEST(CodePage, BlankControlsKeepsTextBytes) {
+  std::string all;
+  for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+  const std::string clean = BlankControls(all);
+  ASSERT_EQ(clean.size(), 256u);
+  for (int b = 0; b < 256; ++b)
+    EXPECT_EQ(clean[b], b < 32 || b == 127 ? ' ' : static_cast<char>(b)) << b;
+}
+
 TEST(TextFiles, Utf8WithOrWithoutMarkIsConvertedOtherFilesAreBytes) {
   auto dir = std::filesystem::temp_directory_path() / ("rds-text-" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);

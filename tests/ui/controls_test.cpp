@@ -121,6 +121,31 @@ TEST_F(UiTest, EditTextCrossesQtInTheProgramsCodePage) {
   EXPECT_EQ(Get(edit, &THIEdit::Text).text, "?\xFC");
 }
 
+TEST_F(UiTest, EditHoldsNoControlCharactersAndAtMost255ByDefault) {
+  THIEdit edit(parent());
+  auto* line = static_cast<QLineEdit*>(edit.widget());
+  Log(edit.onChangeText, 0);
+  Log(edit.onEnter, 1);
+  edit.setText("A\r\nB\tC");
+  EXPECT_EQ(line->text(), "A  B C");
+  Do(edit, &THIEdit::doText, D::Str(std::string("RT\r\nSM\x7F") + '\0'));
+  EXPECT_EQ(line->text(), "RT  SM  ");
+  // A paste keeps its line break in Qt; the field shows a space and the caret stays behind it.
+  line->setFocus();
+  line->setCursorPosition(2);
+  line->insert("x\ny");
+  EXPECT_EQ(line->text(), "RTx y  SM  ");
+  EXPECT_EQ(line->cursorPosition(), 5);
+  QTest::keyClick(line, Qt::Key_Return);
+  EXPECT_EQ(sink.lines, (Lines{"0:'RT  SM  '", "0:'RTx y  SM  '", "1:'RTx y  SM  '"}));
+
+  Do(edit, &THIEdit::doText, D::Str(std::string(40000, 'x')));
+  EXPECT_EQ(Get(edit, &THIEdit::Text).text, std::string(255, 'x'));
+  edit.setMaxLength(0);
+  edit.setText(std::string(40000, 'y'));
+  EXPECT_EQ(edit.text().size(), 32767u);
+}
+
 TEST_F(UiTest, ButtonClickFiresItsDataAndStyleColoursAreDrawn) {
   ThiButtonRush button(parent());
   button.setBounds(10, 10, 75, 55);
