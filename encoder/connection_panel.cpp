@@ -74,6 +74,11 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
   iniPort.type = 1;
   iniDevice.key = "Device";
   iniDevice.type = 0;
+  deviceLow.type = THIIf_else::GreaterEqual;
+  deviceLow.op2 = TData::Int(0);
+  deviceHigh.type = THIIf_else::LessEqual;
+  deviceHigh.op2 = TData::Int(2);
+  firstDevice.data = TData::Int(0);
   loadHub.setOutCount(2);
   portLoaded.setOutCount(3);
   portChosen.setOutCount(2);
@@ -162,7 +167,12 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
   link<&THIHub::doEvent>(portList.onChange, portChosen);
   link<&THIDelete::doDelete>(portChosen.onEvent[0], stripCom);
   link<&THIini::doWrite>(portChosen.onEvent[1], iniPort);
-  link<&THIComboBox::doSelect>(iniDevice.onRead, deviceList);
+  link<&THIIf_else::doCompare>(iniDevice.onRead, deviceLow);
+  link<&THIIf_else::doCompare>(deviceLow.onTrue, deviceHigh);
+  link<&THIComboBox::doSelect>(deviceHigh.onTrue, deviceList);
+  link<&THIDoData::doData>(deviceLow.onFalse, firstDevice);
+  link<&THIDoData::doData>(deviceHigh.onFalse, firstDevice);
+  link<&THIComboBox::doSelect>(firstDevice.onEventData, deviceList);
   link<&THIIndexToChanel::doEvent>(deviceList.onSelect, byType);
   link<&THIHub::doEvent>(deviceList.onChange, deviceChosen);
   link<&THIini::doWrite>(deviceChosen.onEvent[0], iniDevice);

@@ -63,6 +63,9 @@ class ConnectionPanel : public TClassMultiBase {
   THIHub loadHub, portLoaded, portChosen, deviceChosen;
   THIIf_else portTextSet;
   THIDelete stripCom;
+  // A stored model outside the list counts as the first, so every line gets a terminator.
+  THIIf_else deviceLow, deviceHigh;
+  THIDoData firstDevice;
 
   // Device-type distribution.
   THIIndexToChanel byType;

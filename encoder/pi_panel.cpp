@@ -1,5 +1,7 @@
 #include "encoder/pi_panel.h"
 
+#include <cstdint>
+
 namespace hi {
 
 PiFormatter::PiFormatter(TOuterSide& owner, ControlParent parent)
@@ -16,6 +18,8 @@ PiFormatter::PiFormatter(TOuterSide& owner, ControlParent parent)
   cutStart.count = 2;
   hexHigh.mode = THIConvertor::HexToInt;
   hexLow.mode = THIConvertor::HexToInt;
+  known.type = THIIf_else::GreaterEqual;
+  known.op2 = TData::Int(INT32_MIN);
   formatter.mask = "PI%1,%2%3";
   formatter.setDataCount(3);
 
@@ -33,7 +37,9 @@ PiFormatter::PiFormatter(TOuterSide& owner, ControlParent parent)
   link<&THIMemory::Value>(formatter.Str[1], high);
   link<&THIMemory::Value>(formatter.Str[2], low);
   in(formatter.Str[3], 0);
-  work<&THIFormatStr::doString>(2, formatter);
+  work<&THIIf_else::doCompare>(2, known);
+  link<&THIMemory::Value>(known.Op1, high);
+  link<&THIFormatStr::doString>(known.onTrue, formatter);
   out(formatter.onFString, 2);
 }
 

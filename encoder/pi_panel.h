@@ -22,6 +22,8 @@ class PiFormatter : public TClassMultiBase {
   THIDelete cutEnd, cutStart;
   THIConvertor hexHigh, hexLow;
   THIMemory high, low;
+  // No line until a PI text was seen: the values would be missing from it.
+  THIIf_else known;
   THIFormatStr formatter;
 };
 

@@ -20,11 +20,15 @@ RdsSettingsPage::RdsSettingsPage(TOuterSide& owner, ControlParent parent)
   commands.setOutCount(1);
   commands.inCount = 12;
   panelChooser.setCount(9);
-  loadHub.setOutCount(2);
-  pagedPsSwitch.setOutCount(1);
-  psSwitch.setOutCount(1);
-  afSwitch.setOutCount(1);
+  loadHub.setOutCount(10);
+  pagedPsSwitch.setOutCount(3);
+  psSwitch.setOutCount(2);
+  afSwitch.setOutCount(2);
   scrollingLimit.setCount(2);
+  for (THIHub* hub : {&tpChanged, &taChanged, &msChanged}) hub->setOutCount(2);
+  tpReport.data = TData::Int(0);
+  taReport.data = TData::Int(1);
+  msReport.data = TData::Int(2);
 
   ctSetting.fileName = "rds.ini";
   ctSetting.section = "RDS Settings";
@@ -73,18 +77,38 @@ RdsSettingsPage::RdsSettingsPage(TOuterSide& owner, ControlParent parent)
   work<&THIPanelRush::doBringToFront>(0, panel);
   work<&THIHub::doEvent>(1, loadHub);
   work<&THIIf_else::doCompare>(2, ctWanted);
+  work<&THIMultiElement::doWork>(3, pty, 2);
+  work<&THIMultiElement::doWork>(4, flags, 2);
+  work<&THIMultiElement::doWork>(5, flags, 3);
+  work<&THIMultiElement::doWork>(6, flags, 4);
+  work<&THIMultiElement::doWork>(7, flags, 5);
   work<&THIHub::doEvent>(8, pagedPsSwitch);
   work<&THIHub::doEvent>(9, psSwitch);
   work<&THIGetIndexData::doIndex>(10, chosenForm);
+  work<&THIMultiElement::doWork>(11, pagePs, 3);
+  work<&THIMultiElement::doWork>(12, rt, 2);
   work<&THIIndexToChanel::doEvent>(13, scrollingLimit);
   work<&THIHub::doEvent>(14, afSwitch);
+  work<&THIMultiElement::doWork>(15, flags, 6);
   out(commands.onEvent[0], 0);
   var<&ThiCheckBoxRush::Checked>(0, transmitCt);
+  var<&THIMultiElement::Var>(1, flags, 0);
+  var<&THIMultiElement::Var>(2, flags, 1);
+  var<&THIMultiElement::Var>(3, flags, 2);
   var<&THIMultiElement::Var>(4, pi, 0);
+  var<&THIMultiElement::Var>(5, pty, 0);
 
-  // Loading: the function panels, then "CT".
+  // Loading: the function panels, then "CT", then PS and AF.
   link<&THIMultiElement::doWork>(loadHub.onEvent[0], pi, 1);
-  link<&THIini::doRead>(loadHub.onEvent[1], ctSetting);
+  link<&THIMultiElement::doWork>(loadHub.onEvent[1], scrollingPs, 1);
+  link<&THIMultiElement::doWork>(loadHub.onEvent[2], pagePs, 1);
+  link<&THIMultiElement::doWork>(loadHub.onEvent[3], rt, 1);
+  link<&THIMultiElement::doWork>(loadHub.onEvent[4], pty, 1);
+  link<&THIMultiElement::doWork>(loadHub.onEvent[5], di, 1);
+  link<&THIMultiElement::doWork>(loadHub.onEvent[6], flags, 1);
+  link<&THIini::doRead>(loadHub.onEvent[7], ctSetting);
+  link<&THIMultiElement::doWork>(loadHub.onEvent[8], ps, 1);
+  link<&THIMultiElement::doWork>(loadHub.onEvent[9], af, 1);
 
   // "Transmit CT": stored, remembered and re-evaluated at every change.
   link<&THIIf_else::doCompare>(ctSetting.onRead, ctStored);
@@ -155,14 +179,45 @@ RdsSettingsPage::RdsSettingsPage(TOuterSide& owner, ControlParent parent)
   // The selector and the function panels.
   link<&THIIndexToChanel::doEvent>(selector.onEvent[0], panelChooser);
   link<&THIMultiElement::doWork>(pagedPsSwitch.onEvent[0], selector, 1);
+  link<&THIMultiElement::doWork>(pagedPsSwitch.onEvent[1], scrollingPs, 2);
+  link<&THIMultiElement::doWork>(pagedPsSwitch.onEvent[2], pagePs, 2);
   link<&THIMultiElement::doWork>(psSwitch.onEvent[0], selector, 2);
+  link<&THIMultiElement::doWork>(psSwitch.onEvent[1], ps, 2);
   link<&THIMultiElement::doWork>(afSwitch.onEvent[0], selector, 3);
-  link<&THIMultiElement::doWork>(panelChooser.onEvent[FunctionSelector::PI], pi, 0);
-  link<&THIHub::doEvent>(pi.onEvent[0], commands);
+  link<&THIMultiElement::doWork>(afSwitch.onEvent[1], af, 2);
+  link<&THIMultiElement::doWork>(scrollingLimit.onEvent[0], scrollingPs, 3);
+  link<&THIMultiElement::doWork>(scrollingLimit.onEvent[1], scrollingPs, 4);
+
+  THIMultiElement* byPosition[FunctionSelector::kItems] = {&pi, &scrollingPs, &pagePs, &rt, &pty,
+                                                           &di, &flags,       &ps,     &af};
+  for (uint16_t k = 0; k < FunctionSelector::kItems; ++k) {
+    link<&THIMultiElement::doWork>(panelChooser.onEvent[k], *byPosition[k], 0);
+    link<&THIHub::doEvent>(byPosition[k]->onEvent[0], commands);
+  }
+  for (THIMultiElement* panel : {&pi, &rt, &pty, &di, &flags}) in(panel->Data[0], 1);
   out(pi.onEvent[1], 4);
-  in(pi.Data[0], 1);
+  out(pty.onEvent[1], 4);
+
+  // TP, TA and MS: their new state, then which of them changed.
+  link<&THIHub::doEvent>(flags.onEvent[1], tpChanged);
+  link<&THIHub::doEvent>(flags.onEvent[2], taChanged);
+  link<&THIHub::doEvent>(flags.onEvent[3], msChanged);
+  out(tpChanged.onEvent[0], 2);
+  out(taChanged.onEvent[0], 3);
+  link<&THIDoData::doData>(tpChanged.onEvent[1], tpReport);
+  link<&THIDoData::doData>(taChanged.onEvent[1], taReport);
+  link<&THIDoData::doData>(msChanged.onEvent[1], msReport);
+  for (THIDoData* report : {&tpReport, &taReport, &msReport}) out(report->onEventData, 1);
 
   functions = &selector.build<FunctionSelector>(panel.controlParent());
+  scrollingPsPanel = &scrollingPs.build<ScrollingPsPanel>(panel.controlParent());
+  pagePsPanel = &pagePs.build<PagePsPanel>(panel.controlParent());
+  rtPanel = &rt.build<RtPanel>(panel.controlParent());
+  ptyPanel = &pty.build<PtyPanel>(panel.controlParent());
+  diPanel = &di.build<DiPanel>(panel.controlParent());
+  flagsPanel = &flags.build<TpTaMsPanel>(panel.controlParent());
+  psPanel = &ps.build<PsPanel>(panel.controlParent());
+  afPanel = &af.build<AfPanel>(panel.controlParent());
   piPanel = &pi.build<PiPanel>(panel.controlParent());
 }
 

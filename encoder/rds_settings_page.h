@@ -10,8 +10,16 @@
 #include "elements/strings.h"
 #include "elements/system.h"
 #include "elements/time.h"
+#include "encoder/af_panel.h"
+#include "encoder/di_panel.h"
 #include "encoder/function_selector.h"
+#include "encoder/page_ps_panel.h"
 #include "encoder/pi_panel.h"
+#include "encoder/ps_panel.h"
+#include "encoder/pty_panel.h"
+#include "encoder/rt_panel.h"
+#include "encoder/scrolling_ps_panel.h"
+#include "encoder/tp_ta_ms_panel.h"
 #include "runtime/runtime.h"
 #include "ui/controls.h"
 #include "ui/extras.h"
@@ -39,6 +47,10 @@ class RdsSettingsPage : public TClassMultiBase {
   THIHub loadHub;
   THIHub pagedPsSwitch, psSwitch, afSwitch;
   THIIndexToChanel scrollingLimit;
+
+  // Which of TP (0), TA (1), MS (2) changed; the "Transmit CT" box reports 3 itself.
+  THIHub tpChanged, taChanged, msChanged;
+  THIDoData tpReport, taReport, msReport;
 
   // "Transmit CT".
   THIini ctSetting;
@@ -71,10 +83,27 @@ class RdsSettingsPage : public TClassMultiBase {
   THIFormatStr saveLine, readLine;
   THIDoData eepromDone;
 
+  // The selector and the nine function panels, PI last so that it starts in front.
   THIMultiElement selector{1, 0};
+  THIMultiElement scrollingPs{1, 0};
+  THIMultiElement pagePs{1, 0};
+  THIMultiElement rt{1, 1};
+  THIMultiElement pty{2, 1};
+  THIMultiElement di{1, 1};
+  THIMultiElement flags{4, 1};
+  THIMultiElement ps{1, 0};
+  THIMultiElement af{1, 0};
   THIMultiElement pi{2, 1};
 
   FunctionSelector* functions = nullptr;
+  ScrollingPsPanel* scrollingPsPanel = nullptr;
+  PagePsPanel* pagePsPanel = nullptr;
+  RtPanel* rtPanel = nullptr;
+  PtyPanel* ptyPanel = nullptr;
+  DiPanel* diPanel = nullptr;
+  TpTaMsPanel* flagsPanel = nullptr;
+  PsPanel* psPanel = nullptr;
+  AfPanel* afPanel = nullptr;
   PiPanel* piPanel = nullptr;
 };
 

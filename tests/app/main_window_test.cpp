@@ -43,6 +43,9 @@ TEST_F(PanelTest, ScanConnectSendPiAndClose) {
   QWidget* top = w.form.widget()->childAt(300, 200);
   EXPECT_TRUE(top == rds().panel.widget() || rds().panel.widget()->isAncestorOf(top));
 
+  // A fresh rds.ini holds no PI: nothing to send yet.
+  click(rds().piPanel->send);
+  EXPECT_EQ(received(1), "");
   typePi("7C6F");
   click(rds().piPanel->send);
   std::string bytes = received(1);
@@ -83,10 +86,7 @@ TEST_F(PanelTest, PiTextsAndTheirLines) {
   }
   // Control characters typed or stored never reach the wire: the PI is sent as two numbers.
   writeSetting("RDS Settings", "PI", "7C\rSM");
-  TData none;
-  hi::TLink load;
-  hi::link<&hi::THIMultiElement::doWork>(load, rds().pi, 1);
-  hi::Fire(load, none);
+  fire(rds().pi, 1);
   click(pi.send);
   EXPECT_EQ(received(1), "PI124,0\r\n");
 }
@@ -127,9 +127,10 @@ TEST_F(PanelTest, StoredPortIsSelectedAndWrittenBack) {
   TData selected;
   c.portList.String(selected, 0);
   EXPECT_EQ(hi::ToString(selected), "COM 3");
+  EXPECT_EQ(c.deviceList.selected(), 0);  // a stored model out of range counts as the first
   click(c.connect);
   click(rds().readEeprom);
-  EXPECT_EQ(received(3), "RM");  // a stored model out of range chooses none: no terminator
+  EXPECT_EQ(received(3), "RM\r\n");
   EXPECT_EQ(received(1), "");
   EXPECT_EQ(setting("Select device", "COM Port"), "COM 3");
 

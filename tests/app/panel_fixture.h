@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QTest>
 #include <filesystem>
@@ -63,10 +64,25 @@ class PanelTest : public ::testing::Test {
 
   // Builds the tree inert, makes it live and runs the start-up actions, as the program does.
   hi::MainWindow& start() {
+    build();
+    run();
+    return *main_;
+  }
+  // The two halves of start(), for tests that link a probe in between.
+  hi::MainWindow& build() {
     main_ = std::make_unique<hi::MainWindow>();
+    return *main_;
+  }
+  void run() {
     hi::SetLoopsLive(true);
     hi::Startup().run();
-    return *main_;
+  }
+
+  // Fires input `index` of a child container, as its parent's link would.
+  void fire(hi::THIMultiElement& child, uint16_t index, hi::TData value = {}) {
+    hi::TLink in;
+    hi::link<&hi::THIMultiElement::doWork>(in, child, index);
+    hi::Fire(in, value);
   }
 
   void closeProgram() {
@@ -77,7 +93,14 @@ class PanelTest : public ::testing::Test {
   // Everything that reached COM n so far.
   std::string received(int n, int waitMs = 30) { return ports_.at(n).read(waitMs); }
 
-  void click(hi::THIWin& control) { QTest::mouseClick(control.widget(), Qt::LeftButton); }
+  // A check box is clicked on its tick box: its caption may be shorter than the box is wide.
+  void click(hi::THIWin& control) {
+    QWidget* w = control.widget();
+    if (qobject_cast<QCheckBox*>(w))
+      QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(6, w->height() / 2));
+    else
+      QTest::mouseClick(w, Qt::LeftButton);
+  }
 
   // The operator picks an item of a drop-down list.
   void choose(hi::THIComboBox& list, int index) {
@@ -87,13 +110,14 @@ class PanelTest : public ::testing::Test {
     emit combo->activated(index);
   }
 
-  void typePi(const std::string& text) {
-    hi::THIEdit& field = main_->rdsSettingsPage->piPanel->text;
+  // The operator replaces the text of a field by typing.
+  void type(hi::THIEdit& field, const std::string& text) {
     auto* line = field.widget();
     QTest::keyClick(line, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(line, Qt::Key_Delete);
-    QTest::keyClicks(line, QString::fromStdString(text));
+    QTest::keyClicks(line, QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
   }
+  void typePi(const std::string& text) { type(main_->rdsSettingsPage->piPanel->text, text); }
 
   hi::ConnectionPanel& connection() { return *main_->connectionPage; }
   hi::RdsSettingsPage& rds() { return *main_->rdsSettingsPage; }

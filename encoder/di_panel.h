@@ -1,0 +1,39 @@
+// The decoder identification panel: four flags, sent together as one number at every change.
+#pragma once
+
+#include <array>
+
+#include "elements/flow.h"
+#include "elements/settings.h"
+#include "elements/strings.h"
+#include "runtime/runtime.h"
+#include "ui/controls.h"
+
+namespace hi {
+
+// Inputs: 0 bring to front, 1 load. Output 0: the DI line. Data input 0: line terminator.
+class DiPanel : public TClassMultiBase {
+ public:
+  DiPanel(TOuterSide& owner, ControlParent parent);
+
+  // The flags in the order of their boxes on the panel.
+  enum Flag { Stereo, Compressed, ArtificialHead, DynamicPty, kFlags };
+
+  THIPanelRush panel{controlParent()};
+  std::array<ThiCheckBoxRush, kFlags> boxes{
+      ThiCheckBoxRush{panel.controlParent()}, ThiCheckBoxRush{panel.controlParent()},
+      ThiCheckBoxRush{panel.controlParent()}, ThiCheckBoxRush{panel.controlParent()}};
+  std::array<THIini, kFlags> settings;
+  THIHub load;
+  std::array<THIMemory, kFlags> loaded;
+  std::array<THIIf_else, kFlags> loadTests;
+  std::array<THIHub, kFlags> boxHubs;
+  std::array<THIMemory, kFlags> states;
+  THIHub build;
+  THIStrCat highPair, lowPair, allDigits;
+  THIConvertor converter;
+  THIMemory value;
+  THIFormatStr formatter;
+};
+
+}  // namespace hi

@@ -1,0 +1,80 @@
+// The Page PS function panel: ten eight-character pages that the encoder shows in turn, sent in
+// one PS line and followed by the page-change interval.
+#pragma once
+
+#include <array>
+
+#include "elements/flow.h"
+#include "elements/math.h"
+#include "elements/settings.h"
+#include "elements/strings.h"
+#include "elements/time.h"
+#include "runtime/runtime.h"
+#include "ui/controls.h"
+
+namespace hi {
+
+// Inputs: 0 bring to front, 1 load, 2 show or hide, 3 show or hide pages 7..10.
+// Output 0: the PS line, then the DS line 300 ms later.
+class PagePsPanel : public TClassMultiBase {
+ public:
+  static constexpr int kPages = 10;
+
+  PagePsPanel(TOuterSide& owner, ControlParent parent);
+
+  THIPanelRush panel{controlParent()};
+  std::array<THILabel, kPages> labels{
+      THILabel{panel.controlParent()}, THILabel{panel.controlParent()},
+      THILabel{panel.controlParent()}, THILabel{panel.controlParent()},
+      THILabel{panel.controlParent()}, THILabel{panel.controlParent()},
+      THILabel{panel.controlParent()}, THILabel{panel.controlParent()},
+      THILabel{panel.controlParent()}, THILabel{panel.controlParent()}};
+  std::array<THIEdit, kPages> pages{THIEdit{panel.controlParent()}, THIEdit{panel.controlParent()},
+                                    THIEdit{panel.controlParent()}, THIEdit{panel.controlParent()},
+                                    THIEdit{panel.controlParent()}, THIEdit{panel.controlParent()},
+                                    THIEdit{panel.controlParent()}, THIEdit{panel.controlParent()},
+                                    THIEdit{panel.controlParent()}, THIEdit{panel.controlParent()}};
+  THIComboBox interval{panel.controlParent()};
+  ThiButtonRush send{panel.controlParent()};
+  THILabel warning{panel.controlParent()};
+
+  // Each page: its eight-character value, its setting and its length check.
+  std::array<THIHub, kPages> pageChanged;
+  std::array<THIStrCat, kPages> padded;
+  std::array<THICopy, kPages> cut;
+  std::array<THIMemory, kPages> values;
+  std::array<THIini, kPages> pageSettings;
+  std::array<THILength, kPages> lengths;
+  std::array<THIHub, kPages> lengthChecks;
+  std::array<THIIf_else, kPages> empty, tooLong;
+  THIChanelToIndex showWarning;
+
+  THIHub load;
+
+  // The interval: position + 2 half seconds; no selection means no interval.
+  THIIf_else intervalChosen;
+  THIMath toValue;
+  THIHub intervalChanged;
+  THIMemory intervalValue;
+  THIini intervalSetting;
+  THIHub intervalRead;
+  THIMath toPosition;
+
+  THIFormatStr psLine;
+  THIHub psSent;
+
+  // DS lines owed to PS lines already sent, one per timer run.
+  THIMemory pendingDs;
+  THIMath addPending, removePending;
+  THIHub dsOwed;
+  THIIf_else firstOwed, stillOwed;
+  THITimer dsTimer;
+  THIHub dsDue;
+  THIIf_else intervalKnown;
+  THIFormatStr dsLine;
+
+  THIHub lines;
+  THIHub laterPages;
+};
+
+}  // namespace hi

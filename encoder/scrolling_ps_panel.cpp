@@ -1,0 +1,186 @@
+#include "encoder/scrolling_ps_panel.h"
+
+#include <string>
+
+namespace hi {
+
+namespace {
+constexpr const char* kIntervals =
+    "1 sec\r\n1,5 sec\r\n2 sec\r\n2,5 sec\r\n3 sec\r\n3,5 sec\r\n4 sec\r\n4,5 sec\r\n5 sec";
+}  // namespace
+
+ScrollingPsPanel::ScrollingPsPanel(TOuterSide& owner, ControlParent parent)
+    : TClassMultiBase(owner, parent, 5, 0) {
+  panel.setBounds(134, 10, 325, 200);
+  text.setBounds(10, 10, 305, 20);
+  // The rolling-mode line is "PS", a space, the text, a space, seven characters and CR LF:
+  // 247 characters keep it within 260 bytes.
+  text.setMaxLength(247);
+  rolling.setBounds(10, 40, 125, 20);
+  rolling.setCaption("Rolling mode");
+  interval.setBounds(243, 138, 70, 21);
+  interval.setItems(kIntervals);
+  send.setBounds(243, 168, 70, 20);
+  send.setCaption("Send PS");
+  warning.setBounds(20, 165, 161, 27);
+
+  textChanged.setOutCount(3);
+  newHead.setOutCount(2);
+  headCopy.position = 1;
+  headCopy.count = 7;
+  rolled.mask = "%1 %2";
+  rolled.setDataCount(2);
+  textSetting.fileName = "rds.ini";
+  textSetting.section = "RDS Settings";
+  textSetting.key = "Scrolling PS";
+  textSetting.type = 1;
+  tooLong.type = THIIf_else::GreaterEqual;
+  longLimit.setOutCount(2);
+  shortLimit.setOutCount(2);
+  longCount.data = TData::Int(57);
+  longWarning.data = TData::Str("Max 56 symbols!");
+  shortCount.data = TData::Int(25);
+  shortWarning.data = TData::Str("Max 24 symbols!");
+
+  modeChanged.setOutCount(2);
+  choices.setOutCount(2);
+  textChoice.setCount(2);
+  paddingChoice.setCount(2);
+  sevenSpaces.setDefault(TData::Str(std::string(7, ' ')));
+  modeSetting.fileName = "rds.ini";
+  modeSetting.section = "RDS Settings";
+  modeSetting.key = "Rolling mode";
+  modeSetting.type = 0;
+  modeOn.type = THIIf_else::Equal;
+  modeOn.op2 = TData::Int(1);
+  modeOff.data = TData::Int(0);
+
+  intervalChosen.type = THIIf_else::GreaterEqual;
+  intervalChosen.op2 = TData::Int(0);
+  toValue.op2 = 2;
+  intervalChanged.setOutCount(2);
+  intervalSetting.fileName = "rds.ini";
+  intervalSetting.section = "RDS Settings";
+  intervalSetting.key = "SPS change int";
+  intervalSetting.type = 0;
+  toPosition.op2 = 2;
+
+  psLine.mask = "PS%1 %2\r\n";
+  psLine.setDataCount(2);
+  psSent.setOutCount(2);
+  pendingDs.setDefault(TData::Int(0));
+  addPending.op2 = 1;
+  removePending.op2 = 1;
+  dsOwed.setOutCount(2);
+  firstOwed.type = THIIf_else::Equal;
+  firstOwed.op2 = TData::Int(1);
+  stillOwed.type = THIIf_else::GreaterEqual;
+  stillOwed.op2 = TData::Int(1);
+  dsTimer.setInterval(300);
+  dsTimer.setCount(1);
+  dsDue.setOutCount(2);
+  intervalKnown.type = THIIf_else::GreaterEqual;
+  intervalKnown.op2 = TData::Int(2);
+  dsLine.mask = "DS%1,1\r\n";
+  dsLine.setDataCount(1);
+  lines.setOutCount(1);
+  lines.inCount = 2;
+  load.setOutCount(3);
+
+  work<&THIPanelRush::doBringToFront>(0, panel);
+  work<&THIHub::doEvent>(1, load);
+  work<&THIPanelRush::doVisible>(2, panel);
+  work<&THIHub::doEvent>(3, longLimit);
+  work<&THIHub::doEvent>(4, shortLimit);
+  out(lines.onEvent[0], 0);
+
+  link<&THIini::doRead>(load.onEvent[0], textSetting);
+  link<&THIini::doRead>(load.onEvent[1], intervalSetting);
+  link<&THIini::doRead>(load.onEvent[2], modeSetting);
+
+  // The head is emptied before it is copied, so the rolled text follows every change of the
+  // text, the empty text included (a copy of nothing produces nothing).
+  link<&THIEdit::doText>(textSetting.onRead, text);
+  link<&THIHub::doEvent>(text.onChangeText, textChanged);
+  link<&THIHub::doEvent>(textChanged.onEvent[0], newHead);
+  link<&THIini::doWrite>(textChanged.onEvent[1], textSetting);
+  link<&THILength::doLength>(textChanged.onEvent[2], length);
+  link<&THIMemory::doClear>(newHead.onEvent[0], head);
+  link<&THICopy::doCopy>(newHead.onEvent[1], headCopy);
+  link<&THIMemory::doValue>(headCopy.onCopy, head);
+  link<&THIFormatStr::doString>(head.onData, rolled);
+  link<&THIEdit::Text>(rolled.Str[1], text);
+  link<&THIMemory::Value>(rolled.Str[2], head);
+
+  link<&THIEdit::Text>(length.Str, text);
+  link<&THIIf_else::doCompare>(length.onLength, tooLong);
+  link<&THIMemory::Value>(tooLong.Op2, limit);
+  link<&THIChanelToIndex::doWork>(tooLong.onFalse, showWarning, 0);
+  link<&THIChanelToIndex::doWork>(tooLong.onTrue, showWarning, 1);
+  link<&THILabel::doVisible>(showWarning.onIndex, warning);
+  link<&THIDoData::doData>(longLimit.onEvent[0], longCount);
+  link<&THIDoData::doData>(longLimit.onEvent[1], longWarning);
+  link<&THIDoData::doData>(shortLimit.onEvent[0], shortCount);
+  link<&THIDoData::doData>(shortLimit.onEvent[1], shortWarning);
+  link<&THIMemory::doValue>(longCount.onEventData, limit);
+  link<&THIMemory::doValue>(shortCount.onEventData, limit);
+  link<&THILabel::doText>(longWarning.onEventData, warning);
+  link<&THILabel::doText>(shortWarning.onEventData, warning);
+
+  // Rolling mode. A stored value other than 1 unchecks the box, so the line always carries
+  // either the text with its padding or the rolled text.
+  link<&THIHub::doEvent>(rolling.onCheck, modeChanged);
+  link<&THIHub::doEvent>(modeChanged.onEvent[0], choices);
+  link<&THIini::doWrite>(modeChanged.onEvent[1], modeSetting);
+  link<&THIGetIndexData::doIndex>(choices.onEvent[0], textChoice);
+  link<&THIGetIndexData::doIndex>(choices.onEvent[1], paddingChoice);
+  link<&THIEdit::Text>(textChoice.Data[0], text);
+  link<&THIMemory::Value>(paddingChoice.Data[0], sevenSpaces);
+  link<&THIFormatStr::Result>(paddingChoice.Data[1], rolled);
+  link<&THIIf_else::doCompare>(modeSetting.onRead, modeOn);
+  link<&ThiCheckBoxRush::doCheck>(modeOn.onTrue, rolling);
+  link<&THIDoData::doData>(modeOn.onFalse, modeOff);
+  link<&ThiCheckBoxRush::doCheck>(modeOff.onEventData, rolling);
+
+  // The list reports -1 for a stored interval it does not hold: that leaves no interval rather
+  // than one the encoder does not take, and nothing is written back.
+  link<&THIIf_else::doCompare>(interval.onChange, intervalChosen);
+  link<&THIIf_else::doCompare>(interval.onSelect, intervalChosen);
+  link<&THIMath::doAdd>(intervalChosen.onTrue, toValue);
+  link<&THIMemory::doClear>(intervalChosen.onFalse, intervalValue);
+  link<&THIHub::doEvent>(toValue.onResult, intervalChanged);
+  link<&THIMemory::doValue>(intervalChanged.onEvent[0], intervalValue);
+  link<&THIini::doWrite>(intervalChanged.onEvent[1], intervalSetting);
+  link<&THIMath::doSub>(intervalSetting.onRead, toPosition);
+  link<&THIComboBox::doSelect>(toPosition.onResult, interval);
+
+  link<&THIFormatStr::doString>(send.onClick, psLine);
+  link<&THIGetIndexData::Value>(psLine.Str[1], textChoice);
+  link<&THIGetIndexData::Value>(psLine.Str[2], paddingChoice);
+  link<&THIHub::doEvent>(psLine.onFString, psSent);
+  link<&THIHub::doEvent>(psSent.onEvent[0], lines);
+  link<&THIHub::doEvent>(psSent.onEvent[1], dsOwed);
+
+  // Every PS line is owed its DS line; the one-shot timer runs again after each tick while more
+  // are owed, so quick clicks neither lose a DS line nor send one early.
+  link<&THIMath::doAdd>(dsOwed.onEvent[0], addPending);
+  link<&THIMemory::Value>(addPending.Op1, pendingDs);
+  link<&THIMemory::doValue>(addPending.onResult, pendingDs);
+  link<&THIIf_else::doCompare>(dsOwed.onEvent[1], firstOwed);
+  link<&THIMemory::Value>(firstOwed.Op1, pendingDs);
+  link<&THITimer::doStart>(firstOwed.onTrue, dsTimer);
+  link<&THIHub::doEvent>(dsTimer.onTimer, dsDue);
+  link<&THIIf_else::doCompare>(dsDue.onEvent[0], intervalKnown);
+  link<&THIMemory::Value>(intervalKnown.Op1, intervalValue);
+  link<&THIFormatStr::doString>(intervalKnown.onTrue, dsLine);
+  link<&THIMemory::Value>(dsLine.Str[1], intervalValue);
+  link<&THIHub::doEvent>(dsLine.onFString, lines);
+  link<&THIMath::doSub>(dsDue.onEvent[1], removePending);
+  link<&THIMemory::Value>(removePending.Op1, pendingDs);
+  link<&THIMemory::doValue>(removePending.onResult, pendingDs);
+  link<&THIIf_else::doCompare>(dsTimer.onStop, stillOwed);
+  link<&THIMemory::Value>(stillOwed.Op1, pendingDs);
+  link<&THITimer::doStart>(stillOwed.onTrue, dsTimer);
+}
+
+}  // namespace hi

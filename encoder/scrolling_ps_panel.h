@@ -1,0 +1,77 @@
+// The Scrolling PS function panel: one longer text that the encoder moves through the PS field,
+// either with a gap or rolling on without one, followed by the step interval.
+#pragma once
+
+#include "elements/flow.h"
+#include "elements/math.h"
+#include "elements/settings.h"
+#include "elements/strings.h"
+#include "elements/time.h"
+#include "runtime/runtime.h"
+#include "ui/controls.h"
+
+namespace hi {
+
+// Inputs: 0 bring to front, 1 load, 2 show or hide, 3 long limit (56), 4 short limit (24).
+// Output 0: the PS line, then the DS line 300 ms later.
+class ScrollingPsPanel : public TClassMultiBase {
+ public:
+  ScrollingPsPanel(TOuterSide& owner, ControlParent parent);
+
+  THIPanelRush panel{controlParent()};
+  THIEdit text{panel.controlParent()};
+  ThiCheckBoxRush rolling{panel.controlParent()};
+  THIComboBox interval{panel.controlParent()};
+  ThiButtonRush send{panel.controlParent()};
+  THILabel warning{panel.controlParent()};
+
+  // The text: its rolled form (the text, a space, its first seven characters), its setting and
+  // its length check against the model's limit.
+  THIHub textChanged;
+  THIHub newHead;
+  THICopy headCopy;
+  THIMemory head;
+  THIFormatStr rolled;
+  THIini textSetting;
+  THILength length;
+  THIIf_else tooLong;
+  THIChanelToIndex showWarning;
+  THIMemory limit;
+  THIHub longLimit, shortLimit;
+  THIDoData longCount, longWarning, shortCount, shortWarning;
+
+  // Rolling mode: which text and which padding the PS line carries.
+  THIHub modeChanged;
+  THIHub choices;
+  THIGetIndexData textChoice, paddingChoice;
+  THIMemory sevenSpaces;
+  THIini modeSetting;
+  THIIf_else modeOn;
+  THIDoData modeOff;
+
+  // The interval: position + 2 half seconds; no selection means no interval.
+  THIIf_else intervalChosen;
+  THIMath toValue;
+  THIHub intervalChanged;
+  THIMemory intervalValue;
+  THIini intervalSetting;
+  THIMath toPosition;
+
+  THIFormatStr psLine;
+  THIHub psSent;
+
+  // DS lines owed to PS lines already sent, one per timer run.
+  THIMemory pendingDs;
+  THIMath addPending, removePending;
+  THIHub dsOwed;
+  THIIf_else firstOwed, stillOwed;
+  THITimer dsTimer;
+  THIHub dsDue;
+  THIIf_else intervalKnown;
+  THIFormatStr dsLine;
+
+  THIHub lines;
+  THIHub load;
+};
+
+}  // namespace hi
