@@ -5,10 +5,9 @@
 #include <array>
 
 #include "elements/flow.h"
-#include "elements/math.h"
 #include "elements/settings.h"
 #include "elements/strings.h"
-#include "elements/time.h"
+#include "encoder/ps_interval.h"
 #include "runtime/runtime.h"
 #include "ui/controls.h"
 
@@ -34,7 +33,6 @@ class PagePsPanel : public TClassMultiBase {
                                     THIEdit{panel.controlParent()}, THIEdit{panel.controlParent()},
                                     THIEdit{panel.controlParent()}, THIEdit{panel.controlParent()},
                                     THIEdit{panel.controlParent()}, THIEdit{panel.controlParent()}};
-  THIComboBox interval{panel.controlParent()};
   ThiButtonRush send{panel.controlParent()};
   THILabel warning{panel.controlParent()};
 
@@ -51,30 +49,15 @@ class PagePsPanel : public TClassMultiBase {
 
   THIHub load;
 
-  // The interval: position + 2 half seconds; no selection means no interval.
-  THIIf_else intervalChosen;
-  THIMath toValue;
-  THIHub intervalChanged;
-  THIMemory intervalValue;
-  THIini intervalSetting;
-  THIHub intervalRead;
-  THIMath toPosition;
-
   THIFormatStr psLine;
   THIHub psSent;
 
-  // DS lines owed to PS lines already sent, one per timer run.
-  THIMemory pendingDs;
-  THIMath addPending, removePending;
-  THIHub dsOwed;
-  THIIf_else firstOwed, stillOwed;
-  THITimer dsTimer;
-  THIHub dsDue;
-  THIIf_else intervalKnown;
-  THIFormatStr dsLine;
-
   THIHub lines;
   THIHub laterPages;
+
+  THIMultiElement psInterval{1, 0};
+
+  PsInterval* intervals = nullptr;
 };
 
 }  // namespace hi

@@ -4,11 +4,6 @@
 
 namespace hi {
 
-namespace {
-constexpr const char* kIntervals =
-    "1 sec\r\n1,5 sec\r\n2 sec\r\n2,5 sec\r\n3 sec\r\n3,5 sec\r\n4 sec\r\n4,5 sec\r\n5 sec";
-}  // namespace
-
 ScrollingPsPanel::ScrollingPsPanel(TOuterSide& owner, ControlParent parent)
     : TClassMultiBase(owner, parent, 5, 0) {
   panel.setBounds(134, 10, 325, 200);
@@ -18,8 +13,6 @@ ScrollingPsPanel::ScrollingPsPanel(TOuterSide& owner, ControlParent parent)
   text.setMaxLength(247);
   rolling.setBounds(10, 40, 125, 20);
   rolling.setCaption("Rolling mode");
-  interval.setBounds(243, 138, 70, 21);
-  interval.setItems(kIntervals);
   send.setBounds(243, 168, 70, 20);
   send.setCaption("Send PS");
   warning.setBounds(20, 165, 161, 27);
@@ -55,34 +48,9 @@ ScrollingPsPanel::ScrollingPsPanel(TOuterSide& owner, ControlParent parent)
   modeOn.op2 = TData::Int(1);
   modeOff.data = TData::Int(0);
 
-  intervalChosen.type = THIIf_else::GreaterEqual;
-  intervalChosen.op2 = TData::Int(0);
-  toValue.op2 = 2;
-  intervalChanged.setOutCount(2);
-  intervalSetting.fileName = "rds.ini";
-  intervalSetting.section = "RDS Settings";
-  intervalSetting.key = "SPS change int";
-  intervalSetting.type = 0;
-  toPosition.op2 = 2;
-
   psLine.mask = "PS%1 %2\r\n";
   psLine.setDataCount(2);
   psSent.setOutCount(2);
-  pendingDs.setDefault(TData::Int(0));
-  addPending.op2 = 1;
-  removePending.op2 = 1;
-  dsOwed.setOutCount(2);
-  firstOwed.type = THIIf_else::Equal;
-  firstOwed.op2 = TData::Int(1);
-  stillOwed.type = THIIf_else::GreaterEqual;
-  stillOwed.op2 = TData::Int(1);
-  dsTimer.setInterval(300);
-  dsTimer.setCount(1);
-  dsDue.setOutCount(2);
-  intervalKnown.type = THIIf_else::GreaterEqual;
-  intervalKnown.op2 = TData::Int(2);
-  dsLine.mask = "DS%1,1\r\n";
-  dsLine.setDataCount(1);
   lines.setOutCount(1);
   lines.inCount = 2;
   load.setOutCount(3);
@@ -95,7 +63,7 @@ ScrollingPsPanel::ScrollingPsPanel(TOuterSide& owner, ControlParent parent)
   out(lines.onEvent[0], 0);
 
   link<&THIini::doRead>(load.onEvent[0], textSetting);
-  link<&THIini::doRead>(load.onEvent[1], intervalSetting);
+  link<&THIMultiElement::doWork>(load.onEvent[1], psInterval, 0);
   link<&THIini::doRead>(load.onEvent[2], modeSetting);
 
   // The head is emptied before it is copied, so the rolled text follows every change of the
@@ -142,45 +110,15 @@ ScrollingPsPanel::ScrollingPsPanel(TOuterSide& owner, ControlParent parent)
   link<&THIDoData::doData>(modeOn.onFalse, modeOff);
   link<&ThiCheckBoxRush::doCheck>(modeOff.onEventData, rolling);
 
-  // The list reports -1 for a stored interval it does not hold: that leaves no interval rather
-  // than one the encoder does not take, and nothing is written back.
-  link<&THIIf_else::doCompare>(interval.onChange, intervalChosen);
-  link<&THIIf_else::doCompare>(interval.onSelect, intervalChosen);
-  link<&THIMath::doAdd>(intervalChosen.onTrue, toValue);
-  link<&THIMemory::doClear>(intervalChosen.onFalse, intervalValue);
-  link<&THIHub::doEvent>(toValue.onResult, intervalChanged);
-  link<&THIMemory::doValue>(intervalChanged.onEvent[0], intervalValue);
-  link<&THIini::doWrite>(intervalChanged.onEvent[1], intervalSetting);
-  link<&THIMath::doSub>(intervalSetting.onRead, toPosition);
-  link<&THIComboBox::doSelect>(toPosition.onResult, interval);
-
   link<&THIFormatStr::doString>(send.onClick, psLine);
   link<&THIGetIndexData::Value>(psLine.Str[1], textChoice);
   link<&THIGetIndexData::Value>(psLine.Str[2], paddingChoice);
   link<&THIHub::doEvent>(psLine.onFString, psSent);
   link<&THIHub::doEvent>(psSent.onEvent[0], lines);
-  link<&THIHub::doEvent>(psSent.onEvent[1], dsOwed);
+  link<&THIMultiElement::doWork>(psSent.onEvent[1], psInterval, 1);
+  link<&THIHub::doEvent>(psInterval.onEvent[0], lines, 1);
 
-  // Every PS line is owed its DS line; the one-shot timer runs again after each tick while more
-  // are owed, so quick clicks neither lose a DS line nor send one early.
-  link<&THIMath::doAdd>(dsOwed.onEvent[0], addPending);
-  link<&THIMemory::Value>(addPending.Op1, pendingDs);
-  link<&THIMemory::doValue>(addPending.onResult, pendingDs);
-  link<&THIIf_else::doCompare>(dsOwed.onEvent[1], firstOwed);
-  link<&THIMemory::Value>(firstOwed.Op1, pendingDs);
-  link<&THITimer::doStart>(firstOwed.onTrue, dsTimer);
-  link<&THIHub::doEvent>(dsTimer.onTimer, dsDue);
-  link<&THIIf_else::doCompare>(dsDue.onEvent[0], intervalKnown);
-  link<&THIMemory::Value>(intervalKnown.Op1, intervalValue);
-  link<&THIFormatStr::doString>(intervalKnown.onTrue, dsLine);
-  link<&THIMemory::Value>(dsLine.Str[1], intervalValue);
-  link<&THIHub::doEvent>(dsLine.onFString, lines);
-  link<&THIMath::doSub>(dsDue.onEvent[1], removePending);
-  link<&THIMemory::Value>(removePending.Op1, pendingDs);
-  link<&THIMemory::doValue>(removePending.onResult, pendingDs);
-  link<&THIIf_else::doCompare>(dsTimer.onStop, stillOwed);
-  link<&THIMemory::Value>(stillOwed.Op1, pendingDs);
-  link<&THITimer::doStart>(stillOwed.onTrue, dsTimer);
+  intervals = &psInterval.build<ScrollingPsInterval>(panel.controlParent());
 }
 
 }  // namespace hi

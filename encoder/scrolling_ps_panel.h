@@ -3,10 +3,9 @@
 #pragma once
 
 #include "elements/flow.h"
-#include "elements/math.h"
 #include "elements/settings.h"
 #include "elements/strings.h"
-#include "elements/time.h"
+#include "encoder/ps_interval.h"
 #include "runtime/runtime.h"
 #include "ui/controls.h"
 
@@ -21,7 +20,6 @@ class ScrollingPsPanel : public TClassMultiBase {
   THIPanelRush panel{controlParent()};
   THIEdit text{panel.controlParent()};
   ThiCheckBoxRush rolling{panel.controlParent()};
-  THIComboBox interval{panel.controlParent()};
   ThiButtonRush send{panel.controlParent()};
   THILabel warning{panel.controlParent()};
 
@@ -49,29 +47,15 @@ class ScrollingPsPanel : public TClassMultiBase {
   THIIf_else modeOn;
   THIDoData modeOff;
 
-  // The interval: position + 2 half seconds; no selection means no interval.
-  THIIf_else intervalChosen;
-  THIMath toValue;
-  THIHub intervalChanged;
-  THIMemory intervalValue;
-  THIini intervalSetting;
-  THIMath toPosition;
-
   THIFormatStr psLine;
   THIHub psSent;
 
-  // DS lines owed to PS lines already sent, one per timer run.
-  THIMemory pendingDs;
-  THIMath addPending, removePending;
-  THIHub dsOwed;
-  THIIf_else firstOwed, stillOwed;
-  THITimer dsTimer;
-  THIHub dsDue;
-  THIIf_else intervalKnown;
-  THIFormatStr dsLine;
-
   THIHub lines;
   THIHub load;
+
+  THIMultiElement psInterval{1, 0};
+
+  PsInterval* intervals = nullptr;
 };
 
 }  // namespace hi

@@ -71,7 +71,7 @@ TEST_F(PanelTest, PagePsDsLineFollowsEachPsLine) {
   click(connection().connect);
   hi::PagePsPanel& pages = *rds().pagePsPanel;
   TypePages(pages, {"RADIO"});
-  choose(pages.interval, 3);  // "2,5 sec"
+  choose(pages.intervals->list, 3);  // "2,5 sec"
   EXPECT_EQ(setting("RDS Settings", "PPS change int"), "5");
 
   // Other lines keep their place while the DS line waits.
@@ -116,7 +116,7 @@ TEST_F(PanelTest, PagePsStoredPagesAndIntervalForTessel20) {
     EXPECT_EQ(pages.labels[i].visible(), i < 6) << i;
   }
   EXPECT_EQ(pages.pages[1].text(), "");
-  EXPECT_EQ(pages.interval.selected(), -1);
+  EXPECT_EQ(pages.intervals->list.selected(), -1);
   EXPECT_EQ(setting("RDS Settings", "PPS change int"), "11");
 
   click(connection().connect);
@@ -124,7 +124,7 @@ TEST_F(PanelTest, PagePsStoredPagesAndIntervalForTessel20) {
   time_.advance(1000);
   EXPECT_EQ(received(1), "PSONE     EIGHT   \r\n");
 
-  choose(pages.interval, 0);
+  choose(pages.intervals->list, 0);
   click(pages.send);
   time_.advance(300);
   EXPECT_EQ(received(1), "PSONE     EIGHT   \r\nDS2,8\r\n");
@@ -162,7 +162,7 @@ TEST_F(PanelTest, ScrollingPsLinesWithAndWithoutRolling) {
   EXPECT_EQ(received(1), "PS  \r\n");
 
   Type(scrolling.text, "NEWS");
-  choose(scrolling.interval, 4);  // "3 sec"
+  choose(scrolling.intervals->list, 4);  // "3 sec"
   EXPECT_EQ(setting("RDS Settings", "SPS change int"), "6");
   click(scrolling.send);
   EXPECT_EQ(received(1), "PS NEWS NEWS\r\n");
