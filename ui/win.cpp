@@ -145,9 +145,12 @@ void THIWin::setFont(const TFontRecord& font) {
   widget_->setFont(FontFromRecord(font));
   QPalette palette = widget_->palette();
   const QColor color = ColorFromRef(font.color);
-  palette.setColor(QPalette::WindowText, color);
-  palette.setColor(QPalette::ButtonText, color);
-  palette.setColor(QPalette::Text, color);
+  // The disabled colours stay the style's, so a disabled control still looks disabled.
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+    palette.setColor(group, QPalette::WindowText, color);
+    palette.setColor(group, QPalette::ButtonText, color);
+    palette.setColor(group, QPalette::Text, color);
+  }
   widget_->setPalette(palette);
   widget_->update();
 }

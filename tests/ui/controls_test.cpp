@@ -219,6 +219,9 @@ TEST_F(UiTest, LabelFontRecordAndLinkedText) {
   EXPECT_EQ(applied.pixelSize(), 16);  // (12 * 96 + 36) / 72
   EXPECT_TRUE(applied.bold());
   EXPECT_EQ(label.widget()->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+  // A disabled control keeps the style's greyed text.
+  EXPECT_NE(label.widget()->palette().color(QPalette::Disabled, QPalette::WindowText),
+            QColor(255, 0, 0));
 
   label.setCaption("Max 8\r\nsymbols!");
   EXPECT_EQ(Get(label, &THILabel::Text).text, "Max 8\r\nsymbols!");
