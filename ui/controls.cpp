@@ -436,15 +436,18 @@ void THIComboBox::String(TData& data, uint16_t) {
 
 void THIComboBox::setItems(const std::string& lines) {
   combo_->clear();
+  // One insertion for the whole list: the frequency lists hold over two hundred entries each.
+  QStringList items;
   size_t start = 0;
   while (start < lines.size()) {
     size_t end = lines.find('\n', start);
     if (end == std::string::npos) end = lines.size();
     size_t stop = end;
     if (stop > start && lines[stop - 1] == '\r') --stop;
-    combo_->addItem(ToQt(std::string_view(lines).substr(start, stop - start)));
+    items.append(ToQt(std::string_view(lines).substr(start, stop - start)));
     start = end + 1;
   }
+  combo_->addItems(items);
   combo_->setCurrentIndex(-1);  // a filled list starts without a selection
 }
 

@@ -1,6 +1,7 @@
 #include "ui/text.h"
 
 #include <QFontDatabase>
+#include <QHash>
 
 #include "platform/codepage.h"
 
@@ -49,9 +50,20 @@ QFont DefaultFont() {
   return font;
 }
 
+namespace {
+// Asking the font database resolves aliases through fontconfig every time; every control asks
+// for the same few faces, and the installed faces do not change while the program runs.
+bool HasFamily(const QString& family) {
+  static QHash<QString, bool> known;
+  auto it = known.constFind(family);
+  if (it == known.constEnd()) it = known.insert(family, QFontDatabase::hasFamily(family));
+  return *it;
+}
+}  // namespace
+
 QFont FontFromRecord(const TFontRecord& record) {
   QString family = ToQt(record.name);
-  if (family.isEmpty() || !QFontDatabase::hasFamily(family)) {
+  if (family.isEmpty() || !HasFamily(family)) {
     const QString lower = family.toLower();
     const bool fixed =
         lower.contains(QLatin1String("mono")) || lower.contains(QLatin1String("courier")) ||
