@@ -4,6 +4,7 @@
 #include <optional>
 #include <utility>
 
+#include "platform/codepage.h"
 #include "platform/files.h"
 
 namespace hi {
@@ -182,6 +183,13 @@ void THITrim::doTrim(TData& d, uint16_t) {
 
 void THITrim::Result(TData& d, uint16_t) { d = TData::Str(result); }
 
+void THIBlankControls::doBlank(TData& d, uint16_t) {
+  result = platform::BlankControls(ReadString(d, Text));
+  ForwardString(d, onResult, result);
+}
+
+void THIBlankControls::Result(TData& d, uint16_t) { d = TData::Str(result); }
+
 void THILength::doLength(TData& d, uint16_t) {
   result = static_cast<int32_t>(ReadString(d, Str).size());
   EmitInt(onLength, result);
@@ -258,6 +266,11 @@ void THIStrList::doLoad(TData& d, uint16_t) {
   if (f.empty()) return;
   std::optional<std::string> content = platform::ReadTextFile(f);
   if (!content) return;
+  if (content->empty() && !lines.empty() && !emptyReadHeld) {
+    emptyReadHeld = true;
+    return;
+  }
+  emptyReadHeld = false;
   setStrings(*content);
   ForwardNull(d, onLoad);
 }

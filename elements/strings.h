@@ -141,6 +141,17 @@ class THIBlockFind : public TDebug {
   void doSearch(TData& data, uint16_t index);
 };
 
+// Every control character (codes 0..31 and 127) of the text becomes a space: text from another
+// program's file must not break the command line it is put into.
+class THIBlankControls : public TDebug {
+ public:
+  std::string result;
+  TLink onResult;
+  TLink Text;
+  void doBlank(TData& data, uint16_t index);
+  void Result(TData& data, uint16_t index);
+};
+
 class THIConvertor : public TDebug {
  public:
   enum Mode : uint8_t {
@@ -155,6 +166,9 @@ class THIConvertor : public TDebug {
 };
 
 // A list of lines; loading a file or setting the Strings property splits at CR LF, CR or LF.
+// A load that finds the file missing, unreadable or changing under the read keeps the list and
+// fires nothing. An empty file replaces a list that has lines only when the next load finds it
+// empty again: a writer that truncates and then writes would otherwise blank the text for a tick.
 class THIStrList : public TDebug {
  public:
   void setStrings(const std::string& text);
@@ -162,6 +176,7 @@ class THIStrList : public TDebug {
   int32_t index = -1;
   std::string current;
   std::string fileName;
+  bool emptyReadHeld = false;  // the last load found the file empty and kept the lines
 
   TLink onLoad, onGetString;
   TLink FileName, Index;

@@ -34,6 +34,8 @@ void THIChangeMon::doCheck(TData& data, uint16_t) {
   }
 }
 
+void THIChangeMon::doClear(TData&, uint16_t) { last_ = TData(); }
+
 void THIODialog::doExecute(TData& data, uint16_t) {
   if (!dialog_) dialog_ = platform::FileDialogRequest{title, initialDir, filter, {}};
   dialog_->fileName = ReadString(data, FileName, fileName);

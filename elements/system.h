@@ -20,6 +20,8 @@ class THIChangeMon : public TDebug {
   TLink onSame;
 
   void doCheck(TData& data, uint16_t index);
+  // Forgets the last value, as at creation: the next value other than null is a change.
+  void doClear(TData& data, uint16_t index);
 
  private:
   TData last_;

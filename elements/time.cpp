@@ -75,8 +75,12 @@ bool FromDateTime(double dateTime, platform::LocalDateTime& t) {
 }
 
 std::string FormatDatePicture(const std::string& picture, const platform::LocalDateTime& t) {
-  return Picture(picture, "dMy", true, [&](char c, size_t run) -> std::string {
+  return Picture(picture, "dMyW", true, [&](char c, size_t run) -> std::string {
     switch (c) {
+      case 'W':
+        // Not a picture letter of the host: the day of the week as THITime writes it, so that
+        // a weekday can come from the same clock reading as the date.
+        return TwoDigits(t.dayOfWeek % 7);
       case 'd':
         if (run >= 3) return Name(kDayNames[t.dayOfWeek % 7], run);
         return run == 2 ? TwoDigits(t.day) : std::to_string(t.day);

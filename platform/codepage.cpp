@@ -106,6 +106,28 @@ bool IsValidUtf8(std::string_view text) {
   return true;
 }
 
+size_t Utf8IncompleteTail(std::string_view text) {
+  const size_t n = text.size();
+  for (size_t k = 1; k <= 3 && k <= n; ++k) {
+    const auto lead = static_cast<unsigned char>(text[n - k]);
+    if ((lead & 0xC0) == 0x80) continue;
+    const size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                          : lead >= 0xE0 && lead <= 0xEF ? 3
+                          : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                         : 0;
+    if (length <= k) return 0;
+    if (k > 1) {
+      // The second byte of these leads is narrower; outside it the bytes are broken, not cut.
+      const auto second = static_cast<unsigned char>(text[n - k + 1]);
+      const unsigned low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+      const unsigned high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+      if (second < low || second > high) return 0;
+    }
+    return k;
+  }
+  return 0;
+}
+
 std::string BlankControls(std::string_view text) {
   std::string out(text);
   for (char& c : out) {

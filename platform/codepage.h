@@ -16,6 +16,10 @@ std::string Cp1252ToUtf8(std::string_view text);
 // Invalid UTF-8 sequences become '?' each.
 std::string Utf8ToCp1252(std::string_view text);
 bool IsValidUtf8(std::string_view text);
+// The length of an unfinished UTF-8 character at the end of `text`: a lead byte followed by fewer
+// continuation bytes than it announces (1 to 3 bytes), or 0. A read that stopped in the middle
+// of a character leaves one.
+size_t Utf8IncompleteTail(std::string_view text);
 
 // The text with every control character (bytes 0..31 and 127) replaced by a space; bytes
 // 128..255 are text of the code page and stay. Applied where operator and stored text enters,

@@ -1,18 +1,28 @@
 // Whole-file reads of the operator's text files and the folder the settings live in.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 
 namespace platform {
 
-// The bytes of a regular file; nothing when it is missing, a folder or unreadable. Files larger
-// than `maxBytes` are read up to that size.
+// The most ReadTextFile takes from a file: far beyond any PS or RT text, and a runaway file of
+// the automation costs no more than this.
+inline constexpr size_t kTextFileLimit = 64u << 10;
+
+// The bytes of a regular file; nothing when it is missing, not a regular file or unreadable.
+// Never more than `maxBytes` are read, however large the file is.
 std::optional<std::string> ReadWholeFile(const std::string& path, size_t maxBytes = 64u << 20);
 
-// A text file in the program's code page: a file that is valid UTF-8 (with or without a
-// byte-order mark) is converted from UTF-8, any other file is taken byte for byte.
-std::optional<std::string> ReadTextFile(const std::string& path);
+// A text file another program keeps up to date, in the program's code page: a file that is valid
+// UTF-8 (with or without a byte-order mark) is converted from UTF-8, any other file is taken byte
+// for byte. At most `maxBytes` are read; a UTF-8 character cut off at the end of the read is
+// dropped. Nothing when the file is missing, unreadable, write-locked by another program, or
+// when its size or modification time changed during the read: the writer was busy, and the
+// caller keeps what it had.
+std::optional<std::string> ReadTextFile(const std::string& path, size_t maxBytes = kTextFileLimit);
 
 bool IsRegularFile(const std::string& path);
 
@@ -20,5 +30,12 @@ bool IsRegularFile(const std::string& path);
 // start (its own folder, or the one given on the command line); until then the current folder.
 const std::string& SettingsFolder();
 void SetSettingsFolder(const std::string& folder);
+
+namespace detail {
+// ReadTextFile running `afterChunk` after each piece it reads from the file, so that a test can
+// rewrite the file in the middle of a read.
+std::optional<std::string> ReadTextFile(const std::string& path, size_t maxBytes,
+                                        const std::function<void()>& afterChunk);
+}  // namespace detail
 
 }  // namespace platform

@@ -179,3 +179,34 @@ TEST_F(Strings, StrListSplitsEveryLineBreakAndLoadsFiles) {
   EXPECT_EQ(list.lines, (std::vector<std::string>{"caf\xE9", "zwei"}));
   EXPECT_EQ(gLog, (Log{"loaded null"}));
 }
+
+TEST_F(Strings, StrListTakesAnEmptyFileOnlyOnTheSecondReadAndWaitsOutAMissingOne) {
+  THIStrList list;
+  namespace fs = std::filesystem;
+  list.fileName =
+      (fs::temp_directory_path() / ("np_" + std::to_string(reinterpret_cast<uintptr_t>(&list))))
+          .string();
+  Sink(list.onLoad, "loaded");
+  using Lines = std::vector<std::string>;
+  auto load = [&](const char* bytes) {
+    if (bytes)
+      std::ofstream(list.fileName, std::ios::binary | std::ios::trunc) << bytes;
+    else
+      fs::remove(list.fileName);
+    gLog.clear();
+    Call<&THIStrList::doLoad>(list);
+    return std::pair(list.lines, gLog.size());
+  };
+  EXPECT_EQ(load("Artist - Title"), std::pair(Lines{"Artist - Title"}, size_t{1}));
+  EXPECT_EQ(load(""), std::pair(Lines{"Artist - Title"}, size_t{0}));  // maybe mid-write
+  EXPECT_EQ(load(""), std::pair(Lines{}, size_t{1}));                  // really empty
+  EXPECT_EQ(load(""), std::pair(Lines{}, size_t{1}));
+  EXPECT_EQ(load("Next"), std::pair(Lines{"Next"}, size_t{1}));
+  EXPECT_EQ(load(""), std::pair(Lines{"Next"}, size_t{0}));
+  EXPECT_EQ(load("Third"), std::pair(Lines{"Third"}, size_t{1}));
+  EXPECT_EQ(load(""), std::pair(Lines{"Third"}, size_t{0}));  // one held read does not carry over
+  EXPECT_EQ(load(nullptr), std::pair(Lines{"Third"}, size_t{0}));
+  EXPECT_EQ(load(nullptr), std::pair(Lines{"Third"}, size_t{0}));
+  EXPECT_EQ(load("Back"), std::pair(Lines{"Back"}, size_t{1}));
+  fs::remove(list.fileName);
+}

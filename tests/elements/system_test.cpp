@@ -60,8 +60,11 @@ TEST_F(SystemTest, ChangeMonComparesTypeAndValue) {
   for (const TData& v : {D(), D::Int(5), D::Int(5), D::Int(6), D::Str("6"), D::Str("a"),
                          D::Str("A"), D::Real(1.5), D::Real(1.5)})
     Call<&THIChangeMon::doCheck>(mon, v);
+  // Forgotten, the same value is news again.
+  Call<&THIChangeMon::doClear>(mon);
+  Call<&THIChangeMon::doCheck>(mon, D::Real(1.5));
   EXPECT_EQ(gLog, (Log{"same null", "change i:5", "same i:5", "change i:6", "change s:6",
-                       "change s:a", "change s:A", "change r:1.5", "same r:1.5"}));
+                       "change s:a", "change s:A", "change r:1.5", "same r:1.5", "change r:1.5"}));
 }
 
 TEST_F(SystemTest, OpenDialogIsMadeOnceAndReportsCancel) {
