@@ -64,10 +64,13 @@ MainWindow::MainWindow() {
   closeHub.setOutCount(1);
   closing.setOutCount(1);
   closingLine.data = TData::Str("RM\r\n");
-  connectionState.setOutCount(1);
+  connectionState.setOutCount(3);
   connectedPages.setOutCount(2);
   portPages.setOutCount(2);
-  deviceType.setOutCount(1);
+  deviceType.setOutCount(3);
+  dynamicPs.setOutCount(2);
+  dynamicRt.setOutCount(2);
+  for (THIIf_else* tag : {&taTag, &tpTag, &msTag}) tag->type = THIIf_else::NotEqual;
 
   // The title strip shows while the window is active and drags it.
   link<&THIDoData::doData>(form.onActivate, activeOn);
@@ -89,10 +92,19 @@ MainWindow::MainWindow() {
   }
   link<&THIMultiElement::doWork>(pageClicked[SelectDevice].onEvent[5], connection, 0);
   link<&THIMultiElement::doWork>(pageClicked[RdsSettings].onEvent[5], rdsSettings, 0);
+  link<&THIMultiElement::doWork>(pageClicked[DynamicText].onEvent[5], dynamicText, 0);
 
   // Every line bound for the encoder leaves through the connection page.
   link<&THIHub::doEvent>(rdsSettings.onEvent[0], sendHub);
   link<&THIMultiElement::doWork>(sendHub.onEvent[0], connection, 2);
+  link<&THIHub::doEvent>(dynamicText.onEvent[0], dynamicPs);
+  link<&THIMultiElement::doWork>(dynamicPs.onEvent[0], composer, 0);
+  link<&THIHub::doEvent>(dynamicPs.onEvent[1], sendHub);
+  link<&THIHub::doEvent>(dynamicText.onEvent[1], dynamicRt);
+  link<&THIMultiElement::doWork>(dynamicRt.onEvent[0], composer, 1);
+  link<&THIHub::doEvent>(dynamicRt.onEvent[1], sendHub);
+  link<&THIMultiElement::doWork>(composer.onEvent[0], nowSending, 1);
+  link<&THIMultiElement::doWork>(composer.onEvent[1], nowSending, 2);
 
   // Start-up.
   link<&THIHub::doEvent>(form.onCreate, startHub);
@@ -102,6 +114,7 @@ MainWindow::MainWindow() {
   link<&THIMultiElement::doWork>(loadHub.onEvent[1], connection, 3);
   link<&THIMultiElement::doWork>(loadHub.onEvent[2], connection, 6);
   link<&THIMultiElement::doWork>(loadHub.onEvent[3], rdsSettings, 1);
+  link<&THIMultiElement::doWork>(loadHub.onEvent[5], dynamicText, 1);
   link<&THIKeyboardLayout::doSetLayout>(startHub.onEvent[2], keyboard);
   link<&THIMainForm::doFlash>(startHub.onEvent[4], form);
 
@@ -117,6 +130,9 @@ MainWindow::MainWindow() {
   link<&THIHub::doEvent>(connectionState.onEvent[0], connectedPages);
   link<&ThiButtonRush::doEnabled>(connectedPages.onEvent[0], pageButtons[RdsSettings]);
   link<&ThiButtonRush::doEnabled>(connectedPages.onEvent[1], pageButtons[DynamicText]);
+  link<&THIMultiElement::doWork>(connectionState.onEvent[1], dynamicText, 2);
+  link<&THIMultiElement::doWork>(connectionState.onEvent[2], nowSending, 3);
+  link<&THIMultiElement::doWork>(connection.onEvent[3], dynamicText, 5);
   link<&THIMultiElement::doWork>(connection.onEvent[4], rdsSettings, 2);
   link<&THIHub::doEvent>(connection.onEvent[5], portPages);
   link<&ThiButtonRush::doEnabled>(portPages.onEvent[0], pageButtons[SelectDevice]);
@@ -127,13 +143,33 @@ MainWindow::MainWindow() {
   link<&THIMultiElement::doWork>(connection.onEvent[9], rdsSettings, 10);
   link<&THIHub::doEvent>(connection.onEvent[10], deviceType);
   link<&THIMultiElement::doWork>(deviceType.onEvent[0], rdsSettings, 12);
+  link<&THIMultiElement::doWork>(deviceType.onEvent[1], dynamicText, 10);
+  link<&THIMultiElement::doWork>(deviceType.onEvent[2], nowSending, 4);
   link<&THIMultiElement::doWork>(connection.onEvent[11], rdsSettings, 13);
   link<&THIMultiElement::doWork>(connection.onEvent[14], rdsSettings, 14);
   link<&THIMultiElement::Var>(rdsSettings.Data[0], connection, 0);
   link<&THIMultiElement::Var>(rdsSettings.Data[1], connection, 1);
+  link<&THIMultiElement::Var>(dynamicText.Data[7], connection, 1);
+
+  // The automation's tags move the flags and the programme type of the RDS settings page.
+  link<&THIIf_else::doCompare>(dynamicText.onEvent[7], taTag);
+  link<&THIIf_else::doCompare>(dynamicText.onEvent[8], tpTag);
+  link<&THIIf_else::doCompare>(dynamicText.onEvent[9], msTag);
+  link<&THIMultiElement::Var>(taTag.Op2, rdsSettings, 2);
+  link<&THIMultiElement::Var>(tpTag.Op2, rdsSettings, 1);
+  link<&THIMultiElement::Var>(msTag.Op2, rdsSettings, 3);
+  link<&THIMultiElement::doWork>(taTag.onTrue, rdsSettings, 5);
+  link<&THIMultiElement::doWork>(tpTag.onTrue, rdsSettings, 4);
+  link<&THIMultiElement::doWork>(msTag.onTrue, rdsSettings, 15);
+  link<&THIMultiElement::doWork>(dynamicText.onEvent[10], rdsSettings, 3);
+  // Either EEPROM command stops the dynamic text.
+  link<&THIMultiElement::doWork>(rdsSettings.onEvent[5], dynamicText, 9);
 
   connectionPage = &connection.build<ConnectionPanel>(form.controlParent());
   rdsSettingsPage = &rdsSettings.build<RdsSettingsPage>(form.controlParent());
+  dynamicTextPage = &dynamicText.build<DynamicTextPanel>(form.controlParent());
+  displayComposer = &composer.build<LineDisplayComposer>(nullptr);
+  nowSendingStrip = &nowSending.build<NowSendingPanel>(form.controlParent());
 }
 
 }  // namespace hi

@@ -4,6 +4,8 @@
 
 #include <array>
 
+#include "dyntext/dynamic_text_panel.h"
+#include "dyntext/now_sending.h"
 #include "elements/flow.h"
 #include "elements/strings.h"
 #include "elements/system.h"
@@ -52,11 +54,22 @@ class MainWindow : public TRootContainer {
 
   THIHub connectionState, connectedPages, portPages, deviceType;
 
+  // Dynamic lines go to the strip's composer first, then to the port. A tag changes a flag only
+  // when it holds another state than the flag has.
+  THIHub dynamicPs, dynamicRt;
+  THIIf_else taTag, tpTag, msTag;
+
   THIMultiElement connection{15, 0};
   THIMultiElement rdsSettings{7, 2};
+  THIMultiElement dynamicText{11, 8};
+  THIMultiElement composer{4, 0};
+  THIMultiElement nowSending{3, 0};
 
   ConnectionPanel* connectionPage = nullptr;
   RdsSettingsPage* rdsSettingsPage = nullptr;
+  DynamicTextPanel* dynamicTextPage = nullptr;
+  LineDisplayComposer* displayComposer = nullptr;
+  NowSendingPanel* nowSendingStrip = nullptr;
 };
 
 }  // namespace hi

@@ -21,7 +21,9 @@ PtyPanel::PtyPanel(TOuterSide& owner, ControlParent parent) : TClassMultiBase(ow
   formatter.mask = "PT%1%2";
   formatter.setDataCount(2);
 
+  outside.setOutCount(2);
   outsideCode.resultType = THIMath::IntegerResult;
+  outsideNumber.type = THIIf_else::Equal;
   for (THIIf_else* low : {&outsideLow, &storedLow}) {
     low->type = THIIf_else::GreaterEqual;
     low->op2 = TData::Int(0);
@@ -36,10 +38,14 @@ PtyPanel::PtyPanel(TOuterSide& owner, ControlParent parent) : TClassMultiBase(ow
 
   work<&THIPanelRush::doBringToFront>(0, panel);
   work<&THIini::doRead>(1, setting);
-  work<&THIMath::doAdd>(2, outsideCode);
+  work<&THIHub::doEvent>(2, outside);
   var<&THIComboBox::String>(0, list);
 
-  link<&THIIf_else::doCompare>(outsideCode.onResult, outsideLow);
+  link<&THIMemory::doValue>(outside.onEvent[0], outsideValue);
+  link<&THIMath::doAdd>(outside.onEvent[1], outsideCode);
+  link<&THIIf_else::doCompare>(outsideCode.onResult, outsideNumber);
+  link<&THIMemory::Value>(outsideNumber.Op1, outsideValue);
+  link<&THIIf_else::doCompare>(outsideNumber.onTrue, outsideLow);
   link<&THIIf_else::doCompare>(outsideLow.onTrue, outsideHigh);
   link<&THIHub::doEvent>(outsideHigh.onTrue, select);
   link<&THIIf_else::doCompare>(setting.onRead, storedLow);

@@ -26,9 +26,12 @@ class PtyPanel : public TClassMultiBase {
   THIMemory code;
   THIFormatStr formatter;
 
-  // Only codes 0..31 reach the list: one from outside is dropped, a stored one reads as 0.
+  // Only codes 0..31 reach the list: one from outside is dropped (so is a text that is not a
+  // plain number, such as an automation tag "<PTY5 x>"), a stored one reads as 0.
+  THIHub outside;
+  THIMemory outsideValue;
   THIMath outsideCode;
-  THIIf_else outsideLow, outsideHigh;
+  THIIf_else outsideNumber, outsideLow, outsideHigh;
   THIIf_else storedLow, storedHigh;
   THIDoData storedNone;
   // No line before a code was chosen or loaded.

@@ -51,6 +51,9 @@ QFont DefaultFont() {
 }
 
 namespace {
+// The LCD face the panels ask for is seldom installed; Debian's fonts-dseg has a 14-segment one.
+const QString kSegmentFamily = QStringLiteral("DSEG14 Classic");
+
 // Asking the font database resolves aliases through fontconfig every time; every control asks
 // for the same few faces, and the installed faces do not change while the program runs.
 bool HasFamily(const QString& family) {
@@ -63,15 +66,28 @@ bool HasFamily(const QString& family) {
 
 QFont FontFromRecord(const TFontRecord& record) {
   QString family = ToQt(record.name);
+  bool segments = false;
   if (family.isEmpty() || !HasFamily(family)) {
     const QString lower = family.toLower();
-    const bool fixed =
-        lower.contains(QLatin1String("mono")) || lower.contains(QLatin1String("courier")) ||
-        lower.contains(QLatin1String("lcd")) || lower.contains(QLatin1String("console"));
-    family = fixed ? QStringLiteral("DejaVu Sans Mono") : QStringLiteral("DejaVu Sans");
+    const bool lcd = lower.contains(QLatin1String("lcd"));
+    const bool fixed = lcd || lower.contains(QLatin1String("mono")) ||
+                       lower.contains(QLatin1String("courier")) ||
+                       lower.contains(QLatin1String("console"));
+    segments = lcd && HasFamily(kSegmentFamily);
+    family = segments ? kSegmentFamily
+             : fixed  ? QStringLiteral("DejaVu Sans Mono")
+                      : QStringLiteral("DejaVu Sans");
   }
   QFont font(family);
-  font.setPixelSize(std::max(1, PointsToPixels(record.size)));
+  const int pixels = std::max(1, PointsToPixels(record.size));
+  font.setPixelSize(pixels);
+  if (segments) {
+    // The LCD lines were laid out for a dot-matrix face as narrow as DejaVu Sans Mono (0.6 em a
+    // character), while a 14-segment cell is 0.83 em wide: a 27-character RT would not fit its
+    // line. Its space is a sliver, so words would run together without the extra spacing.
+    font.setStretch(72);
+    font.setWordSpacing(pixels * 0.3);
+  }
   font.setBold(record.style & 1);
   font.setItalic(record.style & 2);
   font.setUnderline(record.style & 4);

@@ -175,6 +175,8 @@ TEST_F(FunctionPanelTest, PtyIsSentOnlyByItsButtonAndOnlyInRange) {
   hi::link<&ValueProbe::doValue>(window().rdsSettings.onEvent[4], changes);
   fire(window().rdsSettings, 3, TData::Int(32));
   fire(window().rdsSettings, 3, TData::Int(-1));
+  fire(window().rdsSettings, 3, TData::Str("2\r\n4"));
+  fire(window().rdsSettings, 3, TData::Str("abc"));
   EXPECT_EQ(pty.list.selected(), 0);
   EXPECT_TRUE(changes.values.empty());
   fire(window().rdsSettings, 3, TData::Str("21"));

@@ -1,0 +1,131 @@
+// The "Dynamic PS and RT" page: reads the automation's text files on timers, takes the automation
+// tags out of the PS template, expands the template tokens and hands over a PS or RT line
+// whenever it differs from the last one handed over.
+#pragma once
+
+#include <array>
+
+#include "dyntext/tag_filters.h"
+#include "dyntext/template_expander.h"
+#include "elements/flow.h"
+#include "elements/math.h"
+#include "elements/settings.h"
+#include "elements/strings.h"
+#include "elements/system.h"
+#include "elements/time.h"
+#include "runtime/runtime.h"
+#include "ui/controls.h"
+#include "ui/extras.h"
+
+namespace hi {
+
+// Inputs: 0 bring to front, 1 load, 2 connected (enables both boxes), 3 set DPS, 4 set DRT,
+// 5 uncheck both, 6 toggle DPS, 7 toggle DRT, 9 set both, 10 RT length by device type.
+// Outputs: 0 PS line, 1 RT line, 2 DPS on/off, 3 DRT on/off, 7 TA, 8 TP, 9 M/S, 10 PTY tag.
+// Data inputs: 0..6 day names Monday..Sunday, 7 line terminator.
+class DynamicTextPanel : public TClassMultiBase {
+ public:
+  DynamicTextPanel(TOuterSide& owner, ControlParent parent);
+
+  // The four files, in the order of their fields on the page.
+  enum File { PsTemplate, RtTemplate, Temperature, NowPlaying, kFiles };
+
+  THIPanelRush panel{controlParent()};
+  ThiCheckBoxRush dps{panel.controlParent()};
+  ThiCheckBoxRush drt{panel.controlParent()};
+  THILabel delay{panel.controlParent()};
+  std::array<THILabel, kFiles> pathLabels{
+      THILabel{panel.controlParent()}, THILabel{panel.controlParent()},
+      THILabel{panel.controlParent()}, THILabel{panel.controlParent()}};
+  std::array<THIEdit, kFiles> paths{THIEdit{panel.controlParent()}, THIEdit{panel.controlParent()},
+                                    THIEdit{panel.controlParent()}, THIEdit{panel.controlParent()}};
+  std::array<ThiButtonRush, kFiles> browse{
+      ThiButtonRush{panel.controlParent()}, ThiButtonRush{panel.controlParent()},
+      ThiButtonRush{panel.controlParent()}, ThiButtonRush{panel.controlParent()}};
+  THILED led{panel.controlParent()};
+  ThiRadioButtonRush scrollMode{panel.controlParent()};
+  ThiRadioButtonRush pageMode{panel.controlParent()};
+  THILabel scrollPeriodLabel{panel.controlParent()};
+  THIUpDown scrollPeriod{panel.controlParent()};
+  THILabel pagePeriodLabel{panel.controlParent()};
+  THIUpDown pagePeriod{panel.controlParent()};
+  THIImage picture{panel.controlParent()};
+
+  // Settings and file dialogs.
+  std::array<THIini, kFiles> pathSettings;
+  THIini scrollSetting, pageSetting, modeSetting;
+  std::array<THIODialog, kFiles> dialogs;
+  THIHub load;
+
+  // Timers and the one clock reading of each refresh.
+  THITimer psTimer, rtTimer, windowTimer;
+  THITime clock;
+  THIMemory now;
+  THIDateConvertor weekday;
+  THIMemory weekdayCode;
+  THIHub psTick, psHub, rtTick;
+
+  // The files.
+  std::array<THIStrList, kFiles> files;
+  std::array<THIDoData, kFiles> fileTexts;
+  std::array<THIBlankControls, kFiles> blanks;
+  THIHub psText;
+  THIMemory psTemplate, rtTemplate;
+  THITrim temperatureTrim, nowPlayingTrim;
+  THIMemory temperature, nowPlaying;
+  THIChangeMon titleChange;
+  THITimeCounter delayMeter;
+  THIFormatStr delayText;
+
+  // The now-playing window.
+  THIHub windowStep, titleChanged;
+  THILength length;
+  THICounter counter;
+  THIMemory window;
+  THICopy windowCut;
+  THIHub applyScroll, applyPage, scrollChosen, pageChosen;
+  THIMath scrollInterval, pageInterval, scrollSeconds, pageSeconds;
+  THIStrCat scrollLabelText, pageLabelText;
+  THIDoData scrollStep, scrollMin, pageStep, pageMin;
+  THIDoData scrollName, pageName;
+  THIHub scrollMoved, pageMoved;
+  THIIf_else scrollActive, pageActive, storedMode;
+  THIHub loadedScroll, loadedPage;
+  THIDoData checkScroll, checkPage;
+
+  // The lines.
+  THIMemory psDay, rtDay;
+  THIFormatStr psFormat, rtFormat;
+  THICopy psCut, rtCut;
+  THIIf_else rtLengthKnown;
+  THIIf_else psTerminated, rtTerminated;
+  THIStrCat psJoin, psJoinCrLf, rtJoin, rtJoinCrLf;
+  THIChangeMon lastPs, lastRt;
+  THIHub psSent;
+  THIIndexToChanel rtLengths;
+  std::array<THIDoData, 3> rtLengthValues;
+  THIMemory rtLength;
+
+  // The two boxes and the inputs that move them.
+  THIHub dpsChanged, drtChanged;
+  THIIf_else dpsOn, drtOn;
+  THIHub dpsStart, dpsStop, drtStart, drtStop;
+  THIDoData dpsLock, dpsUnlock, drtLock, drtUnlock;
+  THIHub dpsControls, drtControls;
+  THIHub connected, setBoth;
+  THIIf_else nowConnected;
+  THIHub forget, uncheck;
+  THIIf_else dpsChecked, drtChecked;
+  THIDoData dpsOff, drtOff;
+  THIIf_else dpsToggle, drtToggle;
+  THIDoData dpsToggleOn, dpsToggleOff, drtToggleOn, drtToggleOff;
+
+  THIMultiElement tags{4, 0};
+  THIMultiElement ptyTags{2, 0};
+  THIMultiElement psDaySelector{1, 8};
+  THIMultiElement rtDaySelector{1, 8};
+  THIMultiElement psExpander{1, 5};
+  THIMultiElement rtExpander{1, 5};
+};
+
+}  // namespace hi

@@ -1,0 +1,312 @@
+// The dynamic PS and RT: the automation's files on disk, the engine on virtual time, the lines as
+// they reach a pseudo-terminal, and the virtual encoder reading them.
+#include <algorithm>
+#include <fstream>
+#include <random>
+
+#include "panel_fixture.h"
+
+namespace apptest {
+
+namespace dynamic {
+
+using hi::TData;
+
+const std::string kCrLf = "\r\n";
+
+class DynamicTextTest : public PanelTest {
+ protected:
+  void SetUp() override {
+    PanelTest::SetUp();
+    addPort(1);
+  }
+
+  std::string path(const std::string& name) const { return (folder_ / name).string(); }
+  void writeFile(const std::string& name, const std::string& bytes) {
+    std::ofstream(path(name), std::ios::binary | std::ios::trunc) << bytes;
+  }
+  // The four files and the mode, stored before the program starts.
+  void useFiles(const std::string& mode, int period) {
+    writeSetting("Dynamic RT and PS", "Dynamic PS", path("ps.txt"));
+    writeSetting("Dynamic RT and PS", "Dynamic RT", path("rt.txt"));
+    writeSetting("Dynamic RT and PS", "Thermometer", path("temp.txt"));
+    writeSetting("Dynamic RT and PS", "Scroll", path("np.txt"));
+    writeSetting("Dynamic RT and PS", "Scroll/Page select", mode);
+    writeSetting("Dynamic RT and PS", mode == "Page mode" ? "Wpos" : "Spos",
+                 std::to_string(period));
+  }
+  void startConnected(int model = 0) {
+    writeSetting("Select device", "Device", std::to_string(model));
+    start();
+    click(connection().connect);
+    click(main_->pageButtons[hi::MainWindow::DynamicText]);
+    received(1, 0);
+  }
+  hi::DynamicTextPanel& dyn() { return *main_->dynamicTextPage; }
+  std::string windowText() { return hi::ToString(dyn().window.value); }
+
+  static std::string psLine(const std::string& field, const std::string& end = kCrLf) {
+    return "PS" + (field + std::string(8, ' ')).substr(0, 8) + end;
+  }
+  static std::string rtLine(const std::string& field, size_t width = 64,
+                            const std::string& end = kCrLf) {
+    return "RT" + (field + std::string(64, ' ')).substr(0, width) + end;
+  }
+  // The windows the PS shows over `steps` window periods, each read after its step.
+  std::vector<std::string> windows(int steps, uint32_t period) {
+    std::vector<std::string> seen;
+    for (int i = 0; i < steps; ++i) {
+      time_.advance(period);
+      seen.push_back(windowText());
+    }
+    return seen;
+  }
+};
+
+TEST_F(DynamicTextTest, PageModeOnTheWireByteForByte) {
+  writeFile("ps.txt", "%NPFile%");
+  writeFile("rt.txt", "Now: %NPFile%");
+  writeFile("np.txt", "Artist - Title");
+  useFiles("Page mode", 4);
+  startConnected();
+  click(dyn().dps);
+  click(dyn().drt);
+  std::vector<std::string> wire;
+  wire.push_back(received(1, 0));
+  for (int step = 0; step < 17; ++step) {
+    time_.advance(500);
+    wire.push_back(received(1, 0));
+  }
+  std::vector<std::string> expected(18);
+  expected[1] = psLine("");  // the window is empty until its first step
+  expected[2] = rtLine("Now: Artist - Title");
+  expected[5] = psLine("Artist -");  // the step at 2 s, shown by the next refresh
+  expected[9] = psLine(" Title");
+  expected[13] = psLine("");
+  expected[17] = psLine("Artist -");
+  EXPECT_EQ(wire, expected);
+  EXPECT_EQ(Decode(wire[2], 0).state().rt, "Now: Artist - Title" + std::string(45, ' '));
+}
+
+TEST_F(DynamicTextTest, ScrollModeOnTheWireByteForByte) {
+  writeFile("ps.txt", "%NPFile%");
+  writeFile("rt.txt", "Now: %NPFile%");
+  writeFile("np.txt", "Artist - Title");
+  useFiles("Scroll mode", 10);
+  startConnected();
+  click(dyn().dps);
+  click(dyn().drt);
+  std::string wire = received(1, 0);
+  EXPECT_EQ(wire, "");
+  time_.advance(500);
+  EXPECT_EQ(received(1, 0), psLine(""));
+  time_.advance(500);
+  EXPECT_EQ(received(1, 0), rtLine("Now: Artist - Title"));
+  const char* fields[] = {"Artist -", "rtist - ", "tist - T", "ist - Ti", "st - Tit"};
+  for (const char* field : fields) {
+    time_.advance(500);
+    EXPECT_EQ(received(1, 0), psLine(field));
+    time_.advance(500);
+    EXPECT_EQ(received(1, 0), "");
+  }
+}
+
+TEST_F(DynamicTextTest, WindowSequences) {
+  writeFile("np.txt", "ABCDEFGHIJ");
+  useFiles("Scroll mode", 10);
+  startConnected();
+  click(dyn().dps);
+  time_.advance(500);  // the title is read; the window follows at the next step
+  EXPECT_EQ(windows(12, 1000),
+            (std::vector<std::string>{"ABCDEFGH", "BCDEFGHI", "CDEFGHIJ", "DEFGHIJ", "EFGHIJ",
+                                      "FGHIJ", "GHIJ", "HIJ", "IJ", "J", "ABCDEFG", "ABCDEFGH"}));
+
+  // Page mode restarts the counter at its minimum, so it starts with the first page.
+  click(dyn().dps);
+  click(dyn().pageMode);
+  EXPECT_EQ(setting("Dynamic RT and PS", "Scroll/Page select"), "Page mode");
+  click(dyn().dps);
+  EXPECT_EQ(windows(4, 2000), (std::vector<std::string>{"ABCDEFGH", "IJ", "", "ABCDEFGH"}));
+
+  // A title of exactly eight characters scrolls down to one, then shows its first seven.
+  click(dyn().dps);
+  click(dyn().scrollMode);
+  writeFile("np.txt", "ABCDEFGH");
+  click(dyn().dps);
+  time_.advance(500);
+  EXPECT_EQ(windows(10, 1000),
+            (std::vector<std::string>{"ABCDEFGH", "BCDEFGH", "CDEFGH", "DEFGH", "EFGH", "FGH", "GH",
+                                      "H", "ABCDEFG", "ABCDEFGH"}));
+}
+
+TEST_F(DynamicTextTest, ANewTitleStartsFromItsBeginning) {
+  writeFile("np.txt", std::string("THE LONGEST TITLE OF THE DAY!!"));
+  useFiles("Page mode", 4);
+  startConnected();
+  click(dyn().dps);
+  time_.advance(500);
+  EXPECT_EQ(windows(3, 2000), (std::vector<std::string>{"THE LONG", "EST TITL", "E OF THE"}));
+  writeFile("np.txt", "Band");
+  EXPECT_EQ(windows(2, 2000), (std::vector<std::string>{"Band", ""}));
+
+  // A new period reaches the window at once.
+  click(dyn().dps);
+  TData pos = TData::Int(20);
+  dyn().pagePeriod.doPosition(pos, 0);
+  EXPECT_EQ(setting("Dynamic RT and PS", "Wpos"), "20");
+  EXPECT_EQ(dyn().windowTimer.interval(), 10000);
+  EXPECT_EQ(dyn().pagePeriodLabel.caption(), "10 s");
+}
+
+TEST_F(DynamicTextTest, LinesOnlyWhenTheyChange) {
+  writeFile("ps.txt", "%Time1%");
+  writeFile("rt.txt", "%Date% %Temp% STUDIO");
+  writeFile("temp.txt", "  -3 C \r\n");
+  useFiles("Scroll mode", 10);
+  startConnected(1);
+  click(dyn().dps);
+  click(dyn().drt);
+  time_.advance(3000);  // 13:45:10 + 3 s
+  EXPECT_EQ(received(1, 0), psLine("13:45:10") + psLine("13:45:11") +
+                                rtLine("05-12-2026 -3 C STUDIO", 32) + psLine("13:45:12") +
+                                psLine("13:45:13"));
+  EXPECT_NE(dyn().delay.caption().find("Delay: "), std::string::npos);
+
+  // Unticked and ticked again with nothing changed: nothing is sent again.
+  writeFile("ps.txt", "STATIC");
+  time_.advance(500);
+  EXPECT_EQ(received(1, 0), psLine("STATIC"));
+  click(dyn().dps);
+  click(dyn().dps);
+  time_.advance(2000);
+  EXPECT_EQ(received(1, 0), "");
+
+  // A template deleted while running: the last text read stays on air.
+  std::filesystem::remove(path("ps.txt"));
+  time_.advance(2000);
+  EXPECT_EQ(received(1, 0), "");
+  writeFile("ps.txt", "BACK");
+  time_.advance(500);
+  EXPECT_EQ(received(1, 0), psLine("BACK"));
+}
+
+TEST_F(DynamicTextTest, RtAloneReadsTheTitleAndTakesTheModelsWidth) {
+  writeFile("rt.txt", "Now: %NPFile% " + std::string(40, '*'));
+  writeFile("np.txt", "Artist - Title");
+  useFiles("Scroll mode", 10);
+  startConnected(1);
+  click(dyn().drt);
+  time_.advance(1000);
+  const std::string field = ("Now: Artist - Title " + std::string(40, '*')).substr(0, 32);
+  EXPECT_EQ(received(1, 0), rtLine(field, 32));
+}
+
+TEST_F(DynamicTextTest, TagsMoveTheFlagsOnceAndLinesFollowTheModel) {
+  writeFile("ps.txt", "RADIO<TA1><PTY10>");
+  useFiles("Scroll mode", 10);
+  startConnected(2);
+  click(dyn().dps);
+  time_.advance(2000);
+  const std::string bytes = received(1, 0);
+  EXPECT_EQ(bytes, "TA1\n" + psLine("RADIO", "\n"));
+  EXPECT_TRUE(rds().flagsPanel->boxes[hi::TpTaMsPanel::TA].checked());
+  EXPECT_EQ(rds().ptyPanel->list.selected(), 10);
+  EXPECT_EQ(setting("RDS Settings", "TA"), "1");
+
+  // Both values of one flag in one text: only the last, once, and only while it differs.
+  writeFile("ps.txt", "<TA0>news<TA1><PTY99>");
+  time_.advance(2000);
+  EXPECT_EQ(received(1, 0), "TA0\n" + psLine("news", "\n"));
+  EXPECT_EQ(rds().ptyPanel->list.selected(), 10);
+}
+
+TEST_F(DynamicTextTest, EepromAndDisconnectStopTheEnginesAndReconnectSendsAgain) {
+  writeFile("ps.txt", "RADIO");
+  writeFile("rt.txt", "TEXT");
+  useFiles("Scroll mode", 10);
+  startConnected();
+  click(dyn().dps);
+  click(dyn().drt);
+  time_.advance(1000);
+  EXPECT_EQ(received(1, 0), psLine("RADIO") + rtLine("TEXT"));
+
+  click(rds().saveEeprom);
+  EXPECT_FALSE(dyn().dps.checked() || dyn().drt.checked());
+  EXPECT_EQ(received(1, 0), "SM\r\n");
+  click(dyn().dps);
+  click(dyn().drt);
+  time_.advance(1000);
+  EXPECT_EQ(received(1, 0), psLine("RADIO") + rtLine("TEXT"));
+
+  click(connection().disconnect);
+  EXPECT_FALSE(dyn().dps.checked() || dyn().drt.checked());
+  EXPECT_FALSE(dyn().dps.enabled() || dyn().drt.enabled());
+  click(connection().connect);
+  click(main_->pageButtons[hi::MainWindow::DynamicText]);
+  click(dyn().dps);
+  click(dyn().drt);
+  time_.advance(1000);
+  EXPECT_EQ(received(1, 0), psLine("RADIO") + rtLine("TEXT"));
+}
+
+// Whatever the automation writes, only well-formed PS and RT lines of the exact length leave.
+TEST_F(DynamicTextTest, HostileTitlesNeverBreakALine) {
+  std::vector<std::string> corpus = {"",
+                                     " ",
+                                     std::string(300, ' '),
+                                     "THE BAND\r\nPIANO SONG",
+                                     "A\rB",
+                                     "A\nSM",
+                                     std::string("NUL\0INSIDE", 10),
+                                     "\x1b[2J\x7f\t\v\f",
+                                     "%1%2%3%4%5%6%7%8%9%10",
+                                     "%Date%%Time1%%Time2%%Temp%%NPFile%%Day%",
+                                     "<TA1><TP1><M/S1><PTY31>",
+                                     "PI,0\r\nSM\r\n",
+                                     "\xEF\xBB\xBF"
+                                     "Caf\xC3\xA9",
+                                     "Caf\xC3",
+                                     "\xC3\x28\xA0\xA1",
+                                     "comma,separated,values",
+                                     std::string(1 << 20, 'x') + "\r\nRM"};
+  std::mt19937 random(2026);
+  while (corpus.size() < 220) {
+    std::string title;
+    const size_t length = random() % 90;
+    for (size_t i = 0; i < length; ++i) title += static_cast<char>(random() % 256);
+    corpus.push_back(title);
+  }
+  writeFile("ps.txt", "%NPFile%");
+  useFiles("Scroll mode", 10);
+  startConnected();
+  click(dyn().dps);
+  click(dyn().drt);
+  std::string wire;
+  for (size_t i = 0; i < corpus.size(); ++i) {
+    writeFile("np.txt", corpus[i]);
+    writeFile(i % 2 ? "rt.txt" : "temp.txt", corpus[(i * 7) % corpus.size()] + " %NPFile%");
+    time_.advance(1000);
+    wire += received(1, 0);
+  }
+  vencoder::VirtualEncoder encoder(0);
+  vencoder::LineSplitter splitter;
+  std::vector<std::string> lines;
+  splitter.feed(wire, lines);
+  EXPECT_EQ(splitter.takeRest(), "");
+  ASSERT_GT(lines.size(), 200u);
+  for (const std::string& line : lines) {
+    const bool ps = line.size() == 12 && line.compare(0, 2, "PS") == 0;
+    const bool rt = line.size() == 68 && line.compare(0, 2, "RT") == 0;
+    EXPECT_TRUE(ps || rt) << vencoder::JsonString(line);
+    const auto control = [](char c) { return static_cast<unsigned char>(c) < 32 || c == 127; };
+    EXPECT_TRUE(std::none_of(line.begin(), line.end() - 2, control)) << vencoder::JsonString(line);
+    const vencoder::Decoded decoded = encoder.decode(line);
+    EXPECT_TRUE(decoded.ok && (decoded.command == "PS" || decoded.command == "RT"))
+        << vencoder::JsonString(line);
+  }
+  EXPECT_FALSE(encoder.state().pi || encoder.state().ta || encoder.state().pty);
+}
+
+}  // namespace dynamic
+
+}  // namespace apptest

@@ -1,0 +1,161 @@
+// The now-sending strip fed through its composer, linked as the main window links them, with the
+// marquee on the virtual time host.
+#include <gtest/gtest.h>
+
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QWidget>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "dyntext/now_sending.h"
+#include "platform/time_host.h"
+#include "ui/ui_support.h"
+
+namespace apptest {
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class NowSendingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::SetTimeHost(&time_);
+    hi::link<&hi::THIMultiElement::doWork>(composer.onEvent[0], strip, 1);
+    hi::link<&hi::THIMultiElement::doWork>(composer.onEvent[1], strip, 2);
+    hi::link<&uitest::Sink::doLog>(composer.onEvent[3], sink, 3);
+    hi::link<&uitest::Sink::doLog>(strip.onEvent[1], sink, 1);
+    hi::link<&uitest::Sink::doLog>(strip.onEvent[2], sink, 2);
+    composer.build<hi::LineDisplayComposer>(nullptr);
+    panel = &strip.build<hi::NowSendingPanel>(&host);
+    hi::SetLoopsLive(true);
+  }
+  void TearDown() override { platform::SetTimeHost(nullptr); }
+
+  void fire(hi::THIMultiElement& side, uint16_t index, hi::TData value) {
+    hi::TLink in;
+    hi::link<&hi::THIMultiElement::doWork>(in, side, index);
+    hi::Fire(in, value);
+  }
+  void sendPs(const std::string& line) { fire(composer, 0, hi::TData::Str(line)); }
+  // An RT line of the 64-character model, the field padded with blanks.
+  void sendRt(const std::string& text) {
+    fire(composer, 1, hi::TData::Str("RT" + text + std::string(64 - text.size(), ' ') + "\r\n"));
+  }
+  void selectWidth(int index) { fire(strip, 4, hi::TData::Int(index)); }
+  std::string rtShown() const { return panel->rtLine.caption(); }
+  // What the strip reported since the last call.
+  Lines reported() { return std::exchange(sink.lines, {}); }
+
+  platform::VirtualTimeHost time_;
+  QWidget host;
+  uitest::Sink sink;
+  hi::THIMultiElement composer{4, 0};
+  hi::THIMultiElement strip{3, 0};
+  hi::NowSendingPanel* panel = nullptr;
+};
+
+std::string Letters(size_t n) {
+  std::string s;
+  for (size_t i = 0; i < n; ++i) s += static_cast<char>('A' + i % 26);
+  return s;
+}
+
+TEST_F(NowSendingTest, PsLineShowsOnlyWhenItChanges) {
+  sendPs("PSABCDEFGH\r\n");
+  EXPECT_EQ(panel->psLine.caption(), "PS: ABCDEFGH");
+  EXPECT_EQ(reported(), Lines{"3:'ABCDEFGH\r\n'"});
+
+  panel->psLine.setCaption("marker");
+  sendPs("PSABCDEFGH\r\n");
+  EXPECT_EQ(panel->psLine.caption(), "marker");
+  sendPs("PSRADIO 1 \n");
+  EXPECT_EQ(panel->psLine.caption(), "PS: RADIO 1 ");
+}
+
+TEST_F(NowSendingTest, RtIsCutToTheSelectedWidthAndCleaned) {
+  // Until a model is known nothing of the RT is shown.
+  sendRt("Early");
+  EXPECT_EQ(rtShown(), "RT: ");
+  EXPECT_EQ(reported(), (Lines{"2:' '", "1:''"}));
+
+  selectWidth(1);
+  sendRt(std::string(30, 'x') + "yyyyyy");
+  EXPECT_EQ(reported(),
+            (Lines{"2:' " + std::string(30, 'x') + "yy'", "1:'" + std::string(30, 'x') + "yy'"}));
+  selectWidth(2);
+  sendRt(std::string(30, 'z') + "yyyyyy");
+  EXPECT_EQ(rtShown(), "RT: " + std::string(30, 'z') + "yyyyy");
+  selectWidth(0);
+  sendRt("  Now:\tThe   Band\r\n- \x01Song  ");
+  EXPECT_EQ(rtShown(), "RT: Now: The Band - Song");
+  EXPECT_EQ(reported().back(), "1:'Now: The Band - Song'");
+  EXPECT_FALSE(panel->marquee.enabled());
+
+  // The lines use the installed LCD face, and a 27-character RT, which never scrolls, fits.
+  const QFont font = panel->rtLine.widget()->font();
+  const bool segments = QFontDatabase::hasFamily(QStringLiteral("DSEG14 Classic"));
+  EXPECT_EQ(font.family(),
+            segments ? QStringLiteral("DSEG14 Classic") : QStringLiteral("DejaVu Sans Mono"));
+  EXPECT_LE(QFontMetrics(font).horizontalAdvance(QStringLiteral("RT: ") + QString(27, 'W')),
+            panel->rtLine.width());
+}
+
+TEST_F(NowSendingTest, OnlyAnRtLongerThan27Scrolls) {
+  selectWidth(0);
+  const std::string short27 = Letters(27);
+  sendRt(short27);
+  reported();
+  time_.advance(1200);
+  EXPECT_EQ(rtShown(), "RT: " + short27);
+  EXPECT_TRUE(reported().empty());
+
+  const std::string long28 = Letters(28);
+  sendRt(long28);
+  EXPECT_EQ(reported(), (Lines{"2:' " + long28 + "'", "1:'" + long28 + "'"}));
+  time_.advance(400);  // the first step starts at the first character
+  EXPECT_EQ(rtShown(), "RT: " + long28);
+  EXPECT_EQ(reported(), Lines{"2:' " + long28 + "'"});
+  time_.advance(400);
+  EXPECT_EQ(rtShown(), "RT: " + long28.substr(1));
+  EXPECT_EQ(reported(), Lines{"2:' " + long28.substr(1) + "'"});
+
+  // Hidden lines keep running; after the last character alone the text starts again.
+  fire(strip, 3, hi::TData::Int(0));
+  EXPECT_FALSE(panel->rtLine.visible());
+  time_.advance(26 * 400);
+  EXPECT_EQ(rtShown(), "RT: " + long28.substr(27));
+  time_.advance(400);
+  EXPECT_EQ(rtShown(), "RT: " + long28);
+}
+
+TEST_F(NowSendingTest, NewRtRestartsOrStopsTheMarquee) {
+  selectWidth(0);
+  const std::string first = Letters(60);
+  sendRt(first);
+  time_.advance(5 * 400 + 200);
+  EXPECT_EQ(rtShown(), "RT: " + first.substr(4, 45));
+
+  const std::string second = "Second " + Letters(40);
+  sendRt(second);
+  EXPECT_EQ(rtShown(), "RT: " + second);
+  reported();
+  time_.advance(399);
+  EXPECT_TRUE(reported().empty());
+  time_.advance(401);
+  EXPECT_EQ(rtShown(), "RT: " + second.substr(1, 45));
+
+  sendRt(std::string(20, ' '));
+  EXPECT_EQ(rtShown(), "RT: ");
+  EXPECT_EQ(reported().back(), "1:''");
+  EXPECT_FALSE(panel->marquee.enabled());
+  time_.advance(2000);
+  EXPECT_EQ(rtShown(), "RT: ");
+  EXPECT_TRUE(reported().empty());
+}
+
+}  // namespace
+
+}  // namespace apptest
