@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "app/main_window.h"
@@ -121,5 +122,70 @@ void BM_SendPagePsClickToPort(benchmark::State& state) {
   hi::ResetRuntime();
 }
 BENCHMARK(BM_SendPagePsClickToPort)->Unit(benchmark::kMicrosecond);
+
+// The dynamic text at work: one refresh of each engine with its files on disk (read, tags,
+// expansion, change detection), one window step and one marquee step. A second of running costs
+// two PS refreshes, one RT refresh, at most one window step and two and a half marquee steps.
+class DynamicText {
+ public:
+  explicit DynamicText(Host& host) {
+    hi::ResetRuntime();
+    window = std::make_unique<hi::MainWindow>();
+    hi::SetLoopsLive(true);
+    hi::Startup().run();
+    hi::TData none;
+    hi::Fire(window->connectionPage->connect.onClick, none);
+    write(host, "ps.txt", "%NPFile%<TA0>\r\n");
+    write(host, "rt.txt", "Now: %NPFile% - %Temp% at %Time2%\r\n");
+    write(host, "temp.txt", "21 C\r\n");
+    write(host, "np.txt", "The Artist - The Title Of The Song\r\n");
+    hi::DynamicTextPanel& dyn = *window->dynamicTextPage;
+    const char* names[] = {"ps.txt", "rt.txt", "temp.txt", "np.txt"};
+    for (int k = 0; k < hi::DynamicTextPanel::kFiles; ++k) {
+      hi::TData path = hi::TData::Str((host.folder / names[k]).string());
+      dyn.paths[k].doText(path, 0);
+    }
+    for (hi::ThiCheckBoxRush* box : {&dyn.dps, &dyn.drt}) {
+      hi::TData on = hi::TData::Int(1);
+      box->doCheck(on, 0);
+    }
+    // One refresh of each: the lines are on air, the strip holds a long RT.
+    for (hi::THITimer* timer : {&dyn.psTimer, &dyn.rtTimer}) {
+      hi::TData tick;
+      hi::Fire(timer->onTimer, tick);
+    }
+    host.pty.read(20);
+  }
+  ~DynamicText() {
+    window->form.requestClose();
+    window.reset();
+    hi::ResetRuntime();
+  }
+  static void write(Host& host, const char* name, const std::string& text) {
+    std::ofstream(host.folder / name, std::ios::binary) << text;
+  }
+  std::unique_ptr<hi::MainWindow> window;
+};
+
+hi::THITimer& PsTimer(hi::MainWindow& w) { return w.dynamicTextPage->psTimer; }
+hi::THITimer& RtTimer(hi::MainWindow& w) { return w.dynamicTextPage->rtTimer; }
+hi::THITimer& WindowTimer(hi::MainWindow& w) { return w.dynamicTextPage->windowTimer; }
+hi::THITimer& MarqueeTimer(hi::MainWindow& w) { return w.nowSendingStrip->marquee; }
+
+template <hi::THITimer& (*Timer)(hi::MainWindow&)>
+void BM_DynamicTick(benchmark::State& state) {
+  Host& host = TheHost();
+  DynamicText text(host);
+  hi::THITimer& timer = Timer(*text.window);
+  for (auto _ : state) {
+    hi::TData tick;
+    hi::Fire(timer.onTimer, tick);
+  }
+  host.pty.read(0);
+}
+BENCHMARK(BM_DynamicTick<PsTimer>)->Name("BM_DynamicPsRefresh")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DynamicTick<RtTimer>)->Name("BM_DynamicRtRefresh")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DynamicTick<WindowTimer>)->Name("BM_DynamicWindowStep")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DynamicTick<MarqueeTimer>)->Name("BM_MarqueeStep")->Unit(benchmark::kMicrosecond);
 
 }  // namespace
