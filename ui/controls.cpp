@@ -1,6 +1,9 @@
 #include "ui/controls.h"
 
+#include <algorithm>
+
 #include <QAbstractButton>
+#include <QFontMetrics>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -10,6 +13,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadioButton>
+#include <QStyleOptionComboBox>
 
 #include "platform/codepage.h"
 #include "ui/text.h"
@@ -451,7 +455,21 @@ void THIComboBox::setItems(const std::string& lines) {
   combo_->setCurrentIndex(-1);  // a filled list starts without a selection
 }
 
-void THIComboBox::setText(const std::string& text) { combo_->setPlaceholderText(ToQt(text)); }
+void THIComboBox::setText(const std::string& text) {
+  combo_->setPlaceholderText(ToQt(text));
+  // A narrow list would cut its placeholder ("COM-Port" in a 75-pixel list): the face is
+  // narrowed as much as the text needs, so the whole word shows.
+  QStyleOptionComboBox option;
+  option.initFrom(combo_);
+  const QRect field = combo_->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                      QStyle::SC_ComboBoxEditField, combo_);
+  QFont font = combo_->font();
+  const int needed = QFontMetrics(font).horizontalAdvance(combo_->placeholderText());
+  if (needed > field.width() && field.width() > 0) {
+    font.setStretch(std::max(75, 100 * field.width() / needed));
+    combo_->setFont(font);
+  }
+}
 
 int THIComboBox::count() const { return combo_->count(); }
 

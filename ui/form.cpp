@@ -179,6 +179,16 @@ void THIMainForm::setFrameless(bool frameless) {
   form_->setWindowFlag(Qt::FramelessWindowHint, frameless);
 }
 
+void THIMainForm::setToolWindow(bool tool) {
+  // Tool is a window type, not a single bit: clearing it as a flag would clear Window too.
+  const Qt::WindowFlags others = form_->windowFlags() & ~Qt::WindowType_Mask;
+  form_->setWindowFlags(others | (tool ? Qt::Tool : Qt::Window));
+}
+
+void THIMainForm::setStayOnTop(bool onTop) {
+  form_->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+}
+
 void THIMainForm::setIcon(const std::string& path) {
   form_->setWindowIcon(QIcon(QString::fromStdString(path)));
 }

@@ -38,6 +38,9 @@ class THIMainForm : public THIWin {
   // Before start-up this is the form's Visible property; afterwards it shows or hides.
   void setVisible(bool visible) override;
   void setFrameless(bool frameless);
+  // A tool window has no taskbar button and does not keep the program running by itself.
+  void setToolWindow(bool tool);
+  void setStayOnTop(bool onTop);
   void setIcon(const std::string& path);
   void setBackground(const std::string& path);
   void setOpacity(int alpha);

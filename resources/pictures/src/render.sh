@@ -22,3 +22,9 @@ render connection1 145 105
 render connection2 145 105
 render settings 145 105
 render marker 20 20
+# The help page's link buttons.
+render mail 64 64
+render web 64 64
+render web2 64 64
+# The tray icon's five frames (16 by 16 on screen, drawn at twice the size for sharpness).
+for frame in 1 2 3 4 5; do render "tray$frame" 32 32; done
