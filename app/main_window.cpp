@@ -3,6 +3,20 @@
 namespace hi {
 
 namespace {
+// A style text as the page buttons' styles are kept: 21 values separated by ";".
+ThiButtonRush::Style ParseStyle(const std::string& text) {
+  ThiButtonRush::Style style;
+  style.fill(-1);
+  size_t from = 0;
+  for (int32_t& value : style) {
+    const size_t end = text.find(';', from);
+    if (from < text.size()) value = ToInteger(TData::Str(text.substr(from, end - from)));
+    if (end == std::string::npos) break;
+    from = end + 1;
+  }
+  return style;
+}
+
 constexpr const char* kPageCaptions[MainWindow::kPages] = {"Select\r\ndevice", "RDS\r\nSettings",
                                                            "Dynamic\r\nPS and RT",
                                                            "Other\r\nsettings", "Information"};
@@ -37,6 +51,8 @@ MainWindow::MainWindow() {
     button.setBounds(13, 51 + 55 * k, 75, 55);
     button.setCaption(kPageCaptions[k]);
     button.setEnabled(k == Information);
+    // The pages not in front look unselected from the start, not only after the first click.
+    if (k != SelectDevice) button.setStyle(ParseStyle(kUnselectedStyle));
     selectedStyles[k].setDefault(TData::Str(kSelectedStyle));
     unselectedStyles[k].setDefault(TData::Str(kUnselectedStyle));
     selectStyle[k].setChar(";");
@@ -60,14 +76,51 @@ MainWindow::MainWindow() {
   sendHub.setOutCount(2);
   sendHub.inCount = 5;
   startHub.setOutCount(5);
-  loadHub.setOutCount(7);
+  loadHub.setOutCount(8);
   closeHub.setOutCount(1);
   closing.setOutCount(1);
   closingLine.data = TData::Str("RM\r\n");
   connectionState.setOutCount(3);
   connectedPages.setOutCount(2);
   portPages.setOutCount(2);
-  deviceType.setOutCount(3);
+  deviceType.setOutCount(4);
+  trayMenu.setItems(
+      "Show\r\n-\r\nDynamic PS\r\nDynamic RT\r\nTP\r\nTA\r\n-\r\nRDS Settings\r\nDPS and "
+      "DRT\r\nOther Settings\r\nInformation\r\n-\r\nClose");
+  trayMenu.setFont(font);
+  trayItems.setCount(13);
+  trayHidden.setOutCount(2);
+  restore.setOutCount(2);
+  trayClicked.setOutCount(2);
+  for (THIIf_else* test : {&showInfoInTray, &rightClick}) {
+    test->type = THIIf_else::Equal;
+    test->op2 = TData::Int(1);
+  }
+  leftClick.type = THIIf_else::Equal;
+  leftClick.op2 = TData::Int(0);
+  for (THIHub& hub : trayPages) hub.setOutCount(2);
+  connectedHub.setOutCount(3);
+  disconnectedHub.setOutCount(4);
+  connectedInfo.data = TData::Int(0);
+  disconnectedInfo.data = TData::Int(1);
+  autoStart.setCount(4);
+  autoDps.data = TData::Int(1);
+  autoDrt.data = TData::Int(1);
+  infoAfterLoad.setOutCount(5);
+  for (int k = 0; k < 4; ++k) infoFlags[k].data = TData::Int(k);
+  focusLost.setDefault(TData::Int(0));
+  focusOn.data = TData::Int(1);
+  focusOff.data = TData::Int(0);
+  defaultTitle.data = TData::Str("\"Tessel\" Encoder");
+  focusGained.setOutCount(2);
+  psTitle.setOutCount(3);
+  for (THIIf_else* test : {&crLfModel, &lfModel, &psChosen, &rtChosen, &psOnTaskbar, &rtOnTaskbar,
+                           &psUnfocused, &rtUnfocused}) {
+    test->type = THIIf_else::Equal;
+    test->op2 = TData::Int(1);
+  }
+  cutCrLf.charText = "\r";
+  cutLf.charText = "\n";
   dynamicPs.setOutCount(2);
   dynamicRt.setOutCount(2);
   for (THIIf_else* tag : {&taTag, &tpTag, &msTag}) tag->type = THIIf_else::NotEqual;
@@ -93,6 +146,9 @@ MainWindow::MainWindow() {
   link<&THIMultiElement::doWork>(pageClicked[SelectDevice].onEvent[5], connection, 0);
   link<&THIMultiElement::doWork>(pageClicked[RdsSettings].onEvent[5], rdsSettings, 0);
   link<&THIMultiElement::doWork>(pageClicked[DynamicText].onEvent[5], dynamicText, 0);
+  link<&THIMultiElement::doWork>(pageClicked[OtherSettings].onEvent[5], settings, 0);
+  link<&THIMultiElement::doWork>(pageClicked[Information].onEvent[5], information, 0);
+  link<&THIHub::doEvent>(help.onClick, pageClicked[Information]);
 
   // Every line bound for the encoder leaves through the connection page.
   link<&THIHub::doEvent>(rdsSettings.onEvent[0], sendHub);
@@ -103,7 +159,8 @@ MainWindow::MainWindow() {
   link<&THIHub::doEvent>(dynamicText.onEvent[1], dynamicRt);
   link<&THIMultiElement::doWork>(dynamicRt.onEvent[0], composer, 1);
   link<&THIHub::doEvent>(dynamicRt.onEvent[1], sendHub);
-  link<&THIMultiElement::doWork>(composer.onEvent[0], nowSending, 1);
+  link<&THIHub::doEvent>(composer.onEvent[0], psTitle);
+  link<&THIMultiElement::doWork>(psTitle.onEvent[0], nowSending, 1);
   link<&THIMultiElement::doWork>(composer.onEvent[1], nowSending, 2);
 
   // Start-up.
@@ -114,7 +171,11 @@ MainWindow::MainWindow() {
   link<&THIMultiElement::doWork>(loadHub.onEvent[1], connection, 3);
   link<&THIMultiElement::doWork>(loadHub.onEvent[2], connection, 6);
   link<&THIMultiElement::doWork>(loadHub.onEvent[3], rdsSettings, 1);
+  link<&THIMultiElement::doWork>(loadHub.onEvent[4], settings, 1);
   link<&THIMultiElement::doWork>(loadHub.onEvent[5], dynamicText, 1);
+  link<&THIMultiElement::doWork>(loadHub.onEvent[6], info, 1);
+  link<&THIHub::doEvent>(loadHub.onEvent[7], infoAfterLoad);
+  link<&THIMultiElement::doWork>(startHub.onEvent[3], trayEnabler, 2);
   link<&THIKeyboardLayout::doSetLayout>(startHub.onEvent[2], keyboard);
   link<&THIMainForm::doFlash>(startHub.onEvent[4], form);
 
@@ -132,7 +193,17 @@ MainWindow::MainWindow() {
   link<&ThiButtonRush::doEnabled>(connectedPages.onEvent[1], pageButtons[DynamicText]);
   link<&THIMultiElement::doWork>(connectionState.onEvent[1], dynamicText, 2);
   link<&THIMultiElement::doWork>(connectionState.onEvent[2], nowSending, 3);
-  link<&THIMultiElement::doWork>(connection.onEvent[3], dynamicText, 5);
+  link<&THIHub::doEvent>(connection.onEvent[2], connectedHub);
+  link<&THIHub::doEvent>(connection.onEvent[3], disconnectedHub);
+  link<&THIMultiElement::doWork>(connectedHub.onEvent[0], animator, 2);
+  link<&THIMultiElement::doWork>(connectedHub.onEvent[1], trayEnabler, 1);
+  link<&THIDoData::doData>(connectedHub.onEvent[2], connectedInfo);
+  link<&THIMultiElement::doWork>(disconnectedHub.onEvent[0], animator, 3);
+  link<&THIMultiElement::doWork>(disconnectedHub.onEvent[1], trayEnabler, 0);
+  link<&THIMultiElement::doWork>(disconnectedHub.onEvent[2], dynamicText, 5);
+  link<&THIDoData::doData>(disconnectedHub.onEvent[3], disconnectedInfo);
+  link<&THIMultiElement::doWork>(connectedInfo.onEventData, info, 7);
+  link<&THIMultiElement::doWork>(disconnectedInfo.onEventData, info, 7);
   link<&THIMultiElement::doWork>(connection.onEvent[4], rdsSettings, 2);
   link<&THIHub::doEvent>(connection.onEvent[5], portPages);
   link<&ThiButtonRush::doEnabled>(portPages.onEvent[0], pageButtons[SelectDevice]);
@@ -145,6 +216,7 @@ MainWindow::MainWindow() {
   link<&THIMultiElement::doWork>(deviceType.onEvent[0], rdsSettings, 12);
   link<&THIMultiElement::doWork>(deviceType.onEvent[1], dynamicText, 10);
   link<&THIMultiElement::doWork>(deviceType.onEvent[2], nowSending, 4);
+  link<&THIMultiElement::doWork>(deviceType.onEvent[3], lineBreaks, 0);
   link<&THIMultiElement::doWork>(connection.onEvent[11], rdsSettings, 13);
   link<&THIMultiElement::doWork>(connection.onEvent[14], rdsSettings, 14);
   link<&THIMultiElement::Var>(rdsSettings.Data[0], connection, 0);
@@ -166,10 +238,116 @@ MainWindow::MainWindow() {
   link<&THIMultiElement::doWork>(rdsSettings.onEvent[5], dynamicText, 9);
 
   connectionPage = &connection.build<ConnectionPanel>(form.controlParent());
+  // Automatic start actions, two to four seconds after ports were found.
+  link<&THIMultiElement::doWork>(connection.onEvent[1], settings, 2);
+  link<&THIIndexToChanel::doEvent>(settings.onEvent[0], autoStart);
+  link<&THIMultiElement::doWork>(autoStart.onEvent[0], connection, 4);
+  link<&THIDoData::doData>(autoStart.onEvent[1], autoDps);
+  link<&THIDoData::doData>(autoStart.onEvent[2], autoDrt);
+  link<&THITrayIcon::doMinimize>(autoStart.onEvent[3], tray);
+  link<&THIMultiElement::doWork>(autoDps.onEventData, dynamicText, 3);
+  link<&THIMultiElement::doWork>(autoDrt.onEventData, dynamicText, 4);
+  for (uint16_t d = 0; d < 7; ++d) link<&THIMultiElement::Var>(dynamicText.Data[d], settings, d);
+
+  // The info window: what the encoder panels hold, shown as stored once everything is loaded.
+  link<&THIMultiElement::Var>(info.Data[0], rdsSettings, 4);
+  link<&THIMultiElement::Var>(info.Data[1], rdsSettings, 5);
+  link<&THIMultiElement::Var>(info.Data[2], rdsSettings, 1);
+  link<&THIMultiElement::Var>(info.Data[3], rdsSettings, 2);
+  link<&THIMultiElement::Var>(info.Data[4], rdsSettings, 3);
+  link<&THIMultiElement::Var>(info.Data[5], rdsSettings, 0);
+  for (uint16_t k = 0; k < 4; ++k) {
+    link<&THIDoData::doData>(infoAfterLoad.onEvent[k], infoFlags[k]);
+    link<&THIMultiElement::doWork>(infoFlags[k].onEventData, info, 5);
+  }
+  link<&THIMultiElement::doWork>(infoAfterLoad.onEvent[4], info, 4);
+  link<&THIMultiElement::doWork>(rdsSettings.onEvent[1], info, 5);
+  link<&THIMultiElement::doWork>(rdsSettings.onEvent[4], info, 4);
+  link<&THIMultiElement::doWork>(rdsSettings.onEvent[6], info, 9);
+  link<&THIMultiElement::doWork>(composer.onEvent[3], info, 6);
+  link<&THIMultiElement::doWork>(nowSending.onEvent[2], info, 10);
+  link<&THIMultiElement::doWork>(info.onEvent[0], settings, 3);
+  link<&THIMultiElement::doWork>(settings.onEvent[1], info, 2);
+  link<&THIMultiElement::doWork>(settings.onEvent[3], information, 1);
+
+  // The tray: hidden into it, restored from it, its menu and its picture.
+  link<&THITrayIcon::doMinimize>(hide.onClick, tray);
+  link<&THIHub::doEvent>(tray.onHide, trayHidden);
+  link<&THIMultiElement::doWork>(trayHidden.onEvent[0], animator, 1);
+  link<&THIIf_else::doCompare>(trayHidden.onEvent[1], showInfoInTray);
+  link<&THIMultiElement::Var>(showInfoInTray.Op1, settings, 7);
+  link<&THIMultiElement::doWork>(showInfoInTray.onTrue, info, 0);
+  link<&THIHub::doEvent>(tray.onDblClick, restore);
+  link<&THITrayIcon::doRestore>(restore.onEvent[0], tray);
+  link<&THIMultiElement::doWork>(restore.onEvent[1], info, 3);
+  link<&THIHub::doEvent>(tray.onClick, trayClicked);
+  link<&THIIf_else::doCompare>(trayClicked.onEvent[0], rightClick);
+  link<&THIIf_else::doCompare>(trayClicked.onEvent[1], leftClick);
+  link<&ThiPopupMenuEx::doPopUp>(rightClick.onTrue, trayMenu);
+  link<&THIMultiElement::doWork>(leftClick.onTrue, info, 0);
+  link<&THIIndexToChanel::doEvent>(trayMenu.onClick, trayItems);
+  link<&THIHub::doEvent>(trayItems.onEvent[0], restore);
+  link<&THIMultiElement::doWork>(trayItems.onEvent[2], dynamicText, 6);
+  link<&THIMultiElement::doWork>(trayItems.onEvent[3], dynamicText, 7);
+  link<&THIMultiElement::doWork>(trayItems.onEvent[4], rdsSettings, 6);
+  link<&THIMultiElement::doWork>(trayItems.onEvent[5], rdsSettings, 7);
+  for (uint16_t k = 0; k < 4; ++k) {
+    link<&THIHub::doEvent>(trayItems.onEvent[7 + k], trayPages[k]);
+    link<&THIHub::doEvent>(trayPages[k].onEvent[0], pageClicked[RdsSettings + k]);
+    link<&THIHub::doEvent>(trayPages[k].onEvent[1], restore);
+  }
+  link<&THIHub::doEvent>(trayItems.onEvent[12], closeHub);
+  link<&THIMultiElement::doWork>(dynamicText.onEvent[2], trayChecker, 0);
+  link<&THIMultiElement::doWork>(dynamicText.onEvent[3], trayChecker, 1);
+  link<&THIMultiElement::doWork>(rdsSettings.onEvent[2], trayChecker, 2);
+  link<&THIMultiElement::doWork>(rdsSettings.onEvent[3], trayChecker, 3);
+  link<&ThiPopupMenuEx::doCheck>(trayChecker.onEvent[0], trayMenu);
+  link<&ThiPopupMenuEx::doEnabled>(trayEnabler.onEvent[0], trayMenu);
+  // Only a line that reached the port makes the icon flicker.
+  link<&THIMultiElement::doWork>(connection.onEvent[15], animator, 0);
+  link<&THITrayIcon::doIcon>(animator.onEvent[0], tray);
+
+  // The taskbar title.
+  link<&THIDoData::doData>(form.onKillFocus, focusOn);
+  link<&THIMemory::doValue>(focusOn.onEventData, focusLost);
+  link<&THIHub::doEvent>(form.onSetFocus, focusGained);
+  link<&THIDoData::doData>(focusGained.onEvent[0], focusOff);
+  link<&THIMemory::doValue>(focusOff.onEventData, focusLost);
+  link<&THIDoData::doData>(focusGained.onEvent[1], defaultTitle);
+  link<&THIApplication::doTitle>(defaultTitle.onEventData, application);
+  link<&THIIf_else::doCompare>(psTitle.onEvent[1], crLfModel);
+  link<&THIIf_else::doCompare>(psTitle.onEvent[2], lfModel);
+  link<&THIMultiElement::Var>(crLfModel.Op1, lineBreaks, 0);
+  link<&THIMultiElement::Var>(lfModel.Op1, lineBreaks, 1);
+  link<&THIStrPart::doSplit>(crLfModel.onTrue, cutCrLf);
+  link<&THIStrPart::doSplit>(lfModel.onTrue, cutLf);
+  link<&THIIf_else::doCompare>(cutCrLf.onLeft, psChosen);
+  link<&THIIf_else::doCompare>(cutLf.onLeft, psChosen);
+  link<&THIMultiElement::Var>(psChosen.Op1, settings, 10);
+  link<&THIIf_else::doCompare>(psChosen.onTrue, psOnTaskbar);
+  link<&THIMultiElement::Var>(psOnTaskbar.Op1, settings, 8);
+  link<&THIIf_else::doCompare>(psOnTaskbar.onTrue, psUnfocused);
+  link<&THIMemory::Value>(psUnfocused.Op1, focusLost);
+  link<&THIApplication::doTitle>(psUnfocused.onTrue, application);
+  link<&THIIf_else::doCompare>(nowSending.onEvent[1], rtChosen);
+  link<&THIMultiElement::Var>(rtChosen.Op1, settings, 11);
+  link<&THIIf_else::doCompare>(rtChosen.onTrue, rtOnTaskbar);
+  link<&THIMultiElement::Var>(rtOnTaskbar.Op1, settings, 8);
+  link<&THIIf_else::doCompare>(rtOnTaskbar.onTrue, rtUnfocused);
+  link<&THIMemory::Value>(rtUnfocused.Op1, focusLost);
+  link<&THIApplication::doTitle>(rtUnfocused.onTrue, application);
+
   rdsSettingsPage = &rdsSettings.build<RdsSettingsPage>(form.controlParent());
   dynamicTextPage = &dynamicText.build<DynamicTextPanel>(form.controlParent());
+  settingsPages = &settings.build<SettingsPages>(form.controlParent());
+  helpPage = &information.build<HelpPage>(form.controlParent());
   displayComposer = &composer.build<LineDisplayComposer>(nullptr);
   nowSendingStrip = &nowSending.build<NowSendingPanel>(form.controlParent());
+  infoWindow = &info.build<InfoWindow>(nullptr);
+  trayChecker.build<TrayMenuChecker>(nullptr);
+  trayEnabler.build<TrayMenuEnabler>(nullptr);
+  animator.build<TrayIconAnimator>(nullptr);
+  lineBreaks.build<LineBreakSelector>(nullptr);
 }
 
 }  // namespace hi

@@ -4,6 +4,13 @@
 
 #include <array>
 
+#include "app/help_page.h"
+#include "app/info_window.h"
+#include "app/line_break_selector.h"
+#include "app/settings_pages.h"
+#include "app/tray_icon_animator.h"
+#include "app/tray_menu_checker.h"
+#include "app/tray_menu_enabler.h"
 #include "dyntext/dynamic_text_panel.h"
 #include "dyntext/now_sending.h"
 #include "elements/flow.h"
@@ -16,6 +23,7 @@
 #include "ui/extras.h"
 #include "ui/form.h"
 #include "ui/hints.h"
+#include "ui/tray.h"
 
 namespace hi {
 
@@ -59,15 +67,50 @@ class MainWindow : public TRootContainer {
   THIHub dynamicPs, dynamicRt;
   THIIf_else taTag, tpTag, msTag;
 
-  THIMultiElement connection{15, 0};
+  // Tray icon and menu. The menu's items 7..10 raise a page and restore the window.
+  THITrayIcon tray{form};
+  ThiPopupMenuEx trayMenu;
+  THIIndexToChanel trayItems;
+  THIHub trayHidden, restore, trayClicked;
+  THIIf_else showInfoInTray, rightClick, leftClick;
+  std::array<THIHub, 4> trayPages;
+  THIHub connectedHub, disconnectedHub;
+  THIDoData connectedInfo, disconnectedInfo;
+
+  // Automatic start actions; the day names and the info window after the load.
+  THIIndexToChanel autoStart;
+  THIDoData autoDps, autoDrt;
+  THIHub infoAfterLoad;
+  std::array<THIDoData, 4> infoFlags;
+
+  // The taskbar title: the dynamic text while the window has lost the focus.
+  THIApplication application;
+  THIMemory focusLost;
+  THIDoData focusOn, focusOff, defaultTitle;
+  THIHub focusGained, psTitle;
+  THIIf_else crLfModel, lfModel;
+  THIStrPart cutCrLf, cutLf;
+  THIIf_else psChosen, rtChosen, psOnTaskbar, rtOnTaskbar, psUnfocused, rtUnfocused;
+
+  THIMultiElement connection{16, 0};
   THIMultiElement rdsSettings{7, 2};
   THIMultiElement dynamicText{11, 8};
+  THIMultiElement settings{4, 0};
+  THIMultiElement information{0, 0};
   THIMultiElement composer{4, 0};
   THIMultiElement nowSending{3, 0};
+  THIMultiElement info{1, 6};
+  THIMultiElement trayChecker{1, 0};
+  THIMultiElement trayEnabler{1, 0};
+  THIMultiElement animator{1, 0};
+  THIMultiElement lineBreaks{0, 0};
 
   ConnectionPanel* connectionPage = nullptr;
   RdsSettingsPage* rdsSettingsPage = nullptr;
   DynamicTextPanel* dynamicTextPage = nullptr;
+  SettingsPages* settingsPages = nullptr;
+  HelpPage* helpPage = nullptr;
+  InfoWindow* infoWindow = nullptr;
   LineDisplayComposer* displayComposer = nullptr;
   NowSendingPanel* nowSendingStrip = nullptr;
 };

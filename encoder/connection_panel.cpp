@@ -74,6 +74,8 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
   iniPort.type = 1;
   iniDevice.key = "Device";
   iniDevice.type = 0;
+  written.type = THIIf_else::Greater;
+  written.op2 = TData::Int(0);
   deviceLow.type = THIIf_else::GreaterEqual;
   deviceLow.op2 = TData::Int(0);
   deviceHigh.type = THIIf_else::LessEqual;
@@ -110,6 +112,8 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
   work<&THIPanelRush::doBringToFront>(0, panel);
   work<&THIFor::doFor>(1, scanLoop);
   work<&THICOM::doSend>(2, lineCom);
+  link<&THIIf_else::doCompare>(lineCom.onWrite, written);
+  out(written.onTrue, 15);
   work<&THIHub::doEvent>(3, loadHub);
   work<&THIHub::doEvent>(4, tryConnect);
   work<&THIHub::doEvent>(5, disconnectHub);

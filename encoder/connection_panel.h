@@ -16,7 +16,7 @@ namespace hi {
 
 // Inputs: 0 bring to front, 1 scan, 2 send a line, 3 load, 4 connect, 5 disconnect, 6 check.
 // Outputs: 0 connection state, 1 ports found, 2 connected, 3 disconnected, 4 connected flag,
-// 5 port controls enabled, 6..14 device-type switches.
+// 5 port controls enabled, 6..14 device-type switches, 15 a line was written to the port.
 // Readables: 0 connected flag, 1 line terminator.
 class ConnectionPanel : public TClassMultiBase {
  public:
@@ -82,6 +82,9 @@ class ConnectionPanel : public TClassMultiBase {
   THIHub failHub;
   THIFormatStr failText;
   THIDoData showFailure;
+
+  // Only bytes that really reached the port count as a line sent.
+  THIIf_else written;
 };
 
 }  // namespace hi

@@ -1,0 +1,49 @@
+// The "Information" panel: the template tokens and automation tags with one-line explanations;
+// a click on a token puts it on the clipboard. Three picture buttons open an e-mail and two web
+// pages.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <utility>
+
+#include "elements/flow.h"
+#include "elements/system.h"
+#include "runtime/runtime.h"
+#include "ui/controls.h"
+#include "ui/extras.h"
+
+namespace hi {
+
+// Inputs: 0 bring to front, 1 enable (1) or grey out (0) the automation rows.
+class HelpPage : public TClassMultiBase {
+ public:
+  HelpPage(TOuterSide& owner, ControlParent parent);
+
+  static constexpr int kTokens = 11;
+  // The rows from here on describe the automation's tags.
+  static constexpr int kFirstTag = 6;
+
+  THIPanelRush panel{controlParent()};
+  std::array<THILabel, kTokens> tokens = controls<THILabel, kTokens>(panel.controlParent());
+  std::array<THILabel, kTokens> explanations = controls<THILabel, kTokens>(panel.controlParent());
+  THIImgBtn mail{panel.controlParent()};
+  THIImgBtn web{panel.controlParent()};
+  THIImgBtn web2{panel.controlParent()};
+
+  THIHub enableTags;
+  std::array<THIDoData, kTokens> copies;
+  THIClipboard clipboard;
+  THIWinExec open;
+
+ private:
+  template <class T, std::size_t N>
+  static std::array<T, N> controls(ControlParent parent) {
+    return [parent]<std::size_t... I>(std::index_sequence<I...>) {
+      return std::array<T, N>{{(static_cast<void>(I), T{parent})...}};
+    }
+    (std::make_index_sequence<N>{});
+  }
+};
+
+}  // namespace hi

@@ -1,0 +1,29 @@
+#include "app/line_break_selector.h"
+
+namespace hi {
+
+LineBreakSelector::LineBreakSelector(TOuterSide& owner, ControlParent parent)
+    : TClassMultiBase(owner, parent, 1, 2) {
+  byType.setCount(3);
+  for (THIHub& hub : types) hub.setOutCount(2);
+  crLfOn.data = TData::Int(1);
+  crLfOff.data = TData::Int(0);
+  lfOn.data = TData::Int(1);
+  lfOff.data = TData::Int(0);
+
+  work<&THIIndexToChanel::doEvent>(0, byType);
+  var<&THIMemory::Value>(0, crLf);
+  var<&THIMemory::Value>(1, lf);
+  for (uint16_t k = 0; k < 3; ++k) {
+    link<&THIHub::doEvent>(byType.onEvent[k], types[k]);
+    const bool lineFeed = k == 2;
+    link<&THIDoData::doData>(types[k].onEvent[0], lineFeed ? crLfOff : crLfOn);
+    link<&THIDoData::doData>(types[k].onEvent[1], lineFeed ? lfOn : lfOff);
+  }
+  link<&THIMemory::doValue>(crLfOn.onEventData, crLf);
+  link<&THIMemory::doValue>(crLfOff.onEventData, crLf);
+  link<&THIMemory::doValue>(lfOn.onEventData, lf);
+  link<&THIMemory::doValue>(lfOff.onEventData, lf);
+}
+
+}  // namespace hi

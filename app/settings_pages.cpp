@@ -1,0 +1,282 @@
+#include "app/settings_pages.h"
+
+namespace hi {
+
+namespace {
+constexpr const char* kSection = "Other settings";
+
+struct Place {
+  const char* caption;
+  int left, top, width, height;
+};
+
+constexpr Place kPageList[SettingsPages::kPages] = {
+    {"Autostart", 30, 10, 105, 20},
+    {"Name of days\r\nfor %Day%", 30, 37, 105, 32},
+    {"Show info", 30, 77, 105, 20},
+    {"Control\r\nPTY,TP,TA\r\nfrom Sundial ", 30, 102, 105, 46}};
+
+struct StartOption {
+  const char* caption;
+  const char* key;
+};
+constexpr StartOption kStartOptions[SettingsPages::kStartActions] = {
+    {"Auto Connect", "Auto connect"},
+    {"Auto Enable Dynamic PS", "Auto on dps"},
+    {"Auto Enable Dynamic RT", "Auto on drt"},
+    {"Auto to tray", "Auto to tray"}};
+
+struct Day {
+  const char* label;
+  const char* key;
+  int left, top;
+};
+constexpr Day kDayPlaces[SettingsPages::kDays] = {
+    {"Monday:", "Monday", 10, 23},        {"Tuesday:", "Tuesday", 85, 23},
+    {"Wednesday:", "Wednesday", 160, 23}, {"Thursday:", "Thursday", 10, 73},
+    {"Friday:", "Friday", 86, 73},        {"Saturday:", "Saturday", 161, 73},
+    {"Sunday:", "Sunday", 10, 121}};
+
+void IntegerOption(THIini& setting, const char* key) {
+  setting.fileName = "rds.ini";
+  setting.section = kSection;
+  setting.key = key;
+  setting.type = 0;
+}
+
+void IsOne(THIIf_else& test) {
+  test.type = THIIf_else::Equal;
+  test.op2 = TData::Int(1);
+}
+}  // namespace
+
+SettingsPages::SettingsPages(TOuterSide& owner, ControlParent parent)
+    : TClassMultiBase(owner, parent, 4, 12) {
+  panel.setBounds(83, 46, 470, 315);
+  // The connection page is the one shown at start; this page shows when it is raised.
+  panel.setVisible(false);
+  listPanel.setBounds(10, 10, 140, 200);
+  for (int k = 0; k < kPages; ++k) {
+    const Place& place = kPageList[k];
+    pageList[k].setBounds(place.left, place.top, place.width, place.height);
+    pageList[k].setCaption(place.caption);
+    pages[k].setBounds(149, 10, 310, 200);
+  }
+  pageList[InfoPage].setHint("Show info window when minimized to tray");
+  marker.setBounds(6, 10, 20, 20);
+  marker.setPicture(":/pictures/marker.png");
+  // The marker starts at "Autostart", so that page is the one in front.
+  for (int k = 1; k < kPages; ++k) pages[k].setVisible(false);
+
+  for (int k = 0; k < kStartActions; ++k) {
+    autostart[k].setBounds(10, 10 + 20 * k, 280, 20);
+    autostart[k].setCaption(kStartOptions[k].caption);
+    IntegerOption(autoSettings[k], kStartOptions[k].key);
+    IsOne(autoStored[k]);
+    IsOne(autoWanted[k]);
+  }
+  // They only count together with "Auto Connect", which starts unticked.
+  autostart[AutoDps].setEnabled(false);
+  autostart[AutoDrt].setEnabled(false);
+
+  for (int k = 0; k < kDays; ++k) {
+    const Day& day = kDayPlaces[k];
+    dayLabels[k].setBounds(day.left, day.top - 17, 75, 16);
+    dayLabels[k].setCaption(day.label);
+    dayNames[k].setBounds(day.left, day.top, 70, 21);
+    dayNames[k].setHint("Max 8 symbols!");
+    daySettings[k].fileName = "rds.ini";
+    daySettings[k].section = "Day of week";
+    daySettings[k].key = day.key;
+    daySettings[k].type = 1;
+    dayChanged[k].setOutCount(2);
+  }
+  dayWarning.setBounds(10, 160, 150, 17);
+  dayWarning.setCaption("Max 8 symbols!");
+  dayWarning.setVisible(false);
+
+  showInfo.setBounds(10, 10, 290, 20);
+  showInfo.setCaption("Show info window when minimized to tray");
+  showTaskbar.setBounds(10, 35, 290, 20);
+  showTaskbar.setCaption("Show info on taskbar when minimized");
+  showPs.setBounds(25, 58, 200, 20);
+  showPs.setCaption("Show Dynamic PS");
+  showPs.setVisible(false);
+  showRt.setBounds(25, 78, 200, 20);
+  showRt.setCaption("Show Dynamic RT");
+  showRt.setVisible(false);
+
+  tagControl.setBounds(10, 10, 150, 20);
+  tagControl.setCaption("Enable");
+
+  load.setOutCount(kStartActions + kDays + 3 + 2);
+  pageClicked.count = kPages;
+  pageChosen.setOutCount(2);
+  pageRouter.setCount(kPages);
+  markerPositions.setStrings("10\r\n37\r\n77\r\n102");
+
+  connectChanged.setOutCount(4);
+  connectOff.type = THIIf_else::Equal;
+  connectOff.op2 = TData::Int(0);
+  enableOff.setOutCount(2);
+  startAll.setOutCount(3);
+  for (size_t k = 0; k < startTimers.size(); ++k) {
+    startTimers[k].setInterval(1000);
+    startTimers[k].setCount(static_cast<int32_t>(k) + 2);
+  }
+  dynamicTimeUp.setOutCount(2);
+  action.count = kStartActions;
+
+  dayTooLong.type = THIIf_else::GreaterEqual;
+  dayTooLong.op2 = TData::Int(9);
+
+  IntegerOption(showInfoSetting, "Show info window");
+  IntegerOption(showTaskbarSetting, "Show info taskbar");
+  infoTaskbarSetting.fileName = "rds.ini";
+  infoTaskbarSetting.section = kSection;
+  infoTaskbarSetting.key = "Info taskbar";
+  infoTaskbarSetting.type = 1;
+  IsOne(showInfoStored);
+  IsOne(showTaskbarStored);
+  rtStored.type = THIIf_else::Equal;
+  rtStored.op2 = TData::Str("DRT");
+  showInfoChanged.setOutCount(2);
+  showTaskbarChanged.setOutCount(3);
+  IsOne(showInfoTicked);
+  showInfoOn.data = TData::Int(1);
+  showInfoOff.data = TData::Int(0);
+  psChosen.setOutCount(3);
+  rtChosen.setOutCount(3);
+  psName.data = TData::Str("DPS");
+  rtName.data = TData::Str("DRT");
+  checkPs.data = TData::Int(1);
+  checkRt.data = TData::Int(1);
+  uncheckPs.data = TData::Int(0);
+  uncheckRt.data = TData::Int(0);
+
+  IntegerOption(tagSetting, "TA,TP,PTY");
+  IntegerOption(tagControlSetting, "TA,TP,PTY control");
+  IsOne(tagControlStored);
+  tagChanged.setOutCount(4);
+
+  // Container points.
+  work<&THIPanelRush::doBringToFront>(0, panel);
+  work<&THIHub::doEvent>(1, load);
+  work<&THIHub::doEvent>(2, startAll);
+  work<&THIIf_else::doCompare>(3, showInfoTicked);
+  out(action.onIndex, 0);
+  for (uint16_t k = 0; k < kDays; ++k) var<&THIEdit::Text>(k, dayNames[k]);
+  var<&ThiCheckBoxRush::Checked>(7, showInfo);
+  var<&ThiCheckBoxRush::Checked>(8, showTaskbar);
+  var<&ThiRadioButtonRush::Checked>(9, showRt);
+  var<&ThiRadioButtonRush::Checked>(10, showPs);
+  var<&ThiRadioButtonRush::Checked>(11, showRt);
+
+  // Loading, page by page.
+  uint16_t step = 0;
+  for (THIini& setting : autoSettings) link<&THIini::doRead>(load.onEvent[step++], setting);
+  for (THIini& setting : daySettings) link<&THIini::doRead>(load.onEvent[step++], setting);
+  link<&THIini::doRead>(load.onEvent[step++], showInfoSetting);
+  link<&THIini::doRead>(load.onEvent[step++], showTaskbarSetting);
+  link<&THIini::doRead>(load.onEvent[step++], infoTaskbarSetting);
+  link<&THIini::doRead>(load.onEvent[step++], tagSetting);
+  link<&THIini::doRead>(load.onEvent[step++], tagControlSetting);
+
+  // The page list.
+  for (uint16_t k = 0; k < kPages; ++k) {
+    link<&THIChanelToIndex::doWork>(pageList[k].onClick, pageClicked, k);
+    link<&THIPanelRush::doBringToFront>(pageRouter.onEvent[k], pages[k]);
+  }
+  link<&THIHub::doEvent>(pageClicked.onIndex, pageChosen);
+  link<&THIIndexToChanel::doEvent>(pageChosen.onEvent[0], pageRouter);
+  link<&THIStrList::doGetString>(pageChosen.onEvent[1], markerPositions);
+  link<&THIWin::doPosition>(markerPositions.onGetString, marker);
+
+  // Automatic start actions: a box shows what is stored, and the two "Auto Enable" boxes only
+  // stay ticked together with "Auto Connect".
+  for (uint16_t k = 0; k < kStartActions; ++k) {
+    link<&THIIf_else::doCompare>(autoSettings[k].onRead, autoStored[k]);
+    link<&ThiCheckBoxRush::doCheck>(autoStored[k].onTrue, autostart[k]);
+    if (k != AutoConnect) link<&THIini::doWrite>(autostart[k].onCheck, autoSettings[k]);
+    link<&ThiCheckBoxRush::Checked>(autoWanted[k].Op1, autostart[k]);
+    link<&THIChanelToIndex::doWork>(autoWanted[k].onTrue, action, k);
+  }
+  link<&THIHub::doEvent>(autostart[AutoConnect].onCheck, connectChanged);
+  link<&THIini::doWrite>(connectChanged.onEvent[0], autoSettings[AutoConnect]);
+  link<&THIIf_else::doCompare>(connectChanged.onEvent[1], connectOff);
+  link<&THIHub::doEvent>(connectOff.onTrue, enableOff);
+  link<&ThiCheckBoxRush::doCheck>(enableOff.onEvent[0], autostart[AutoDps]);
+  link<&ThiCheckBoxRush::doCheck>(enableOff.onEvent[1], autostart[AutoDrt]);
+  link<&THIWin::doEnabled>(connectChanged.onEvent[2], autostart[AutoDps]);
+  link<&THIWin::doEnabled>(connectChanged.onEvent[3], autostart[AutoDrt]);
+
+  // Each action asks its box when its time is up, so a box unticked meanwhile does nothing.
+  for (size_t k = 0; k < startTimers.size(); ++k)
+    link<&THITimer::doStart>(startAll.onEvent[k], startTimers[k]);
+  link<&THIIf_else::doCompare>(startTimers[0].onStop, autoWanted[AutoConnect]);
+  link<&THIHub::doEvent>(startTimers[1].onStop, dynamicTimeUp);
+  link<&THIIf_else::doCompare>(dynamicTimeUp.onEvent[0], autoWanted[AutoDps]);
+  link<&THIIf_else::doCompare>(dynamicTimeUp.onEvent[1], autoWanted[AutoDrt]);
+  link<&THIIf_else::doCompare>(startTimers[2].onStop, autoWanted[AutoTray]);
+
+  // Day names: stored whatever their length; the warning only shows.
+  for (uint16_t k = 0; k < kDays; ++k) {
+    link<&THIEdit::doText>(daySettings[k].onRead, dayNames[k]);
+    link<&THIHub::doEvent>(dayNames[k].onChangeText, dayChanged[k]);
+    link<&THIini::doWrite>(dayChanged[k].onEvent[0], daySettings[k]);
+    link<&THILength::doLength>(dayChanged[k].onEvent[1], dayLength);
+  }
+  link<&THIIf_else::doCompare>(dayLength.onLength, dayTooLong);
+  link<&THIChanelToIndex::doWork>(dayTooLong.onFalse, showDayWarning, 0);
+  link<&THIChanelToIndex::doWork>(dayTooLong.onTrue, showDayWarning, 1);
+  link<&THIWin::doVisible>(showDayWarning.onIndex, dayWarning);
+
+  // Info-window options.
+  link<&THIIf_else::doCompare>(showInfoSetting.onRead, showInfoStored);
+  link<&ThiCheckBoxRush::doCheck>(showInfoStored.onTrue, showInfo);
+  link<&THIHub::doEvent>(showInfo.onCheck, showInfoChanged);
+  link<&THIini::doWrite>(showInfoChanged.onEvent[0], showInfoSetting);
+  out(showInfoChanged.onEvent[1], 1);
+  link<&ThiCheckBoxRush::Checked>(showInfoTicked.Op1, showInfo);
+  link<&THIDoData::doData>(showInfoTicked.onTrue, showInfoOff);
+  link<&THIDoData::doData>(showInfoTicked.onFalse, showInfoOn);
+  link<&ThiCheckBoxRush::doCheck>(showInfoOn.onEventData, showInfo);
+  link<&ThiCheckBoxRush::doCheck>(showInfoOff.onEventData, showInfo);
+
+  link<&THIIf_else::doCompare>(showTaskbarSetting.onRead, showTaskbarStored);
+  link<&ThiCheckBoxRush::doCheck>(showTaskbarStored.onTrue, showTaskbar);
+  link<&THIHub::doEvent>(showTaskbar.onCheck, showTaskbarChanged);
+  link<&THIini::doWrite>(showTaskbarChanged.onEvent[0], showTaskbarSetting);
+  link<&THIWin::doVisible>(showTaskbarChanged.onEvent[1], showPs);
+  link<&THIWin::doVisible>(showTaskbarChanged.onEvent[2], showRt);
+
+  link<&THIIf_else::doCompare>(infoTaskbarSetting.onRead, rtStored);
+  link<&THIHub::doEvent>(rtStored.onTrue, rtChosen);
+  link<&THIHub::doEvent>(rtStored.onFalse, psChosen);
+  link<&THIHub::doEvent>(showPs.onClick, psChosen);
+  link<&THIHub::doEvent>(showRt.onClick, rtChosen);
+  link<&THIDoData::doData>(psChosen.onEvent[0], checkPs);
+  link<&THIDoData::doData>(psChosen.onEvent[1], uncheckRt);
+  link<&THIDoData::doData>(psChosen.onEvent[2], psName);
+  link<&THIDoData::doData>(rtChosen.onEvent[0], checkRt);
+  link<&THIDoData::doData>(rtChosen.onEvent[1], uncheckPs);
+  link<&THIDoData::doData>(rtChosen.onEvent[2], rtName);
+  link<&ThiRadioButtonRush::doCheck>(checkPs.onEventData, showPs);
+  link<&ThiRadioButtonRush::doCheck>(uncheckPs.onEventData, showPs);
+  link<&ThiRadioButtonRush::doCheck>(checkRt.onEventData, showRt);
+  link<&ThiRadioButtonRush::doCheck>(uncheckRt.onEventData, showRt);
+  link<&THIini::doWrite>(psName.onEventData, infoTaskbarSetting);
+  link<&THIini::doWrite>(rtName.onEventData, infoTaskbarSetting);
+
+  // Automation commands.
+  out(tagSetting.onRead, 2);
+  link<&THIIf_else::doCompare>(tagControlSetting.onRead, tagControlStored);
+  link<&ThiCheckBoxRush::doCheck>(tagControlStored.onTrue, tagControl);
+  link<&THIHub::doEvent>(tagControl.onCheck, tagChanged);
+  link<&THIini::doWrite>(tagChanged.onEvent[0], tagSetting);
+  out(tagChanged.onEvent[1], 2);
+  link<&THIini::doWrite>(tagChanged.onEvent[2], tagControlSetting);
+  out(tagChanged.onEvent[3], 3);
+}
+
+}  // namespace hi

@@ -1,0 +1,111 @@
+// The "Other settings" panel: a page list on the left and four pages on the right — the
+// automatic start actions, the names of the days for "%Day%", the info-window options and the
+// switch for automation commands. Every control writes its key of rds.ini at once.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <utility>
+
+#include "elements/flow.h"
+#include "elements/settings.h"
+#include "elements/strings.h"
+#include "elements/time.h"
+#include "runtime/runtime.h"
+#include "ui/controls.h"
+#include "ui/extras.h"
+
+namespace hi {
+
+// Inputs: 0 bring to front, 1 load, 2 start the automatic start actions, 3 toggle "Show info
+// window when minimized to tray".
+// Outputs: 0 start action (0 connect, 1 enable DPS, 2 enable DRT, 3 to the tray), 1 "Show info
+// window" changed, 2 automation switch when loaded and when changed, 3 automation switch when
+// changed.
+// Readables: 0..6 day names Monday..Sunday, 7 "Show info window", 8 "Show info on taskbar",
+// 9 and 11 "Show Dynamic RT" chosen, 10 "Show Dynamic PS" chosen.
+class SettingsPages : public TClassMultiBase {
+ public:
+  SettingsPages(TOuterSide& owner, ControlParent parent);
+
+  enum Page { StartPage, DayPage, InfoPage, TagPage, kPages };
+  enum StartAction { AutoConnect, AutoDps, AutoDrt, AutoTray, kStartActions };
+  static constexpr int kDays = 7;
+
+  THIPanelRush panel{controlParent()};
+  THIPanelRush listPanel{panel.controlParent()};
+  std::array<THILabel, kPages> pageList = controls<THILabel, kPages>(listPanel.controlParent());
+  THIImage marker{listPanel.controlParent()};
+  std::array<THIPanelRush, kPages> pages = controls<THIPanelRush, kPages>(panel.controlParent());
+
+  // Automatic start actions.
+  std::array<ThiCheckBoxRush, kStartActions> autostart =
+      controls<ThiCheckBoxRush, kStartActions>(pages[StartPage].controlParent());
+
+  // Day names.
+  std::array<THILabel, kDays> dayLabels = controls<THILabel, kDays>(pages[DayPage].controlParent());
+  std::array<THIEdit, kDays> dayNames = controls<THIEdit, kDays>(pages[DayPage].controlParent());
+  THILabel dayWarning{pages[DayPage].controlParent()};
+
+  // Info-window options.
+  ThiCheckBoxRush showInfo{pages[InfoPage].controlParent()};
+  ThiCheckBoxRush showTaskbar{pages[InfoPage].controlParent()};
+  ThiRadioButtonRush showPs{pages[InfoPage].controlParent()};
+  ThiRadioButtonRush showRt{pages[InfoPage].controlParent()};
+
+  // Automation commands.
+  ThiCheckBoxRush tagControl{pages[TagPage].controlParent()};
+
+  THIHub load;
+
+  // The page list.
+  THIChanelToIndex pageClicked;
+  THIHub pageChosen;
+  THIIndexToChanel pageRouter;
+  THIStrList markerPositions;
+
+  // Automatic start actions.
+  std::array<THIini, kStartActions> autoSettings;
+  std::array<THIIf_else, kStartActions> autoStored;
+  THIHub connectChanged;
+  THIIf_else connectOff;
+  THIHub enableOff;
+  THIHub startAll;
+  // Fire after 2, 3 and 4 seconds.
+  std::array<THITimer, 3> startTimers;
+  THIHub dynamicTimeUp;
+  std::array<THIIf_else, kStartActions> autoWanted;
+  THIChanelToIndex action;
+
+  // Day names.
+  std::array<THIini, kDays> daySettings;
+  std::array<THIHub, kDays> dayChanged;
+  THILength dayLength;
+  THIIf_else dayTooLong;
+  THIChanelToIndex showDayWarning;
+
+  // Info-window options.
+  THIini showInfoSetting, showTaskbarSetting, infoTaskbarSetting;
+  THIIf_else showInfoStored, showTaskbarStored, rtStored;
+  THIHub showInfoChanged, showTaskbarChanged;
+  THIIf_else showInfoTicked;
+  THIDoData showInfoOn, showInfoOff;
+  THIHub psChosen, rtChosen;
+  THIDoData psName, rtName, checkPs, checkRt, uncheckPs, uncheckRt;
+
+  // Automation commands.
+  THIini tagSetting, tagControlSetting;
+  THIIf_else tagControlStored;
+  THIHub tagChanged;
+
+ private:
+  template <class T, std::size_t N>
+  static std::array<T, N> controls(ControlParent parent) {
+    return [parent]<std::size_t... I>(std::index_sequence<I...>) {
+      return std::array<T, N>{{(static_cast<void>(I), T{parent})...}};
+    }
+    (std::make_index_sequence<N>{});
+  }
+};
+
+}  // namespace hi

@@ -1,0 +1,269 @@
+// The "Other settings" and "Information" panels on a plain host window, with their settings in a
+// temporary folder, the start timers on the virtual time host and the desktop recorded.
+#include <gtest/gtest.h>
+
+#include <QPixmap>
+#include <QTest>
+#include <QWidget>
+#include <cstdint>
+#include <filesystem>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/help_page.h"
+#include "app/resources.h"
+#include "app/settings_pages.h"
+#include "dyntext/tag_filters.h"
+#include "platform/desktop.h"
+#include "platform/files.h"
+#include "platform/ini_file.h"
+#include "platform/time_host.h"
+#include "ui/ui_support.h"
+
+#include <unistd.h>
+
+namespace apptest {
+
+namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+class RecordingDesktop : public platform::Desktop {
+ public:
+  Lines calls;
+  std::optional<std::string> openFile(const platform::FileDialogRequest&) override { return {}; }
+  void putClipboard(const std::string& text, bool) override { calls.push_back("copy " + text); }
+  void shellOpen(const std::string& file, const std::string&, int) override {
+    calls.push_back("open " + file);
+  }
+  void setKeyboardLayout(const std::string&) override {}
+  void setTopMost(int32_t, bool) override {}
+  void startWindowMove(int32_t) override {}
+  bool chooseFont(hi::TFontRecord&) override { return false; }
+  void setApplicationTitle(const std::string&) override {}
+  bool hasApplication() const override { return true; }
+};
+
+class SettingsPagesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    static const bool picturesReady = (hi::InitPictures(), true);
+    (void)picturesReady;
+    folder_ = fs::temp_directory_path() / ("rds-settings-pages-" + std::to_string(::getpid()));
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+    platform::SetSettingsFolder(folder_.string());
+    platform::SetTimeHost(&time_);
+    platform::SetDesktopServices(&desktop_);
+    host_.resize(560, 400);
+    host_.show();
+  }
+  void TearDown() override {
+    platform::SetDesktopServices(nullptr);
+    platform::SetTimeHost(nullptr);
+    fs::remove_all(folder_);
+  }
+
+  // Builds both panels as the main window does, with every output of the settings recorded.
+  void build() {
+    for (uint16_t i = 0; i < 4; ++i) hi::link<&uitest::Sink::doLog>(outer_.onEvent[i], sink_, i);
+    pages = &outer_.build<hi::SettingsPages>(&host_);
+    help = &helpOuter_.build<hi::HelpPage>(&host_);
+    hi::SetLoopsLive(true);
+    fire(outer_, 0);
+    fire(helpOuter_, 0);
+  }
+  void load() { fire(outer_, 1); }
+  void storeOptions(std::initializer_list<std::pair<const char*, const char*>> options) {
+    for (const auto& [key, value] : options) store("Other settings", key, value);
+  }
+
+  void fire(hi::THIMultiElement& side, uint16_t index, hi::TData value = {}) {
+    hi::TLink in;
+    hi::link<&hi::THIMultiElement::doWork>(in, side, index);
+    hi::Fire(in, value);
+  }
+  std::string var(uint16_t index) {
+    hi::TData value;
+    outer_.Var(value, index);
+    return hi::ToString(value);
+  }
+
+  void store(const std::string& section, const std::string& key, const std::string& value) {
+    platform::IniWriteString(ini(), section, key, value);
+  }
+  std::string stored(const std::string& section, const std::string& key) {
+    return platform::IniReadString(ini(), section, key, "(none)");
+  }
+  std::string ini() const { return (folder_ / "rds.ini").string(); }
+
+  void click(hi::THIWin& control) {
+    QWidget* w = control.widget();
+    QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(6, w->height() / 2));
+  }
+  Lines reported() { return std::exchange(sink_.lines, {}); }
+
+  platform::VirtualTimeHost time_;
+  RecordingDesktop desktop_;
+  fs::path folder_;
+  QWidget host_;
+  uitest::Sink sink_;
+  hi::THIMultiElement outer_{4, 0};
+  hi::THIMultiElement helpOuter_{0, 0};
+  hi::SettingsPages* pages = nullptr;
+  hi::HelpPage* help = nullptr;
+};
+
+constexpr const char* kOther = "Other settings";
+using SP = hi::SettingsPages;
+
+TEST_F(SettingsPagesTest, AutostartBoxesShowWhatIsStored) {
+  storeOptions(
+      {{"Auto connect", "1"}, {"Auto on dps", "1"}, {"Auto on drt", "1"}, {"Auto to tray", "yes"}});
+  build();
+  // Unticked at creation, the "Auto Enable" boxes wait for "Auto Connect".
+  EXPECT_FALSE(pages->autostart[SP::AutoDps].enabled());
+  load();
+  auto& boxes = pages->autostart;
+  for (int k : {SP::AutoConnect, SP::AutoDps, SP::AutoDrt}) EXPECT_TRUE(boxes[k].checked()) << k;
+  EXPECT_FALSE(boxes[SP::AutoTray].checked());
+  EXPECT_TRUE(boxes[SP::AutoDrt].enabled());
+  EXPECT_EQ(stored(kOther, "Auto to tray"), "yes");
+
+  click(boxes[SP::AutoConnect]);
+  for (int k : {SP::AutoDps, SP::AutoDrt}) {
+    EXPECT_FALSE(boxes[k].checked()) << k;
+    EXPECT_FALSE(boxes[k].enabled()) << k;
+  }
+  EXPECT_EQ(stored(kOther, "Auto connect") + stored(kOther, "Auto on dps") +
+                stored(kOther, "Auto on drt"),
+            "000");
+  click(boxes[SP::AutoConnect]);
+  EXPECT_TRUE(boxes[SP::AutoDps].enabled());
+  EXPECT_FALSE(boxes[SP::AutoDps].checked());
+  EXPECT_EQ(stored(kOther, "Auto connect") + stored(kOther, "Auto on dps"), "10");
+}
+
+TEST_F(SettingsPagesTest, StartActionsRunOnTheirSecondOnlyForOptionsStillTicked) {
+  storeOptions({{"Auto connect", "1"}, {"Auto on dps", "1"}, {"Auto to tray", "1"}});
+  build();
+  load();
+  reported();
+  fire(outer_, 2);
+  time_.advance(1999);
+  EXPECT_TRUE(reported().empty());
+  time_.advance(1);
+  EXPECT_EQ(reported(), Lines{"0:0"});
+  time_.advance(1000);
+  EXPECT_EQ(reported(), Lines{"0:1"});
+  time_.advance(1000);
+  EXPECT_EQ(reported(), Lines{"0:3"});
+
+  // Unticked between the start and their second, they do nothing.
+  click(pages->autostart[SP::AutoDrt]);
+  fire(outer_, 2);
+  time_.advance(2500);
+  EXPECT_EQ(reported(), Lines{"0:0"});
+  click(pages->autostart[SP::AutoDps]);
+  click(pages->autostart[SP::AutoTray]);
+  time_.advance(1500);
+  EXPECT_EQ(reported(), Lines{"0:2"});
+
+  // "Auto Connect" takes both "Auto Enable" options with it.
+  click(pages->autostart[SP::AutoTray]);
+  fire(outer_, 2);
+  time_.advance(1000);
+  click(pages->autostart[SP::AutoConnect]);
+  time_.advance(10000);
+  EXPECT_EQ(reported(), Lines{"0:3"});
+}
+
+TEST_F(SettingsPagesTest, DayNamesAreKeptWholeAndWarnFromTheNinthCharacter) {
+  store("Day of week", "Monday", "Montag");
+  build();
+  load();
+  EXPECT_EQ(var(0) + "|" + var(6), "Montag|");
+  hi::THIEdit& thursday = pages->dayNames[3];
+  QTest::keyClicks(thursday.widget(), QStringLiteral("Donnerstag"));
+  EXPECT_TRUE(pages->dayWarning.visible());
+  EXPECT_EQ(pages->dayWarning.caption(), "Max 8 symbols!");
+  EXPECT_EQ(stored("Day of week", "Thursday"), "Donnerstag");
+  EXPECT_EQ(var(3), "Donnerstag");
+  QTest::keyClick(thursday.widget(), Qt::Key_Backspace);
+  EXPECT_TRUE(pages->dayWarning.visible());  // nine characters
+  QTest::keyClick(thursday.widget(), Qt::Key_Backspace);
+  EXPECT_FALSE(pages->dayWarning.visible());
+}
+
+TEST_F(SettingsPagesTest, InfoOptionsAndAutomationSwitch) {
+  storeOptions({{"Show info window", "1"},
+                {"Show info taskbar", "1"},
+                {"Info taskbar", "drt"},
+                {"TA,TP,PTY", "1"},
+                {"TA,TP,PTY control", "1"}});
+  build();
+  load();
+  EXPECT_EQ(reported(), (Lines{"1:1", "2:1", "2:1", "3:1"}));
+  EXPECT_EQ(var(7) + var(8), "11");
+  // Only "DRT" as written chooses RT.
+  EXPECT_EQ(var(10) + var(9) + var(11), "100");
+  EXPECT_EQ(stored(kOther, "Info taskbar"), "DPS");
+  click(pages->showRt);
+  EXPECT_EQ(var(10) + var(9) + var(11), "011");
+  EXPECT_EQ(stored(kOther, "Info taskbar"), "DRT");
+  click(pages->showTaskbar);
+  EXPECT_FALSE(pages->showPs.visible());
+
+  fire(outer_, 3);
+  EXPECT_FALSE(pages->showInfo.checked());
+  fire(outer_, 3);
+  click(pages->tagControl);
+  EXPECT_EQ(reported(), (Lines{"1:0", "1:1", "2:0", "3:0"}));
+  EXPECT_EQ(stored(kOther, "TA,TP,PTY") + stored(kOther, "TA,TP,PTY control"), "00");
+
+  click(pages->pageList[SP::InfoPage]);
+  EXPECT_TRUE(pages->pages[SP::InfoPage].visible());
+  EXPECT_EQ(pages->marker.top(), 77);
+}
+
+// What the help page hands out for a tag must be a tag the filters take out of the PS text.
+TEST_F(SettingsPagesTest, HelpPageCopiesTokensAndTagsTheFiltersAccept) {
+  build();
+  click(help->tokens[5]);
+  EXPECT_EQ(desktop_.calls, Lines{"copy %NPFile%"});
+  EXPECT_FALSE(help->tokens[hi::HelpPage::kFirstTag].enabled());
+  fire(helpOuter_, 1, hi::TData::Int(1));
+
+  hi::THIMultiElement flags{4, 0}, pty{2, 0};
+  for (uint16_t i = 0; i < 4; ++i) hi::link<&uitest::Sink::doLog>(flags.onEvent[i], sink_, i);
+  hi::link<&uitest::Sink::doLog>(pty.onEvent[0], sink_, 10);
+  hi::link<&uitest::Sink::doLog>(pty.onEvent[1], sink_, 11);
+  flags.build<hi::TaTpMsTagFilter>(nullptr);
+  pty.build<hi::PtyTagFilter>(nullptr);
+  desktop_.calls.clear();
+  for (int k = hi::HelpPage::kFirstTag; k < hi::HelpPage::kTokens; ++k) click(help->tokens[k]);
+  ASSERT_EQ(desktop_.calls.size(), 5u);
+  for (const std::string& call : desktop_.calls) {
+    const std::string tag = call.substr(5);
+    fire(tag.rfind("<PTY", 0) == 0 ? pty : flags, 0, hi::TData::Str("A" + tag + "B"));
+  }
+  EXPECT_EQ(reported(), (Lines{"1:1", "0:'AB'", "1:0", "0:'AB'", "2:1", "0:'AB'", "2:0", "0:'AB'",
+                               "11:'1'", "10:'AB'"}));
+  fire(helpOuter_, 1, hi::TData::Int(0));
+  EXPECT_FALSE(help->tokens[hi::HelpPage::kTokens - 1].enabled());
+
+  desktop_.calls.clear();
+  for (hi::THIImgBtn* button : {&help->mail, &help->web, &help->web2}) click(*button);
+  EXPECT_EQ(desktop_.calls.at(0), "open mailto:");
+  EXPECT_EQ(desktop_.calls.at(2).rfind("open https://", 0), 0u);
+  for (const char* picture : {":/pictures/mail.png", ":/pictures/web.png", ":/pictures/web2.png"})
+    EXPECT_EQ(QPixmap(picture).size(), QSize(64, 64)) << picture;
+}
+
+}  // namespace
+
+}  // namespace apptest

@@ -1,0 +1,168 @@
+// The program's shell in the whole window: automatic start actions, day names, the info window,
+// the tray icon with its menu and the taskbar title.
+#include <fstream>
+
+#include "ui/qt_host.h"
+
+#include "panel_fixture.h"
+
+namespace apptest {
+
+namespace shell {
+
+using hi::TData;
+
+class ShellTest : public PanelTest {
+ protected:
+  void SetUp() override {
+    PanelTest::SetUp();
+    addPort(1);
+    platform::SetDesktopServices(&desktop_);
+  }
+  void TearDown() override {
+    PanelTest::TearDown();
+    platform::SetDesktopServices(nullptr);
+  }
+  ui::QtDesktop desktop_;
+  std::string path(const std::string& name) const { return (folder_ / name).string(); }
+  void writeFile(const std::string& name, const std::string& bytes) {
+    std::ofstream(path(name), std::ios::binary | std::ios::trunc) << bytes;
+  }
+  hi::MainWindow& window() { return *main_; }
+  hi::DynamicTextPanel& dyn() { return *main_->dynamicTextPage; }
+  hi::SettingsPages& settingsPages() { return *main_->settingsPages; }
+};
+
+TEST_F(ShellTest, AutomaticStartConnectsEnablesAndGoesToTheTray) {
+  writeSetting("Other settings", "Auto connect", "1");
+  writeSetting("Other settings", "Auto on dps", "1");
+  writeSetting("Other settings", "Auto to tray", "1");
+  writeSetting("Dynamic RT and PS", "Dynamic PS", path("ps.txt"));
+  writeFile("ps.txt", "ON AIR");
+  start();
+  window().form.widget()->show();
+  time_.advance(1999);
+  EXPECT_FALSE(connection().disconnect.enabled());
+  time_.advance(1);
+  EXPECT_TRUE(connection().disconnect.enabled());  // connected with no click
+  time_.advance(1000);
+  EXPECT_TRUE(dyn().dps.checked());
+  EXPECT_FALSE(dyn().drt.checked());
+  time_.advance(500);
+  EXPECT_EQ(received(1), "PSON AIR  \r\n");
+  // No notification area here: the window is minimised, never hidden without a way back.
+  time_.advance(500);
+  EXPECT_TRUE(window().form.widget()->isMinimized());
+  EXPECT_TRUE(window().form.widget()->isVisible());
+  TData none;
+  window().tray.doRestore(none, 0);
+  EXPECT_FALSE(window().form.widget()->isMinimized());
+}
+
+TEST_F(ShellTest, AStartActionTurnedOffInTheMeantimeDoesNotRun) {
+  writeSetting("Other settings", "Auto connect", "1");
+  writeSetting("Other settings", "Auto on drt", "1");
+  start();
+  EXPECT_TRUE(settingsPages().autostart[2].enabled());
+  click(window().pageButtons[hi::MainWindow::OtherSettings]);
+  click(settingsPages().autostart[0]);  // Auto Connect off: both auto-enable boxes follow
+  EXPECT_FALSE(settingsPages().autostart[2].checked() || settingsPages().autostart[2].enabled());
+  EXPECT_EQ(setting("Other settings", "Auto connect"), "0");
+  EXPECT_EQ(setting("Other settings", "Auto on dps"), "0");
+  EXPECT_EQ(setting("Other settings", "Auto on drt"), "0");
+  time_.advance(5000);
+  EXPECT_FALSE(connection().disconnect.enabled());
+  EXPECT_FALSE(dyn().drt.checked());
+}
+
+TEST_F(ShellTest, DayNamesReachBothTemplates) {
+  writeSetting("Day of week", "Saturday", "SAMSTAG");  // 5 December 2026 is a Saturday
+  writeSetting("Dynamic RT and PS", "Dynamic PS", path("ps.txt"));
+  writeSetting("Dynamic RT and PS", "Dynamic RT", path("rt.txt"));
+  writeFile("ps.txt", "%Day%");
+  writeFile("rt.txt", "%Day% %Date%");
+  writeSetting("Select device", "Device", "1");
+  start();
+  click(connection().connect);
+  click(window().pageButtons[hi::MainWindow::DynamicText]);
+  click(dyn().dps);
+  click(dyn().drt);
+  time_.advance(1000);
+  EXPECT_EQ(received(1), "PSSAMSTAG \r\nRTSAMSTAG 05-12-2026" + std::string(14, ' ') + "\r\n");
+}
+
+TEST_F(ShellTest, InfoWindowShowsWhatTheEncoderPanelsHold) {
+  writeSetting("RDS Settings", "PI", "1234");
+  writeSetting("RDS Settings", "PTY", "10");
+  writeSetting("RDS Settings", "TP", "1");
+  writeSetting("RDS Settings", "TA", "0");
+  writeSetting("Other settings", "Transparent on", "1");
+  writeSetting("Other settings", "Transparent off", "1");
+  start();
+  hi::InfoWindow& info = *window().infoWindow;
+  EXPECT_EQ(info.piPty.caption(), "PI: 1234   PTY: Pop M");
+  EXPECT_TRUE(info.tp.visible());
+  EXPECT_FALSE(info.ta.visible());  // stored as 0: shown as 0 from the start
+  EXPECT_TRUE(info.menu.checked(2) && info.menu.checked(3));
+  EXPECT_DOUBLE_EQ(info.form.widget()->windowOpacity(), 1.0);
+}
+
+TEST_F(ShellTest, TrayFlickersOnWritesAndItsMenuFollowsTheState) {
+  writeSetting("RDS Settings", "PI", "7C6F");
+  start();
+  hi::ThiPopupMenuEx& menu = window().trayMenu;
+  for (int item : {2, 3, 4, 5}) EXPECT_FALSE(menu.enabled(item)) << item;
+  click(rds().piPanel->send);  // not connected: nothing written, no flicker
+  EXPECT_EQ(window().tray.currentPicture(), "");
+  click(connection().connect);
+  for (int item : {2, 3, 4, 5}) EXPECT_TRUE(menu.enabled(item)) << item;
+
+  click(rds().piPanel->send);
+  std::vector<std::string> pictures{window().tray.currentPicture()};
+  for (int step = 0; step < 5; ++step) {
+    time_.advance(200);
+    pictures.push_back(window().tray.currentPicture());
+  }
+  EXPECT_EQ(pictures, (std::vector<std::string>{":/pictures/tray1.png", ":/pictures/tray2.png",
+                                                ":/pictures/tray3.png", ":/pictures/tray4.png",
+                                                ":/pictures/tray5.png", ":/pictures/tray1.png"}));
+
+  // Check marks follow the boxes, whoever moves them.
+  menu.pick(4);  // TP
+  EXPECT_TRUE(menu.checked(4));
+  EXPECT_TRUE(rds().flagsPanel->boxes[hi::TpTaMsPanel::TP].checked());
+  click(window().pageButtons[hi::MainWindow::DynamicText]);
+  click(dyn().drt);
+  EXPECT_TRUE(menu.checked(3));
+  menu.pick(3);
+  EXPECT_FALSE(dyn().drt.checked() || menu.checked(3));
+  received(1);
+
+  // "Close" from the menu closes as the Close button does.
+  menu.pick(12);
+  EXPECT_EQ(received(1), "RM\r\n");
+  main_.reset();
+  EXPECT_NE(setting("General window", "Width"), "");
+}
+
+TEST_F(ShellTest, TaskbarShowsTheDynamicPsWhileTheWindowHasLostTheFocus) {
+  writeSetting("Other settings", "Show info taskbar", "1");
+  writeSetting("Other settings", "Info taskbar", "DPS");
+  writeSetting("Dynamic RT and PS", "Dynamic PS", path("ps.txt"));
+  writeFile("ps.txt", "NEWS\r\nSM");
+  start();
+  click(connection().connect);
+  click(window().pageButtons[hi::MainWindow::DynamicText]);
+  TData none;
+  hi::Fire(window().form.onKillFocus, none);
+  click(dyn().dps);
+  time_.advance(500);
+  const QString title = window().form.widget()->windowTitle();
+  EXPECT_EQ(title, "PS: NEWS  SM");
+  hi::Fire(window().form.onSetFocus, none);
+  EXPECT_EQ(window().form.widget()->windowTitle(), "\"Tessel\" Encoder");
+}
+
+}  // namespace shell
+
+}  // namespace apptest
