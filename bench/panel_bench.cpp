@@ -58,83 +58,74 @@ void BM_BuildMainWindowTree(benchmark::State& state) {
 }
 BENCHMARK(BM_BuildMainWindowTree)->Unit(benchmark::kMillisecond);
 
-void BM_SendPiClickToPort(benchmark::State& state) {
-  Host& host = TheHost();
-  hi::ResetRuntime();
-  auto window = std::make_unique<hi::MainWindow>();
-  hi::SetLoopsLive(true);
-  hi::Startup().run();
-  hi::TData none;
-  hi::Fire(window->connectionPage->connect.onClick, none);
-  hi::PiPanel& pi = *window->rdsSettingsPage->piPanel;
-  hi::TData text = hi::TData::Str("7C6F");
-  pi.text.doText(text, 0);
-  host.pty.read(20);
-  int sent = 0;
-  for (auto _ : state) {
-    hi::TData click = pi.send.data;
-    hi::Fire(pi.send.onClick, click);
-    if (++sent % 256 == 0) {
-      state.PauseTiming();
-      host.pty.read(0);
-      state.ResumeTiming();
-    }
-  }
-  const std::string last = host.pty.read(20);
-  if (sent && last.find("PI124,111\r\n") == std::string::npos) state.SkipWithError("no PI line");
-  window->form.requestClose();
-  window.reset();
-  hi::ResetRuntime();
-}
-BENCHMARK(BM_SendPiClickToPort)->Unit(benchmark::kMicrosecond);
-
-// Ten full pages: "PS", 80 characters and CR LF, 84 bytes. No interval is chosen, so no DS line
-// follows and only the PS line is timed.
-void BM_SendPagePsClickToPort(benchmark::State& state) {
-  Host& host = TheHost();
-  hi::ResetRuntime();
-  auto window = std::make_unique<hi::MainWindow>();
-  hi::SetLoopsLive(true);
-  hi::Startup().run();
-  hi::TData none;
-  hi::Fire(window->connectionPage->connect.onClick, none);
-  hi::PagePsPanel& pages = *window->rdsSettingsPage->pagePsPanel;
-  for (hi::THIEdit& page : pages.pages) {
-    hi::TData text = hi::TData::Str("PAGE 12345");
-    page.doText(text, 0);
-  }
-  host.pty.read(20);
-  int sent = 0;
-  for (auto _ : state) {
-    hi::TData click = pages.send.data;
-    hi::Fire(pages.send.onClick, click);
-    if (++sent % 64 == 0) {
-      state.PauseTiming();
-      host.pty.read(0);
-      state.ResumeTiming();
-    }
-  }
-  const std::string last = host.pty.read(20);
-  if (sent && last.find("PSPAGE 123PAGE 123") == std::string::npos)
-    state.SkipWithError("no PS line");
-  window->form.requestClose();
-  window.reset();
-  hi::ResetRuntime();
-}
-BENCHMARK(BM_SendPagePsClickToPort)->Unit(benchmark::kMicrosecond);
-
-// The dynamic text at work: one refresh of each engine with its files on disk (read, tags,
-// expansion, change detection), one window step and one marquee step. A second of running costs
-// two PS refreshes, one RT refresh, at most one window step and two and a half marquee steps.
-class DynamicText {
+// The whole window, started and connected to COM 1, as the program runs it.
+class ConnectedWindow {
  public:
-  explicit DynamicText(Host& host) {
+  explicit ConnectedWindow(Host& host) : host_(host) {
     hi::ResetRuntime();
     window = std::make_unique<hi::MainWindow>();
     hi::SetLoopsLive(true);
     hi::Startup().run();
     hi::TData none;
     hi::Fire(window->connectionPage->connect.onClick, none);
+  }
+  ~ConnectedWindow() {
+    window->form.requestClose();
+    window.reset();
+    hi::ResetRuntime();
+  }
+  // Clicks `button` for every iteration, emptying the port every `batch` lines; the last bytes
+  // must hold `expected`.
+  void clickToPort(benchmark::State& state, hi::ThiButtonRush& button, int batch,
+                   const std::string& expected) {
+    host_.pty.read(20);
+    int sent = 0;
+    for (auto _ : state) {
+      hi::TData click = button.data;
+      hi::Fire(button.onClick, click);
+      if (++sent % batch == 0) {
+        state.PauseTiming();
+        host_.pty.read(0);
+        state.ResumeTiming();
+      }
+    }
+    const std::string last = host_.pty.read(20);
+    if (sent && last.find(expected) == std::string::npos) state.SkipWithError("line missing");
+  }
+  std::unique_ptr<hi::MainWindow> window;
+
+ private:
+  Host& host_;
+};
+
+void BM_SendPiClickToPort(benchmark::State& state) {
+  ConnectedWindow connected(TheHost());
+  hi::PiPanel& pi = *connected.window->rdsSettingsPage->piPanel;
+  hi::TData text = hi::TData::Str("7C6F");
+  pi.text.doText(text, 0);
+  connected.clickToPort(state, pi.send, 256, "PI124,111\r\n");
+}
+BENCHMARK(BM_SendPiClickToPort)->Unit(benchmark::kMicrosecond);
+
+// Ten full pages: "PS", 80 characters and CR LF, 84 bytes. No interval is chosen, so no DS line
+// follows and only the PS line is timed.
+void BM_SendPagePsClickToPort(benchmark::State& state) {
+  ConnectedWindow connected(TheHost());
+  hi::PagePsPanel& pages = *connected.window->rdsSettingsPage->pagePsPanel;
+  for (hi::THIEdit& page : pages.pages) {
+    hi::TData text = hi::TData::Str("PAGE 12345");
+    page.doText(text, 0);
+  }
+  connected.clickToPort(state, pages.send, 64, "PSPAGE 123PAGE 123");
+}
+BENCHMARK(BM_SendPagePsClickToPort)->Unit(benchmark::kMicrosecond);
+
+// The dynamic text at work: one refresh of each engine with its files on disk (read, tags,
+// expansion, change detection), one window step and one marquee step. A second of running costs
+// two PS refreshes, one RT refresh, at most one window step and two and a half marquee steps.
+class DynamicText : public ConnectedWindow {
+ public:
+  explicit DynamicText(Host& host) : ConnectedWindow(host) {
     write(host, "ps.txt", "%NPFile%<TA0>\r\n");
     write(host, "rt.txt", "Now: %NPFile% - %Temp% at %Time2%\r\n");
     write(host, "temp.txt", "21 C\r\n");
@@ -156,15 +147,9 @@ class DynamicText {
     }
     host.pty.read(20);
   }
-  ~DynamicText() {
-    window->form.requestClose();
-    window.reset();
-    hi::ResetRuntime();
-  }
   static void write(Host& host, const char* name, const std::string& text) {
     std::ofstream(host.folder / name, std::ios::binary) << text;
   }
-  std::unique_ptr<hi::MainWindow> window;
 };
 
 hi::THITimer& PsTimer(hi::MainWindow& w) { return w.dynamicTextPage->psTimer; }
