@@ -196,7 +196,18 @@ SettingsPages::SettingsPages(TOuterSide& owner, ControlParent parent)
   // stay ticked together with "Auto Connect".
   for (uint16_t k = 0; k < kStartActions; ++k) {
     link<&THIIf_else::doCompare>(autoSettings[k].onRead, autoStored[k]);
-    link<&ThiCheckBoxRush::doCheck>(autoStored[k].onTrue, autostart[k]);
+    if (k == AutoDps || k == AutoDrt) {
+      enableAllowed[k].type = THIIf_else::Equal;
+      enableAllowed[k].op2 = TData::Int(1);
+      link<&THIIf_else::doCompare>(autoStored[k].onTrue, enableAllowed[k]);
+      link<&ThiCheckBoxRush::Checked>(enableAllowed[k].Op1, autostart[AutoConnect]);
+      link<&ThiCheckBoxRush::doCheck>(enableAllowed[k].onTrue, autostart[k]);
+      enableRefused[k].data = TData::Int(0);
+      link<&THIDoData::doData>(enableAllowed[k].onFalse, enableRefused[k]);
+      link<&ThiCheckBoxRush::doCheck>(enableRefused[k].onEventData, autostart[k]);
+    } else {
+      link<&ThiCheckBoxRush::doCheck>(autoStored[k].onTrue, autostart[k]);
+    }
     if (k != AutoConnect) link<&THIini::doWrite>(autostart[k].onCheck, autoSettings[k]);
     link<&ThiCheckBoxRush::Checked>(autoWanted[k].Op1, autostart[k]);
     link<&THIChanelToIndex::doWork>(autoWanted[k].onTrue, action, k);

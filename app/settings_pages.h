@@ -67,6 +67,9 @@ class SettingsPages : public TClassMultiBase {
   // Automatic start actions.
   std::array<THIini, kStartActions> autoSettings;
   std::array<THIIf_else, kStartActions> autoStored;
+  // A stored auto-enable option counts only together with Auto Connect, as the boxes show it.
+  std::array<THIIf_else, kStartActions> enableAllowed;
+  std::array<THIDoData, kStartActions> enableRefused;
   THIHub connectChanged;
   THIIf_else connectOff;
   THIHub enableOff;

@@ -146,6 +146,14 @@ TEST_F(SettingsPagesTest, AutostartBoxesShowWhatIsStored) {
   EXPECT_TRUE(boxes[SP::AutoDps].enabled());
   EXPECT_FALSE(boxes[SP::AutoDps].checked());
   EXPECT_EQ(stored(kOther, "Auto connect") + stored(kOther, "Auto on dps"), "10");
+
+  // A hand-edited file with an auto-enable option but no Auto Connect: shown and stored as off.
+  hi::TData off = hi::TData::Int(0);
+  boxes[SP::AutoConnect].doCheck(off, 0);
+  storeOptions({{"Auto connect", "0"}, {"Auto on dps", "1"}});
+  load();
+  EXPECT_FALSE(boxes[SP::AutoDps].checked());
+  EXPECT_EQ(stored(kOther, "Auto on dps"), "0");
 }
 
 TEST_F(SettingsPagesTest, StartActionsRunOnTheirSecondOnlyForOptionsStillTicked) {
