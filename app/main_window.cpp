@@ -99,10 +99,13 @@ MainWindow::MainWindow() {
   leftClick.type = THIIf_else::Equal;
   leftClick.op2 = TData::Int(0);
   for (THIHub& hub : trayPages) hub.setOutCount(2);
-  connectedHub.setOutCount(3);
-  disconnectedHub.setOutCount(4);
+  connectedHub.setOutCount(4);
+  disconnectedHub.setOutCount(5);
   connectedInfo.data = TData::Int(0);
   disconnectedInfo.data = TData::Int(1);
+  portLost.setOutCount(3);
+  portBack.setOutCount(4);
+  resendDynamic.data = TData::Int(1);
   autoStart.setCount(4);
   autoDps.data = TData::Int(1);
   autoDrt.data = TData::Int(1);
@@ -202,8 +205,22 @@ MainWindow::MainWindow() {
   link<&THIMultiElement::doWork>(disconnectedHub.onEvent[1], trayEnabler, 0);
   link<&THIMultiElement::doWork>(disconnectedHub.onEvent[2], dynamicText, 5);
   link<&THIDoData::doData>(disconnectedHub.onEvent[3], disconnectedInfo);
+  // The tray picture follows the connection at once, not only at the next hide into the tray.
+  link<&THIMultiElement::doWork>(connectedHub.onEvent[3], animator, 1);
+  link<&THIMultiElement::doWork>(disconnectedHub.onEvent[4], animator, 1);
   link<&THIMultiElement::doWork>(connectedInfo.onEventData, info, 7);
   link<&THIMultiElement::doWork>(disconnectedInfo.onEventData, info, 7);
+  link<&THIHub::doEvent>(connection.onEvent[16], portLost);
+  link<&THIMultiElement::doWork>(portLost.onEvent[0], animator, 3);
+  link<&THIMultiElement::doWork>(portLost.onEvent[1], animator, 1);
+  link<&THIDoData::doData>(portLost.onEvent[2], disconnectedInfo);
+  // The encoder may have restarted: the dynamic lines go out again even if unchanged.
+  link<&THIHub::doEvent>(connection.onEvent[17], portBack);
+  link<&THIMultiElement::doWork>(portBack.onEvent[0], animator, 2);
+  link<&THIMultiElement::doWork>(portBack.onEvent[1], animator, 1);
+  link<&THIDoData::doData>(portBack.onEvent[2], connectedInfo);
+  link<&THIDoData::doData>(portBack.onEvent[3], resendDynamic);
+  link<&THIMultiElement::doWork>(resendDynamic.onEventData, dynamicText, 2);
   link<&THIMultiElement::doWork>(connection.onEvent[4], rdsSettings, 2);
   link<&THIHub::doEvent>(connection.onEvent[5], portPages);
   link<&ThiButtonRush::doEnabled>(portPages.onEvent[0], pageButtons[SelectDevice]);

@@ -76,6 +76,9 @@ class MainWindow : public TRootContainer {
   std::array<THIHub, 4> trayPages;
   THIHub connectedHub, disconnectedHub;
   THIDoData connectedInfo, disconnectedInfo;
+  // A lost port shows as disconnected in the tray and the info window; the page stays connected.
+  THIHub portLost, portBack;
+  THIDoData resendDynamic;
 
   // Automatic start actions; the day names and the info window after the load.
   THIIndexToChanel autoStart;
@@ -92,7 +95,7 @@ class MainWindow : public TRootContainer {
   THIStrPart cutCrLf, cutLf;
   THIIf_else psChosen, rtChosen, psOnTaskbar, rtOnTaskbar, psUnfocused, rtUnfocused;
 
-  THIMultiElement connection{16, 0};
+  THIMultiElement connection{18, 0};
   THIMultiElement rdsSettings{7, 2};
   THIMultiElement dynamicText{11, 8};
   THIMultiElement settings{4, 0};

@@ -32,7 +32,23 @@ void THICOM::doSend(TData& data, uint16_t) {
   const std::string text = ToString(data);
   if (!line_.isOpen()) return;
   const long written = line_.write(text);
+  // Closed before anyone hears of it, so a line sent from the events below cannot reach a dead
+  // port.
+  const bool lost = written < static_cast<long>(text.size());
+  if (lost) line_.close();
   EmitInt(onWrite, written > 0 ? static_cast<int32_t>(written) : 0);
+  if (lost) EmitNull(onLost);
+}
+
+void THICOM::doCheck(TData&, uint16_t) {
+  if (line_.isOpen() && !line_.usable()) lose();
+}
+
+void THICOM::lose() {
+  // Closing at once also frees the device name, so a USB adapter plugged in again gets the same
+  // one instead of the next.
+  line_.close();
+  EmitNull(onLost);
 }
 
 void THICOM::Opened(TData& data, uint16_t) { data = TData::Int(line_.usable() ? 1 : 0); }

@@ -17,13 +17,18 @@ class THICOM : public TDebug {
   int32_t timeout = 10;  // milliseconds, for all five port time-outs
 
   TLink onWrite;  // bytes written, after every write of an open port
-  TLink Port;     // 1-based port number for doOpen
-  TLink Baud;     // baud rate for doOpen
+  // The open port went away: a write failed or stopped short, or the device hung up. The port
+  // is closed by the time this fires, so lines sent meanwhile are dropped.
+  TLink onLost;
+  TLink Port;  // 1-based port number for doOpen
+  TLink Baud;  // baud rate for doOpen
 
   void doOpen(TData& data, uint16_t index);
   void doClose(TData& data, uint16_t index);
   void doPurge(TData& data, uint16_t index);
   void doSend(TData& data, uint16_t index);
+  // Looks for a hang-up without writing; never waits.
+  void doCheck(TData& data, uint16_t index);
   // 1 while the port is open and its device is still there, else 0.
   void Opened(TData& data, uint16_t index);
 
@@ -31,6 +36,8 @@ class THICOM : public TDebug {
   static std::string ModeText(int32_t baud, uint8_t parity);
 
  private:
+  void lose();
+
   platform::SerialPort line_;
 };
 

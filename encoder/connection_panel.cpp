@@ -101,12 +101,24 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
   tryConnect.setOutCount(2);
   opened.type = THIIf_else::Equal;
   opened.op2 = TData::Int(1);
-  connectHub.setOutCount(10);
-  disconnectHub.setOutCount(9);
+  connectHub.setOutCount(11);
+  disconnectHub.setOutCount(12);
   failHub.setOutCount(2);
   failText.mask = "Can not open COM %1!";
   failText.setDataCount(1);
   SetConstant(showFailure, 1);
+  watch.setInterval(kWatchMs);
+  retry.setInterval(kRetryMs);
+  lostHub.setOutCount(5);
+  lostText.mask = "Connection to COM %1 lost, retrying";
+  lostText.setDataCount(1);
+  SetConstant(showLost, 1);
+  SetConstant(hideLost, 0);
+  SetConstant(hideOnDisconnect, 0);
+  retryHub.setOutCount(2);
+  reopened.type = THIIf_else::Equal;
+  reopened.op2 = TData::Int(1);
+  backHub.setOutCount(5);
 
   // Container points.
   work<&THIPanelRush::doBringToFront>(0, panel);
@@ -259,6 +271,35 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
   link<&THIMemory::doValue>(constant(disconnectHub, 6, disconnectValues[4], 0), connectedFlag);
   link<&THIComboBox::doEnabled>(constant(disconnectHub, 7, disconnectValues[5], 1), deviceList);
   link<&THIComboBox::doEnabled>(constant(disconnectHub, 8, disconnectValues[6], 1), portList);
+  link<&THITimer::doStop>(disconnectHub.onEvent[9], retry);
+  link<&THITimer::doStop>(disconnectHub.onEvent[10], watch);
+  link<&THIDoData::doData>(disconnectHub.onEvent[11], hideOnDisconnect);
+  link<&THILabel::doVisible>(hideOnDisconnect.onEventData, openFailed);
+
+  // Lost and back. A hang-up shows on the port without a line being written, so it is looked for
+  // while connected; the look never waits.
+  link<&THITimer::doStart>(connectHub.onEvent[10], watch);
+  link<&THICOM::doCheck>(watch.onTimer, lineCom);
+  link<&THIHub::doEvent>(lineCom.onLost, lostHub);
+  link<&THITimer::doStop>(lostHub.onEvent[0], watch);
+  link<&THIMemory::Value>(lostText.Str[1], portNumber);
+  link<&THIFormatStr::doString>(lostHub.onEvent[1], lostText);
+  link<&THILabel::doText>(lostText.onFString, openFailed);
+  link<&THIDoData::doData>(lostHub.onEvent[2], showLost);
+  link<&THILabel::doVisible>(showLost.onEventData, openFailed);
+  link<&THITimer::doStart>(lostHub.onEvent[3], retry);
+  out(lostHub.onEvent[4], 16);
+  link<&THIHub::doEvent>(retry.onTimer, retryHub);
+  link<&THICOM::doOpen>(retryHub.onEvent[0], lineCom);
+  link<&THIIf_else::doCompare>(retryHub.onEvent[1], reopened);
+  link<&THICOM::Opened>(reopened.Op1, lineCom);
+  link<&THIHub::doEvent>(reopened.onTrue, backHub);
+  link<&THITimer::doStop>(backHub.onEvent[0], retry);
+  link<&THIDoData::doData>(backHub.onEvent[1], hideLost);
+  link<&THILabel::doVisible>(hideLost.onEventData, openFailed);
+  link<&THICOM::doPurge>(backHub.onEvent[2], lineCom);
+  link<&THITimer::doStart>(backHub.onEvent[3], watch);
+  out(backHub.onEvent[4], 17);
 }
 
 }  // namespace hi

@@ -8,6 +8,7 @@
 #include "elements/serial.h"
 #include "elements/settings.h"
 #include "elements/strings.h"
+#include "elements/time.h"
 #include "runtime/runtime.h"
 #include "ui/controls.h"
 #include "ui/extras.h"
@@ -16,7 +17,8 @@ namespace hi {
 
 // Inputs: 0 bring to front, 1 scan, 2 send a line, 3 load, 4 connect, 5 disconnect, 6 check.
 // Outputs: 0 connection state, 1 ports found, 2 connected, 3 disconnected, 4 connected flag,
-// 5 port controls enabled, 6..14 device-type switches, 15 a line was written to the port.
+// 5 port controls enabled, 6..14 device-type switches, 15 a line was written to the port,
+// 16 the port was lost while connected, 17 the lost port is open again.
 // Readables: 0 connected flag, 1 line terminator.
 class ConnectionPanel : public TClassMultiBase {
  public:
@@ -85,6 +87,16 @@ class ConnectionPanel : public TClassMultiBase {
 
   // Only bytes that really reached the port count as a line sent.
   THIIf_else written;
+
+  // A port lost while connected: the page stays connected, shows it, and opens the same port
+  // again every retry period until it opens or the operator disconnects.
+  static constexpr int32_t kWatchMs = 250;
+  static constexpr int32_t kRetryMs = 2000;
+  THITimer watch, retry;
+  THIHub lostHub, retryHub, backHub;
+  THIFormatStr lostText;
+  THIDoData showLost, hideLost, hideOnDisconnect;
+  THIIf_else reopened;
 };
 
 }  // namespace hi

@@ -136,15 +136,21 @@ TEST_F(ComElementTest, ClosedHeldOrFailedElementWritesAndFiresNothing) {
   EXPECT_TRUE(written.values.empty());
 }
 
-TEST_F(ComElementTest, PulledOutPortReportsZeroAndReopensWhenBack) {
+TEST_F(ComElementTest, LostPortIsClosedAndReportedOnceThenOpensAgain) {
+  Recorder lost;
+  link<&Recorder::doRecord>(com.onLost, lost);
+  TData none;
   open();
+  com.doCheck(none, 0);  // a healthy port is left alone
   ASSERT_EQ(Opened(com), 1);
   pty.reset();  // the adapter is pulled out
   auto start = std::chrono::steady_clock::now();
   send(TData::Str("PI124,111\r\n"));
-  send(TData::Str("RT hello\r\n"));
+  send(TData::Str("RT hello\r\n"));  // dropped: the port was closed when it was found gone
+  com.doCheck(none, 0);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
-  EXPECT_EQ(written.values, (std::vector<int32_t>{0, 0}));
+  EXPECT_EQ(written.values, (std::vector<int32_t>{0}));
+  EXPECT_EQ(lost.values.size(), 1u);
   EXPECT_EQ(Opened(com), 0);
 
   open();  // still gone
@@ -155,4 +161,27 @@ TEST_F(ComElementTest, PulledOutPortReportsZeroAndReopensWhenBack) {
   send(TData::Str("PI124,111\r\n"));
   EXPECT_EQ(pty->read(100, 11), "PI124,111\r\n");
   EXPECT_EQ(written.values.back(), 11);
+
+  // A hang-up is found without a line being written.
+  pty.reset();
+  com.doCheck(none, 0);
+  com.doCheck(none, 0);
+  EXPECT_EQ(lost.values.size(), 2u);
+  EXPECT_EQ(Opened(com), 0);
+  EXPECT_EQ(written.values.size(), 2u);
+}
+
+TEST_F(ComElementTest, StalledLineCountsAsLost) {
+  Recorder lost;
+  link<&Recorder::doRecord>(com.onLost, lost);
+  com.timeout = 1;  // a stalled chunk gives up after about a quarter of a second
+  open();
+  ASSERT_EQ(Opened(com), 1);
+  // Nobody reads the far end: the terminal buffer fills until a write stops short.
+  const std::string chunk(256, 'x');
+  for (int i = 0; i < 4096 && (written.values.empty() || written.values.back() == 256); ++i)
+    send(TData::Str(chunk));
+  ASSERT_LT(written.values.back(), 256);
+  EXPECT_EQ(lost.values.size(), 1u);
+  EXPECT_EQ(Opened(com), 0);
 }

@@ -1,0 +1,171 @@
+// A port that goes away under a connected window: shown, tried again on the program's timer, and
+// taken up again with the current dynamic lines when the device is back.
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+
+#include "panel_fixture.h"
+
+namespace apptest {
+
+namespace lost {
+
+using hi::TData;
+
+constexpr const char* kLost = "Connection to COM 1 lost, retrying";
+
+// Counts the opens of a stand-in device node that is there but is no terminal, so every open
+// attempt fails after reaching the file system.
+class OpenCounter {
+ public:
+  explicit OpenCounter(const fs::path& file) {
+    std::ofstream{file};
+    fd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    // Closes are watched too: identical events in a row would be merged into one.
+    EXPECT_GE(inotify_add_watch(fd_, file.c_str(), IN_OPEN | IN_CLOSE), 0);
+  }
+  ~OpenCounter() { ::close(fd_); }
+  OpenCounter(const OpenCounter&) = delete;
+  OpenCounter& operator=(const OpenCounter&) = delete;
+  int count() {
+    alignas(inotify_event) char buffer[4096];
+    ssize_t n;
+    while ((n = ::read(fd_, buffer, sizeof buffer)) > 0) {
+      for (ssize_t at = 0; at < n;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+        at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        if (event->mask & IN_OPEN) ++opens_;
+      }
+    }
+    return opens_;
+  }
+
+ private:
+  int fd_ = -1;
+  int opens_ = 0;
+};
+
+class LostPortTest : public PanelTest {
+ protected:
+  void SetUp() override {
+    PanelTest::SetUp();
+    addPort(1);
+    writeSetting("Select device", "COM Port", "COM 1");
+    writeSetting("Select device", "Device", "0");
+  }
+  void startConnected() {
+    start();
+    click(connection().connect);
+    received(1, 0);
+  }
+  // The adapter is pulled out: the far end of the line hangs up.
+  void pullOut() { ports_.at(1).close(); }
+  // A device is back at COM 1.
+  void plugIn() {
+    fs::remove(comLink());
+    addPort(1);
+  }
+  // COM 1 names something that exists but never opens as a port.
+  OpenCounter deadDevice() {
+    fs::remove(comLink());
+    fs::create_symlink(folder_ / "not-a-tty", comLink());
+    return OpenCounter(folder_ / "not-a-tty");
+  }
+  fs::path comLink() const { return folder_ / "ports" / "com1"; }
+
+  // What the operator sees: the page's warning, the info window's banner, the tray picture.
+  void expectShownLost(bool lost) {
+    auto& c = connection();
+    EXPECT_EQ(c.openFailed.visible(), lost);
+    if (lost) {
+      EXPECT_EQ(c.openFailed.caption(), kLost);
+    }
+    EXPECT_EQ(main_->infoWindow->notConnected.visible(), lost);
+    EXPECT_EQ(main_->tray.currentPicture() == hi::TrayIconAnimator::kDisconnected, lost);
+    // Still connected for the operator either way.
+    EXPECT_TRUE(c.disconnect.enabled());
+    EXPECT_FALSE(c.connect.enabled());
+    EXPECT_TRUE(main_->pageButtons[hi::MainWindow::RdsSettings].enabled());
+  }
+};
+
+TEST_F(LostPortTest, HangUpIsShownAndTheSamePortIsTriedEveryTwoSeconds) {
+  startConnected();
+  time_.advance(1000);
+  expectShownLost(false);
+  pullOut();
+  time_.advance(300);  // no line is written: the hang-up alone is noticed
+  expectShownLost(true);
+
+  OpenCounter opens = deadDevice();
+  time_.advance(10000);
+  const int attempts = opens.count();
+  EXPECT_GE(attempts, 4);
+  EXPECT_LE(attempts, 6);
+  expectShownLost(true);
+
+  plugIn();
+  time_.advance(2000);
+  expectShownLost(false);
+  closeProgram();
+  EXPECT_EQ(received(1), "RM\r\n");
+}
+
+TEST_F(LostPortTest, FailedWriteIsShownAtOnceAndTheDynamicLinesReturnWithTheDevice) {
+  std::ofstream(folder_ / "ps.txt") << "RADIO";
+  std::ofstream(folder_ / "rt.txt") << "TEXT";
+  writeSetting("Dynamic RT and PS", "Dynamic PS", (folder_ / "ps.txt").string());
+  writeSetting("Dynamic RT and PS", "Dynamic RT", (folder_ / "rt.txt").string());
+  startConnected();
+  auto& dyn = *main_->dynamicTextPage;
+  click(main_->pageButtons[hi::MainWindow::DynamicText]);
+  click(dyn.dps);
+  click(dyn.drt);
+  time_.advance(1000);
+  const std::string lines = received(1, 0);
+  ASSERT_EQ(lines, "PSRADIO   \r\nRT" + std::string("TEXT") + std::string(60, ' ') + "\r\n");
+
+  pullOut();
+  fire(main_->connection, 2, TData::Str("PI1234\r\n"));
+  EXPECT_TRUE(connection().openFailed.visible());
+  time_.advance(3000);  // refreshes while lost are dropped, not kept for later
+  EXPECT_TRUE(dyn.dps.checked() && dyn.drt.checked());
+  expectShownLost(true);
+
+  plugIn();
+  time_.advance(2000);
+  expectShownLost(false);
+  // The encoder may have restarted: the unchanged lines go out again, once each.
+  time_.advance(1000);
+  EXPECT_EQ(received(1, 0), lines);
+}
+
+TEST_F(LostPortTest, DisconnectStopsTheRetriesAndClosingWhileRetryingIsImmediate) {
+  startConnected();
+  pullOut();
+  time_.advance(300);
+  ASSERT_TRUE(connection().openFailed.visible());
+  click(connection().disconnect);
+  EXPECT_FALSE(connection().openFailed.visible());
+  OpenCounter opens = deadDevice();
+  time_.advance(10000);
+  EXPECT_EQ(opens.count(), 0);
+
+  plugIn();
+  click(connection().connect);
+  ASSERT_TRUE(connection().disconnect.enabled());
+  pullOut();
+  time_.advance(300);
+  ASSERT_TRUE(connection().openFailed.visible());
+  plugIn();  // back, but not yet tried again
+  const auto before = std::chrono::steady_clock::now();
+  closeProgram();
+  EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(1));
+  EXPECT_EQ(received(1), "");  // the closing line was dropped with the lost port
+}
+
+}  // namespace lost
+
+}  // namespace apptest
