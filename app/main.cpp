@@ -14,6 +14,7 @@
 
 #include "app/main_window.h"
 #include "app/resources.h"
+#include "platform/event_log.h"
 #include "platform/files.h"
 #include "ui/form.h"
 #include "ui/qt_host.h"
@@ -21,7 +22,7 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: rdspanel [--config-dir DIR]\n"
+    "Usage: rdspanel [--config-dir DIR] [--headless] [--log]\n"
     "\n"
     "Control panel for \"Tessel\" RDS encoders on a serial port: programme identification,\n"
     "station name (PS), radio text, programme type, traffic flags, alternative frequencies and\n"
@@ -31,12 +32,17 @@ constexpr const char* kUsage =
     "  --config-dir DIR  keep rds.ini (and an optional ports/ folder mapping COM numbers to\n"
     "                    devices through links named com1, com2, ...) in DIR instead of the\n"
     "                    program's folder\n"
+    "  --headless        run without a window and without a display server, for a service\n"
+    "                    manager: every option comes from rds.ini (Auto connect, Auto on dps,\n"
+    "                    Auto on drt, ...), the events are logged, SIGTERM closes as Close does\n"
+    "  --log             write one line per event to standard error: start-up, the port opened,\n"
+    "                    failed or lost, every command line written to it, shutdown\n"
     "  --help            show this text\n";
 
 int gSignalPipe[2] = {-1, -1};
 
-void OnSignal(int) {
-  const char byte = 1;
+void OnSignal(int signal) {
+  const char byte = static_cast<char>(signal);
   [[maybe_unused]] ssize_t n = ::write(gSignalPipe[1], &byte, 1);
 }
 
@@ -58,12 +64,18 @@ QString DefaultSettingsFolder() {
 
 int main(int argc, char** argv) {
   QString configDir;
+  bool headless = false;
+  bool log = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       std::fputs(kUsage, stdout);
       return 0;
     }
-    if (std::strcmp(argv[i], "--config-dir") == 0 && i + 1 < argc) {
+    if (std::strcmp(argv[i], "--headless") == 0) {
+      headless = true;
+    } else if (std::strcmp(argv[i], "--log") == 0) {
+      log = true;
+    } else if (std::strcmp(argv[i], "--config-dir") == 0 && i + 1 < argc) {
       configDir = QString::fromLocal8Bit(argv[++i]);
     } else if (std::strncmp(argv[i], "--config-dir=", 13) == 0) {
       configDir = QString::fromLocal8Bit(argv[i] + 13);
@@ -73,8 +85,14 @@ int main(int argc, char** argv) {
     }
   }
 
+  // An operator's own choice of platform stands, even for a service.
+  if (headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
+  if (headless || log) platform::SetEventLog(stderr);
+
 #ifdef __linux__
-  if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") &&
+  if (!headless && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") &&
       !std::getenv("QT_QPA_PLATFORM")) {
     std::fputs(
         "rdspanel: no display. The control panel is a desktop window: start it from a graphical\n"
@@ -97,13 +115,17 @@ int main(int argc, char** argv) {
     return 2;
   }
   platform::SetSettingsFolder(QDir(configDir).absolutePath().toStdString());
+  platform::LogEvent("rdspanel started" + std::string(headless ? " headless" : "") + ": " +
+                     QCoreApplication::applicationFilePath().toStdString() + ", settings folder " +
+                     platform::SettingsFolder());
 
   // SIGTERM and SIGINT close the main window as the operator's Close does.
   if (::socketpair(AF_UNIX, SOCK_STREAM, 0, gSignalPipe) == 0) {
     auto* notifier = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, &app);
     QObject::connect(notifier, &QSocketNotifier::activated, [&app] {
-      char byte;
+      char byte = 0;
       [[maybe_unused]] ssize_t n = ::read(gSignalPipe[0], &byte, 1);
+      platform::LogEvent(std::string(byte == SIGINT ? "SIGINT" : "SIGTERM") + " received, closing");
       if (hi::THIMainForm* form = hi::THIMainForm::mainForm()) {
         if (!form->requestClose()) app.quit();
       } else {
@@ -118,5 +140,7 @@ int main(int argc, char** argv) {
     sigaction(SIGINT, &action, nullptr);
   }
 
-  return ui::RunQtProgram([] { return std::make_unique<hi::MainWindow>(); });
+  const int code = ui::RunQtProgram([] { return std::make_unique<hi::MainWindow>(); });
+  platform::LogEvent("rdspanel stopped, exit code " + std::to_string(code));
+  return code;
 }

@@ -1,6 +1,7 @@
 #include "elements/serial.h"
 
 #include "platform/com_map.h"
+#include "platform/event_log.h"
 
 namespace hi {
 
@@ -11,15 +12,30 @@ std::string THICOM::ModeText(int32_t baud, uint8_t parity) {
   return "baud=" + std::to_string(baud) + " parity=" + letter + " data=8 stop=1 octs=off";
 }
 
+void THICOM::log(const std::string& event) const {
+  if (logged) platform::LogEvent(event);
+}
+
 void THICOM::doOpen(TData& data, uint16_t) {
   line_.close();
   const int32_t number = ReadInteger(data, Port, port + 1);
   const int32_t rate = ReadInteger(data, Baud, baud);
   const std::string device = platform::ComDevicePath(number);
-  if (device.empty() || !line_.open(device)) return;
+  name_ = "port COM " + std::to_string(number);
+  const std::string& name = name_;
+  if (device.empty() || !line_.open(device)) {
+    log(name + (device.empty() ? " could not be opened: no such port"
+                               : " could not be opened: " + device));
+    return;
+  }
   const uint32_t ms = timeout > 0 ? static_cast<uint32_t>(timeout) : 0;
-  if (!line_.applyMode(ModeText(rate, parity)) || !line_.setTimeouts({ms, ms, ms, ms, ms}))
+  const std::string mode = ModeText(rate, parity);
+  if (!line_.applyMode(mode) || !line_.setTimeouts({ms, ms, ms, ms, ms})) {
     line_.close();
+    log(name + " could not be opened: " + device + " refused " + mode);
+    return;
+  }
+  log(name + " opened: " + device + ", " + mode);
 }
 
 void THICOM::doClose(TData&, uint16_t) { line_.close(); }
@@ -35,9 +51,19 @@ void THICOM::doSend(TData& data, uint16_t) {
   // Closed before anyone hears of it, so a line sent from the events below cannot reach a dead
   // port.
   const bool lost = written < static_cast<long>(text.size());
+  // The scan probes a port with an empty write: no line, nothing to log.
+  if (logged && platform::EventLogOn() && !text.empty()) {
+    platform::LogEvent(lost ? "sent " + std::to_string(written > 0 ? written : 0) + " of " +
+                                  std::to_string(text.size()) +
+                                  " bytes: " + platform::EscapeBytes(text)
+                            : "sent " + platform::EscapeBytes(text));
+  }
   if (lost) line_.close();
   EmitInt(onWrite, written > 0 ? static_cast<int32_t>(written) : 0);
-  if (lost) EmitNull(onLost);
+  if (lost) {
+    log(name_ + " lost");
+    EmitNull(onLost);
+  }
 }
 
 void THICOM::doCheck(TData&, uint16_t) {
@@ -48,6 +74,7 @@ void THICOM::lose() {
   // Closing at once also frees the device name, so a USB adapter plugged in again gets the same
   // one instead of the next.
   line_.close();
+  log(name_ + " lost");
   EmitNull(onLost);
 }
 

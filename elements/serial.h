@@ -15,6 +15,8 @@ class THICOM : public TDebug {
   int32_t baud = 9600;
   uint8_t parity = 0;    // position in "NOEMS"
   int32_t timeout = 10;  // milliseconds, for all five port time-outs
+  // Whether opening, losing and writing go into the event log; the port scan's probes do not.
+  bool logged = true;
 
   TLink onWrite;  // bytes written, after every write of an open port
   // The open port went away: a write failed or stopped short, or the device hung up. The port
@@ -37,8 +39,10 @@ class THICOM : public TDebug {
 
  private:
   void lose();
+  void log(const std::string& event) const;
 
   platform::SerialPort line_;
+  std::string name_;  // "port COM n" of the port last opened
 };
 
 }  // namespace hi

@@ -39,6 +39,8 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
   picture2.setBounds(320, 210, 145, 105);
   picture2.setPicture(":/pictures/connection2.png");
 
+  // The scan probes every port; only the line port's events are worth a log line.
+  scanCom.logged = false;
   for (THICOM* com : {&scanCom, &lineCom}) {
     com->port = 0;
     com->baud = 9600;

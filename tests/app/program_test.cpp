@@ -12,12 +12,14 @@
 #include <thread>
 
 #include "platform/ini_file.h"
+#include "platform/serial_pty.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-pid_t Spawn(const std::vector<std::string>& args, const fs::path& output) {
+// A program started `headless` finds no display server and no platform chosen for it.
+pid_t Spawn(const std::vector<std::string>& args, const fs::path& output, bool headless = false) {
   pid_t pid = ::fork();
   if (pid == 0) {
     std::FILE* out = std::fopen(output.c_str(), "w");
@@ -25,7 +27,13 @@ pid_t Spawn(const std::vector<std::string>& args, const fs::path& output) {
       ::dup2(fileno(out), 1);
       ::dup2(fileno(out), 2);
     }
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (headless) {
+      ::unsetenv("QT_QPA_PLATFORM");
+      ::unsetenv("DISPLAY");
+      ::unsetenv("WAYLAND_DISPLAY");
+    } else {
+      ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
     std::vector<char*> argv;
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -52,6 +60,13 @@ int Finish(pid_t pid, int ms) {
     return -1;
   }
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+std::string Contents(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
 }
 
 }  // namespace
@@ -92,5 +107,58 @@ TEST(Program, StartsScansLoadsAndClosesOnSigterm) {
   ::kill(encoder, SIGTERM);
   EXPECT_EQ(Finish(encoder, 5000), 0);
   EXPECT_FALSE(fs::exists(dir / "ports" / "com1"));
+  fs::remove_all(dir);
+}
+
+TEST(Program, HeadlessRunsTheStartActionsLogsAndClosesOnSigterm) {
+  const fs::path dir = fs::temp_directory_path() / ("rds-headless-" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir / "ports");
+  const std::string ini = (dir / "rds.ini").string();
+  { std::ofstream(dir / "rt.txt") << "MORNING SHOW"; }
+  platform::IniWriteString(ini, "Select device", "COM Port", "COM 1");
+  platform::IniWriteString(ini, "Select device", "Device", "0");
+  platform::IniWriteString(ini, "Other settings", "Auto connect", "1");
+  platform::IniWriteString(ini, "Other settings", "Auto on drt", "1");
+  platform::IniWriteString(ini, "Dynamic RT and PS", "Dynamic RT", (dir / "rt.txt").string());
+  platform::PseudoTerminal port;
+  ASSERT_TRUE(port.create());
+  ASSERT_TRUE(port.holdSlave());
+  fs::create_symlink(port.slavePath(), dir / "ports" / "com1");
+
+  const fs::path log = dir / "panel.log";
+  pid_t panel = Spawn({RDS_PANEL_PROGRAM, "--headless", "--config-dir", dir.string()}, log, true);
+  // The start actions connect at 2 s and switch the dynamic RT on at 3 s.
+  const std::string rt = "RTMORNING SHOW" + std::string(52, ' ') + "\r\n";
+  std::string wire;
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        wire += port.read(0);
+        return wire.find(rt) != std::string::npos;
+      },
+      8000))
+      << wire << Contents(log);
+  EXPECT_TRUE(WaitFor(
+      [&] { return Contents(log).find(" sent RTMORNING SHOW ") != std::string::npos; }, 1000));
+
+  ::kill(panel, SIGTERM);
+  EXPECT_EQ(Finish(panel, 10000), 0);
+  wire += port.read(100);
+  EXPECT_TRUE(wire.ends_with("RM\r\n")) << wire;
+  EXPECT_NE(platform::IniReadInt(ini, "General window", "Left", -99999), -99999);
+
+  const std::string text = Contents(log);
+  EXPECT_EQ(text.find("no display"), std::string::npos) << text;
+  // The port scan's probes stay out of the log.
+  EXPECT_EQ(text.find("could not be opened"), std::string::npos) << text;
+  const std::string folder = dir.string() + "/";
+  for (const std::string& event : std::vector<std::string>{
+           " rdspanel started headless: ", ", settings folder " + folder + "\n",
+           " port COM 1 opened: ",
+           " sent " + std::string("RTMORNING SHOW") + std::string(52, ' ') + "\\r\\n\n",
+           " SIGTERM received, closing\n", " sent RM\\r\\n\n",
+           " rdspanel stopped, exit code 0\n"}) {
+    EXPECT_NE(text.find(event), std::string::npos) << event << "\n" << text;
+  }
   fs::remove_all(dir);
 }
