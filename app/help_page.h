@@ -25,8 +25,8 @@ class HelpPage : public TClassMultiBase {
   static constexpr int kFirstTag = 6;
 
   THIPanelRush panel{controlParent()};
-  std::array<THILabel, kTokens> tokens = controls<THILabel, kTokens>(panel.controlParent());
-  std::array<THILabel, kTokens> explanations = controls<THILabel, kTokens>(panel.controlParent());
+  std::array<THILabel, kTokens> tokens = Controls<THILabel, kTokens>(panel.controlParent());
+  std::array<THILabel, kTokens> explanations = Controls<THILabel, kTokens>(panel.controlParent());
   THIImgBtn mail{panel.controlParent()};
   THIImgBtn web{panel.controlParent()};
   THIImgBtn web2{panel.controlParent()};
@@ -35,15 +35,6 @@ class HelpPage : public TClassMultiBase {
   std::array<THIDoData, kTokens> copies;
   THIClipboard clipboard;
   THIWinExec open;
-
- private:
-  template <class T, std::size_t N>
-  static std::array<T, N> controls(ControlParent parent) {
-    return [parent]<std::size_t... I>(std::index_sequence<I...>) {
-      return std::array<T, N>{{(static_cast<void>(I), T{parent})...}};
-    }
-    (std::make_index_sequence<N>{});
-  }
 };
 
 }  // namespace hi

@@ -42,10 +42,8 @@ class MainWindow : public TRootContainer {
   THIImgBtn help{form.controlParent()};
   THIImgBtn hide{form.controlParent()};
   THIImgBtn close{form.controlParent()};
-  std::array<ThiButtonRush, kPages> pageButtons{
-      ThiButtonRush{form.controlParent()}, ThiButtonRush{form.controlParent()},
-      ThiButtonRush{form.controlParent()}, ThiButtonRush{form.controlParent()},
-      ThiButtonRush{form.controlParent()}};
+  std::array<ThiButtonRush, kPages> pageButtons =
+      Controls<ThiButtonRush, kPages>(form.controlParent());
   std::array<THIMemory, kPages> selectedStyles, unselectedStyles;
   std::array<THIMT_String, kPages> selectStyle, unselectStyle;
   std::array<THIHub, kPages> pageClicked;

@@ -34,17 +34,17 @@ class SettingsPages : public TClassMultiBase {
 
   THIPanelRush panel{controlParent()};
   THIPanelRush listPanel{panel.controlParent()};
-  std::array<THILabel, kPages> pageList = controls<THILabel, kPages>(listPanel.controlParent());
+  std::array<THILabel, kPages> pageList = Controls<THILabel, kPages>(listPanel.controlParent());
   THIImage marker{listPanel.controlParent()};
-  std::array<THIPanelRush, kPages> pages = controls<THIPanelRush, kPages>(panel.controlParent());
+  std::array<THIPanelRush, kPages> pages = Controls<THIPanelRush, kPages>(panel.controlParent());
 
   // Automatic start actions.
   std::array<ThiCheckBoxRush, kStartActions> autostart =
-      controls<ThiCheckBoxRush, kStartActions>(pages[StartPage].controlParent());
+      Controls<ThiCheckBoxRush, kStartActions>(pages[StartPage].controlParent());
 
   // Day names.
-  std::array<THILabel, kDays> dayLabels = controls<THILabel, kDays>(pages[DayPage].controlParent());
-  std::array<THIEdit, kDays> dayNames = controls<THIEdit, kDays>(pages[DayPage].controlParent());
+  std::array<THILabel, kDays> dayLabels = Controls<THILabel, kDays>(pages[DayPage].controlParent());
+  std::array<THIEdit, kDays> dayNames = Controls<THIEdit, kDays>(pages[DayPage].controlParent());
   THILabel dayWarning{pages[DayPage].controlParent()};
 
   // Info-window options.
@@ -100,15 +100,6 @@ class SettingsPages : public TClassMultiBase {
   THIini tagSetting, tagControlSetting;
   THIIf_else tagControlStored;
   THIHub tagChanged;
-
- private:
-  template <class T, std::size_t N>
-  static std::array<T, N> controls(ControlParent parent) {
-    return [parent]<std::size_t... I>(std::index_sequence<I...>) {
-      return std::array<T, N>{{(static_cast<void>(I), T{parent})...}};
-    }
-    (std::make_index_sequence<N>{});
-  }
 };
 
 }  // namespace hi

@@ -96,7 +96,10 @@ DynamicTextPanel::DynamicTextPanel(TOuterSide& owner, ControlParent parent)
   weekday.format = "W";
   psTick.setOutCount(4);
   psHub.setOutCount(4);
-  rtTick.setOutCount(6);
+  rtTick.setOutCount(5);
+  psIdle.type = THIIf_else::Equal;
+  psIdle.op2 = TData::Int(0);
+  rtReadsShared.setOutCount(2);
   psText.setOutCount(2);
   delayText.mask = "Delay: %1ms        ";
   delayText.setDataCount(1);
@@ -241,14 +244,18 @@ DynamicTextPanel::DynamicTextPanel(TOuterSide& owner, ControlParent parent)
   link<&THIMultiElement::doWork>(psHub.onEvent[2], psDaySelector, 0);
   link<&THIMultiElement::doWork>(psHub.onEvent[3], psExpander, 0);
 
-  // The RT refresh reads the temperature and the title itself: it may run without the PS one.
+  // The RT refresh reads the temperature and the title itself when the PS refresh, which reads
+  // them twice a second, is not running.
   link<&THIHub::doEvent>(rtTimer.onTimer, rtTick);
   link<&THIMemory::doValue>(rtTick.onEvent[0], now);
   link<&THIDateConvertor::doConvert>(rtTick.onEvent[1], weekday);
   link<&THIMultiElement::doWork>(rtTick.onEvent[2], rtDaySelector, 0);
-  link<&THIStrList::doLoad>(rtTick.onEvent[3], files[Temperature]);
-  link<&THIStrList::doLoad>(rtTick.onEvent[4], files[NowPlaying]);
-  link<&THIStrList::doLoad>(rtTick.onEvent[5], files[RtTemplate]);
+  link<&THIIf_else::doCompare>(rtTick.onEvent[3], psIdle);
+  link<&ThiCheckBoxRush::Checked>(psIdle.Op1, dps);
+  link<&THIHub::doEvent>(psIdle.onTrue, rtReadsShared);
+  link<&THIStrList::doLoad>(rtReadsShared.onEvent[0], files[Temperature]);
+  link<&THIStrList::doLoad>(rtReadsShared.onEvent[1], files[NowPlaying]);
+  link<&THIStrList::doLoad>(rtTick.onEvent[4], files[RtTemplate]);
 
   // A file's text has no control characters once read: a line break in a title must not end
   // the command line it goes into.

@@ -34,14 +34,9 @@ class DynamicTextPanel : public TClassMultiBase {
   ThiCheckBoxRush dps{panel.controlParent()};
   ThiCheckBoxRush drt{panel.controlParent()};
   THILabel delay{panel.controlParent()};
-  std::array<THILabel, kFiles> pathLabels{
-      THILabel{panel.controlParent()}, THILabel{panel.controlParent()},
-      THILabel{panel.controlParent()}, THILabel{panel.controlParent()}};
-  std::array<THIEdit, kFiles> paths{THIEdit{panel.controlParent()}, THIEdit{panel.controlParent()},
-                                    THIEdit{panel.controlParent()}, THIEdit{panel.controlParent()}};
-  std::array<ThiButtonRush, kFiles> browse{
-      ThiButtonRush{panel.controlParent()}, ThiButtonRush{panel.controlParent()},
-      ThiButtonRush{panel.controlParent()}, ThiButtonRush{panel.controlParent()}};
+  std::array<THILabel, kFiles> pathLabels = Controls<THILabel, kFiles>(panel.controlParent());
+  std::array<THIEdit, kFiles> paths = Controls<THIEdit, kFiles>(panel.controlParent());
+  std::array<ThiButtonRush, kFiles> browse = Controls<ThiButtonRush, kFiles>(panel.controlParent());
   THILED led{panel.controlParent()};
   ThiRadioButtonRush scrollMode{panel.controlParent()};
   ThiRadioButtonRush pageMode{panel.controlParent()};
@@ -64,6 +59,8 @@ class DynamicTextPanel : public TClassMultiBase {
   THIDateConvertor weekday;
   THIMemory weekdayCode;
   THIHub psTick, psHub, rtTick;
+  THIIf_else psIdle;
+  THIHub rtReadsShared;
 
   // The files.
   std::array<THIStrList, kFiles> files;

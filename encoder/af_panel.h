@@ -56,14 +56,8 @@ class AfPanel : public TClassMultiBase {
   THIComboBox number{panel.controlParent()};
   THILabel localLabel{panel.controlParent()};
   THIComboBox local{panel.controlParent()};
-  std::array<THILabel, kAfs> afLabels{
-      THILabel{panel.controlParent()}, THILabel{panel.controlParent()},
-      THILabel{panel.controlParent()}, THILabel{panel.controlParent()},
-      THILabel{panel.controlParent()}, THILabel{panel.controlParent()}};
-  std::array<THIComboBox, kAfs> afs{
-      THIComboBox{panel.controlParent()}, THIComboBox{panel.controlParent()},
-      THIComboBox{panel.controlParent()}, THIComboBox{panel.controlParent()},
-      THIComboBox{panel.controlParent()}, THIComboBox{panel.controlParent()}};
+  std::array<THILabel, kAfs> afLabels = Controls<THILabel, kAfs>(panel.controlParent());
+  std::array<THIComboBox, kAfs> afs = Controls<THIComboBox, kAfs>(panel.controlParent());
   ThiButtonRush send{panel.controlParent()};
 
   THIini numberSetting;

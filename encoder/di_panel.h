@@ -20,9 +20,8 @@ class DiPanel : public TClassMultiBase {
   enum Flag { Stereo, Compressed, ArtificialHead, DynamicPty, kFlags };
 
   THIPanelRush panel{controlParent()};
-  std::array<ThiCheckBoxRush, kFlags> boxes{
-      ThiCheckBoxRush{panel.controlParent()}, ThiCheckBoxRush{panel.controlParent()},
-      ThiCheckBoxRush{panel.controlParent()}, ThiCheckBoxRush{panel.controlParent()}};
+  std::array<ThiCheckBoxRush, kFlags> boxes =
+      Controls<ThiCheckBoxRush, kFlags>(panel.controlParent());
   std::array<THIini, kFlags> settings;
   THIHub load;
   std::array<THIMemory, kFlags> loaded;

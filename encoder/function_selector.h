@@ -21,12 +21,7 @@ class FunctionSelector : public TClassMultiBase {
 
   THIPanelRush panel{controlParent()};
   THIImage marker{panel.controlParent()};
-  std::array<THILabel, kItems> items{
-      THILabel{panel.controlParent()}, THILabel{panel.controlParent()},
-      THILabel{panel.controlParent()}, THILabel{panel.controlParent()},
-      THILabel{panel.controlParent()}, THILabel{panel.controlParent()},
-      THILabel{panel.controlParent()}, THILabel{panel.controlParent()},
-      THILabel{panel.controlParent()}};
+  std::array<THILabel, kItems> items = Controls<THILabel, kItems>(panel.controlParent());
   THIChanelToIndex clicked;
   THIHub choose;
   THIStrList markerTops;

@@ -22,17 +22,8 @@ class PagePsPanel : public TClassMultiBase {
   PagePsPanel(TOuterSide& owner, ControlParent parent);
 
   THIPanelRush panel{controlParent()};
-  std::array<THILabel, kPages> labels{
-      THILabel{panel.controlParent()}, THILabel{panel.controlParent()},
-      THILabel{panel.controlParent()}, THILabel{panel.controlParent()},
-      THILabel{panel.controlParent()}, THILabel{panel.controlParent()},
-      THILabel{panel.controlParent()}, THILabel{panel.controlParent()},
-      THILabel{panel.controlParent()}, THILabel{panel.controlParent()}};
-  std::array<THIEdit, kPages> pages{THIEdit{panel.controlParent()}, THIEdit{panel.controlParent()},
-                                    THIEdit{panel.controlParent()}, THIEdit{panel.controlParent()},
-                                    THIEdit{panel.controlParent()}, THIEdit{panel.controlParent()},
-                                    THIEdit{panel.controlParent()}, THIEdit{panel.controlParent()},
-                                    THIEdit{panel.controlParent()}, THIEdit{panel.controlParent()}};
+  std::array<THILabel, kPages> labels = Controls<THILabel, kPages>(panel.controlParent());
+  std::array<THIEdit, kPages> pages = Controls<THIEdit, kPages>(panel.controlParent());
   ThiButtonRush send{panel.controlParent()};
   THILabel warning{panel.controlParent()};
 

@@ -21,9 +21,8 @@ class TpTaMsPanel : public TClassMultiBase {
   enum Flag { TP, TA, MS, kFlags };
 
   THIPanelRush panel{controlParent()};
-  std::array<ThiCheckBoxRush, kFlags> boxes{ThiCheckBoxRush{panel.controlParent()},
-                                            ThiCheckBoxRush{panel.controlParent()},
-                                            ThiCheckBoxRush{panel.controlParent()}};
+  std::array<ThiCheckBoxRush, kFlags> boxes =
+      Controls<ThiCheckBoxRush, kFlags>(panel.controlParent());
   std::array<THIini, kFlags> settings;
   std::array<THIIf_else, kFlags> loadTests;
   std::array<THIHub, kFlags> setHubs;

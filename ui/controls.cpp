@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include <QAbstractButton>
-#include <QFontMetrics>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>

@@ -16,9 +16,12 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "runtime/runtime.h"
 
@@ -86,5 +89,15 @@ class THIWin : public TDebug {
 // The widget behind a value of a Handle point, or null when it no longer exists.
 QWidget* WidgetFromHandle(int32_t handle);
 inline QWidget* ParentWidget(ControlParent parent) { return static_cast<QWidget*>(parent); }
+
+// N visual elements of one kind on one parent, for a container's array members:
+//   std::array<THIEdit, 10> pages = Controls<THIEdit, 10>(panel.controlParent());
+template <class T, std::size_t N>
+std::array<T, N> Controls(ControlParent parent) {
+  return [parent]<std::size_t... I>(std::index_sequence<I...>) {
+    return std::array<T, N>{{(static_cast<void>(I), T{parent})...}};
+  }
+  (std::make_index_sequence<N>{});
+}
 
 }  // namespace hi
