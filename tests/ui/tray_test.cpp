@@ -1,7 +1,5 @@
-#include <QCloseEvent>
 #include <QMenu>
 
-#include "elements/flow.h"
 #include "platform/time_host.h"
 #include "tests/ui/ui_support.h"
 #include "ui/form.h"
@@ -14,92 +12,49 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
-const std::string kInfoMenu = "Show\r\nTransparent\r\n(\r\nEnable\r\nDisable\r\n)\r\n-\r\nClose";
-
-// A pair (position, state) the way the panels build it.
+// A pair (position, state): a chain of two values, as the panels send it.
 TData Pair(int position, int state) {
-  THIMT_Add add;
-  add.data = TData::Int(position);
-  TData out;
-  struct Keep : TDebug {
-    TData* into;
-    void doKeep(TData& d, uint16_t) { *into = d; }
-  } keep;
-  keep.into = &out;
-  link<&Keep::doKeep>(add.onAdd, keep);
-  Do(add, &THIMT_Add::doAdd, TData::Int(state));
-  return out;
+  TData pair = TData::Int(position);
+  pair.next = std::make_unique<TData>(TData::Int(state));
+  return pair;
 }
 
 class PopupMenuTest : public uitest::UiTest {};
 
-TEST_F(PopupMenuTest, PositionsCountItemsAndSeparatorsThroughSubmenus) {
+TEST_F(PopupMenuTest, PositionsCountThroughSubmenusAndTheMarksStayTheProgramsToSet) {
   ThiPopupMenuEx menu;
   Log(menu.onClick, 0);
-  menu.setItems(kInfoMenu);
+  menu.setItems("Show\r\nTransparent\r\n(\r\nEnable\r\nDisable\r\n)\r\n-\r\nClose");
   ASSERT_EQ(menu.count(), 6);
   const QList<QAction*> top = menu.menu()->actions();
   ASSERT_EQ(top.size(), 4);
-  EXPECT_EQ(top[0]->text(), "Show");
   ASSERT_NE(top[1]->menu(), nullptr);
-  EXPECT_EQ(top[1]->text(), "Transparent");
   ASSERT_EQ(top[1]->menu()->actions().size(), 2);
-  EXPECT_EQ(top[1]->menu()->actions()[1]->text(), "Disable");
-  EXPECT_TRUE(top[2]->isSeparator());
-  EXPECT_EQ(top[3]->text(), "Close");
-
   for (int position = 0; position < 7; ++position) menu.pick(position);
   // The submenu (1), the separator (4) and a position past the end choose nothing.
   EXPECT_EQ(sink.lines, (Lines{"0:0", "0:2", "0:3", "0:5"}));
+
+  Do(menu, &ThiPopupMenuEx::doCheck, Pair(2, 1));
+  EXPECT_TRUE(menu.checked(2));
+  Do(menu, &ThiPopupMenuEx::doCheck, Pair(2, 5));  // only 1 checks
+  EXPECT_FALSE(menu.checked(2));
+  // Choosing a checked item reports it without clearing the mark: whether the choice takes
+  // effect is for the program to say.
+  Do(menu, &ThiPopupMenuEx::doCheck, Pair(0, 1));
+  sink.lines.clear();
+  menu.pick(0);
+  EXPECT_TRUE(menu.checked(0));
+  EXPECT_EQ(sink.lines, Lines{"0:0"});
+  // Positions outside the menu and separators are left alone.
+  Do(menu, &ThiPopupMenuEx::doCheck, Pair(40, 1));
+  Do(menu, &ThiPopupMenuEx::doCheck, Pair(-1, 1));
+  Do(menu, &ThiPopupMenuEx::doEnabled, Pair(4, 0));
 
   // Lines may end in a bare LF, and a closing line break adds no item.
   menu.setItems(
       "Show\n-\nDynamic PS\nDynamic RT\nTP\nTA\n-\nRDS Settings\nDPS and DRT\n"
       "Other Settings\nInformation\n-\nClose\n");
   ASSERT_EQ(menu.count(), 13);
-  const QList<QAction*> items = menu.menu()->actions();
-  for (int separator : {1, 6, 11}) EXPECT_TRUE(items[separator]->isSeparator()) << separator;
-  EXPECT_EQ(items[12]->text(), "Close");
-  sink.lines.clear();
-  menu.pick(12);
-  EXPECT_EQ(sink.lines, Lines{"0:12"});
-}
-
-TEST_F(PopupMenuTest, CheckAndEnableTakePairsAndTheMarksStayTheProgramsToSet) {
-  ThiPopupMenuEx menu;
-  Log(menu.onClick, 0);
-  menu.setItems(kInfoMenu);
-  Do(menu, &ThiPopupMenuEx::doCheck, Pair(2, 1));
-  Do(menu, &ThiPopupMenuEx::doCheck, Pair(3, 0));
-  EXPECT_TRUE(menu.checked(2));
-  EXPECT_FALSE(menu.checked(3));
-  EXPECT_FALSE(menu.checked(0));
-  Do(menu, &ThiPopupMenuEx::doCheck, Pair(2, 5));  // only 1 checks
-  EXPECT_FALSE(menu.checked(2));
-  Do(menu, &ThiPopupMenuEx::doCheck, Pair(0, 1));
-
-  // Choosing a checked item reports it without clearing the mark: whether the choice takes
-  // effect is for the program to say.
-  menu.pick(0);
-  EXPECT_TRUE(menu.checked(0));
-  EXPECT_EQ(sink.lines, Lines{"0:0"});
-
-  Do(menu, &ThiPopupMenuEx::doEnabled, Pair(5, 0));
-  EXPECT_FALSE(menu.enabled(5));
-  menu.pick(5);
-  EXPECT_EQ(sink.lines, Lines{"0:0"});
-  Do(menu, &ThiPopupMenuEx::doEnabled, Pair(5, 1));
-  menu.pick(5);
-  EXPECT_EQ(sink.lines, (Lines{"0:0", "0:5"}));
-
-  // Positions outside the menu and separators are left alone.
-  Do(menu, &ThiPopupMenuEx::doCheck, Pair(40, 1));
-  Do(menu, &ThiPopupMenuEx::doCheck, Pair(-1, 1));
-  Do(menu, &ThiPopupMenuEx::doEnabled, Pair(4, 0));
-
-  Do(menu, &ThiPopupMenuEx::doPopUp);
-  EXPECT_TRUE(menu.menu()->isVisible());
-  menu.menu()->hide();
 }
 
 class IconAnimationTest : public ::testing::Test {
@@ -112,25 +67,15 @@ class IconAnimationTest : public ::testing::Test {
   platform::VirtualTimeHost time_;
 };
 
-TEST_F(IconAnimationTest, ShowsEachPictureIntervalApartAndKeepsTheLast) {
+TEST_F(IconAnimationTest, KeepsTheLastPictureAndAStartBeginsAgainOnAFreshPeriod) {
   ThiIconAnimation animation;
   animation.pictures = {"p1", "p2", "p3", "p4", "p5"};
   Sink sink;
   link<&Sink::doLog>(animation.onPicture, sink);
-  EXPECT_EQ(animation.frame(), -1);
-
   Do(animation, &ThiIconAnimation::doStart);
-  EXPECT_EQ(sink.lines, Lines{"0:'p1'"});
-  EXPECT_TRUE(animation.running());
-  time_.advance(199);
-  EXPECT_EQ(sink.lines.size(), 1u);
-  time_.advance(1);
-  EXPECT_EQ(sink.lines.back(), "0:'p2'");
-  time_.advance(600);
+  time_.advance(800);
   EXPECT_EQ(sink.lines, (Lines{"0:'p1'", "0:'p2'", "0:'p3'", "0:'p4'", "0:'p5'"}));
   EXPECT_FALSE(animation.running());
-  time_.advance(2000);
-  EXPECT_EQ(sink.lines.size(), 5u);
   EXPECT_EQ(animation.frame(), 4);
 
   // A start while running begins again at once, on a fresh period.
@@ -143,11 +88,6 @@ TEST_F(IconAnimationTest, ShowsEachPictureIntervalApartAndKeepsTheLast) {
   EXPECT_EQ(sink.lines.size(), 3u);
   time_.advance(1);
   EXPECT_EQ(animation.frame(), 1);
-
-  Do(animation, &ThiIconAnimation::doStop);
-  time_.advance(1000);
-  EXPECT_EQ(animation.frame(), 1);
-  EXPECT_FALSE(animation.running());
 }
 
 class TrayIconTest : public ::testing::Test {
@@ -156,11 +96,10 @@ class TrayIconTest : public ::testing::Test {
     SetLoopsLive(true);
     Startup().run();
     ASSERT_TRUE(form.visible());
-    link<&Sink::doLog>(tray.onMouseDown, sink, 0);
-    link<&Sink::doLog>(tray.onMouseUp, sink, 1);
-    link<&Sink::doLog>(tray.onClick, sink, 2);
-    link<&Sink::doLog>(tray.onDblClick, sink, 3);
-    link<&Sink::doLog>(tray.onHide, sink, 4);
+    uint16_t index = 0;  // 0 down, 1 up, 2 click, 3 double click, 4 hide
+    for (TLink* event :
+         {&tray.onMouseDown, &tray.onMouseUp, &tray.onClick, &tray.onDblClick, &tray.onHide})
+      link<&Sink::doLog>(*event, sink, index++);
   }
   bool minimised() const { return form.widget()->isMinimized(); }
 
@@ -203,14 +142,6 @@ TEST_F(TrayIconTest, WithoutANotificationAreaTheWindowIsMinimisedAndComesBack) {
   EXPECT_FALSE(tray.iconShown());
   EXPECT_FALSE(minimised());
   EXPECT_TRUE(form.visible());
-
-  tray.plainMinimize = true;
-  form.widget()->setWindowState(Qt::WindowMinimized);
-  QCoreApplication::processEvents();
-  EXPECT_EQ(sink.lines.size(), 1u);
-  EXPECT_FALSE(tray.iconShown());
-  Do(tray, &THITrayIcon::doRestore);  // nothing in the tray: nothing to do
-  EXPECT_TRUE(minimised());
 }
 
 TEST_F(TrayIconTest, WithANotificationAreaTheWindowHidesBehindTheIcon) {
@@ -223,27 +154,18 @@ TEST_F(TrayIconTest, WithANotificationAreaTheWindowHidesBehindTheIcon) {
   EXPECT_TRUE(tray.icon()->isVisible());
   // A picture that cannot be read must not leave an icon nobody can see.
   EXPECT_FALSE(tray.icon()->icon().isNull());
-  EXPECT_EQ(tray.currentPicture(), "/no/such/picture.png");
   EXPECT_EQ(sink.lines, Lines{"4:null"});
-
-  tray.keepIcon = true;
   Do(tray, &THITrayIcon::doRestore);
   EXPECT_TRUE(form.visible());
-  EXPECT_TRUE(tray.icon()->isVisible());
-  tray.keepIcon = false;
-  Do(tray, &THITrayIcon::doRestore);
   EXPECT_FALSE(tray.icon()->isVisible());
   EXPECT_FALSE(tray.iconShown());
-  Do(tray, &THITrayIcon::doIcon, TData{});
-  EXPECT_EQ(tray.currentPicture(), "");
 }
 
 TEST_F(TrayIconTest, ActivationsBecomeMouseEventsAndTheTipIsCleaned) {
-  tray.activate(QSystemTrayIcon::Trigger);
-  tray.activate(QSystemTrayIcon::Context);
-  tray.activate(QSystemTrayIcon::MiddleClick);
-  tray.activate(QSystemTrayIcon::DoubleClick);
-  tray.activate(QSystemTrayIcon::Unknown);
+  for (auto reason :
+       {QSystemTrayIcon::Trigger, QSystemTrayIcon::Context, QSystemTrayIcon::MiddleClick,
+        QSystemTrayIcon::DoubleClick, QSystemTrayIcon::Unknown})
+    tray.activate(reason);
   EXPECT_EQ(sink.lines,
             (Lines{"0:0", "1:0", "2:0", "0:1", "1:1", "2:1", "0:2", "1:2", "2:2", "3:0"}));
 
