@@ -147,7 +147,7 @@ std::optional<std::string> ReadForUpdate(const std::string& path) {
 }
 
 // Writes a new file beside `path`, flushes it and moves it over `path` in one step.
-bool ReplaceFile(const std::string& path, std::string_view data) {
+bool ReplaceFileContents(const std::string& path, std::string_view data) {
   std::filesystem::path target(path);
   std::string folder = target.parent_path().string();
   if (folder.empty()) folder = ".";
@@ -203,7 +203,7 @@ bool WriteAll(int fd, std::string_view data) {
 }
 
 // Writes a new file beside `path`, flushes it and renames it over `path`.
-bool ReplaceFile(const std::string& path, std::string_view data) {
+bool ReplaceFileContents(const std::string& path, std::string_view data) {
   namespace fs = std::filesystem;
   std::error_code ec;
   fs::path target(path);
@@ -335,7 +335,7 @@ bool IniWriteString(const std::string& path, std::string_view section, std::stri
   std::optional<std::string> text = ReadForUpdate(path);
   if (!text) return false;
   std::string updated = IniUpdate(*text, section, key, value);
-  return updated == *text || ReplaceFile(path, updated);
+  return updated == *text || ReplaceFileContents(path, updated);
 }
 
 bool IniWriteEntries(const std::string& path, std::string_view section,
@@ -345,7 +345,7 @@ bool IniWriteEntries(const std::string& path, std::string_view section,
   std::string updated = *text;
   for (const IniEntry& e : entries) updated = IniUpdate(updated, section, e.key, e.value);
   // An unchanged file is not rewritten: no flush to disk for settings that stayed as they were.
-  return updated == *text || ReplaceFile(path, updated);
+  return updated == *text || ReplaceFileContents(path, updated);
 }
 
 }  // namespace platform
