@@ -39,6 +39,8 @@ constexpr const char* kUsage =
     "                    failed or lost, every command line written to it, shutdown\n"
     "  --help            show this text\n";
 
+constexpr const char* kDesktopFileName = "rdspanel.desktop";
+
 int gSignalPipe[2] = {-1, -1};
 
 void OnSignal(int signal) {
@@ -51,10 +53,14 @@ bool Writable(const QString& folder) {
   return info.isDir() && info.isWritable();
 }
 
-// The program's own folder when it can hold rds.ini (a portable install), else the user's.
+// The program's own folder when it can hold rds.ini (a portable install), else the user's. An
+// installed program (bin/ beside share/applications/ holding its desktop file) always uses the
+// user's folder, also when run by root, so that rds.ini never lands among the system's programs.
 QString DefaultSettingsFolder() {
   const QString programFolder = QCoreApplication::applicationDirPath();
-  if (Writable(programFolder)) return programFolder;
+  const bool installed =
+      QFileInfo::exists(programFolder + "/../share/applications/" + kDesktopFileName);
+  if (!installed && Writable(programFolder)) return programFolder;
   const QString user = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
   QDir().mkpath(user);
   return user;
