@@ -5,7 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/setup.sh
 
-rds_ensure_packages "${RDS_BUILD_PACKAGES[@]}"
+# The package test validates the desktop entry and the metainfo with Debian's own tools.
+rds_ensure_packages "${RDS_BUILD_PACKAGES[@]}" desktop-file-utils appstream
 
 rds_build build/test Debug -DRDS_SANITIZE=ON
 

@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a build folder, unpacks it into a scratch root and checks what
+# a station's machine would get: the files, the dependencies, the desktop entry and metainfo (with
+# Debian's validators where installed), the man pages, and the installed program keeping rds.ini
+# in the user's configuration folder.
+#
+#   packaging/package_test.sh BUILD_DIR
+set -euo pipefail
+build=$(cd "$1" && pwd)
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+(cd "$build" && cpack -G DEB -B "$scratch/pkg" >/dev/null)
+debs=("$scratch"/pkg/rdspanel_*.deb)
+[ -f "${debs[0]}" ] || fail "cpack made no package"
+deb=${debs[0]}
+root=$scratch/root
+dpkg-deb -x "$deb" "$root"
+
+for f in usr/bin/rdspanel usr/bin/rds-virtual-encoder usr/share/applications/rdspanel.desktop \
+  usr/lib/systemd/user/rdspanel@.service usr/share/man/man1/rdspanel.1.gz \
+  usr/share/man/man1/rds-virtual-encoder.1.gz usr/share/icons/hicolor/scalable/apps/rdspanel.svg; do
+  [ -f "$root/$f" ] || fail "missing /$f"
+done
+[ -x "$root/usr/bin/rdspanel" ] && [ -x "$root/usr/bin/rds-virtual-encoder" ] ||
+  fail "the programs are not executable"
+metainfo=("$root"/usr/share/metainfo/*.metainfo.xml)
+[ -f "${metainfo[0]}" ] || fail "missing metainfo"
+grep -q '<screenshot' "${metainfo[0]}" || fail "the metainfo names no screenshot"
+grep -q '<launchable type="desktop-id">rdspanel.desktop</launchable>' "${metainfo[0]}" ||
+  fail "the metainfo does not launch the desktop entry"
+
+# Each hicolor size holds a PNG of that size (width and height are bytes 16..23 of the file).
+for size in 16 24 32 48 64 128 256; do
+  png=$root/usr/share/icons/hicolor/${size}x${size}/apps/rdspanel.png
+  [ -f "$png" ] || fail "missing ${size}x$size icon"
+  dims=$(od -An -tu1 -j16 -N8 "$png" | awk '{print $3*256+$4, $7*256+$8}')
+  [ "$dims" = "$size $size" ] || fail "the ${size}x$size icon is $dims"
+done
+
+grep -q "^ExecStart=/usr/bin/rdspanel --headless --config-dir " \
+  "$root/usr/lib/systemd/user/rdspanel@.service" || fail "the unit does not start /usr/bin/rdspanel"
+if command -v systemd-analyze >/dev/null; then
+  # A template is checked through an instance; the program is not installed on this machine.
+  cp "$root/usr/lib/systemd/user/rdspanel@.service" "$scratch/rdspanel@check.service"
+  problems=$(systemd-analyze verify --man=no "$scratch/rdspanel@check.service" 2>&1 |
+    grep -v "Command /usr/bin/rdspanel is not executable" || true)
+  [ -z "$problems" ] || fail "the unit: $problems"
+fi
+
+# Every Qt library the program needs comes from a package the .deb depends on, and so do fonts.
+depends=$(dpkg-deb -f "$deb" Depends)
+for lib in $(readelf -d "$root/usr/bin/rdspanel" | sed -n 's/.*Shared library: \[\(libQt6[^]]*\)\].*/\1/p'); do
+  owner=$(dpkg -S "/usr/lib/*/$lib" 2>/dev/null | head -1 | cut -d: -f1)
+  [ -n "$owner" ] || fail "no Debian package holds $lib"
+  [[ ", $depends," == *", $owner "* || ", $depends," == *", $owner,"* ]] ||
+    fail "$lib comes from $owner, which the package does not depend on ($depends)"
+done
+for font in fonts-dejavu-core fonts-dseg; do
+  [[ "$depends" == *"$font"* ]] || fail "no dependency on $font"
+done
+
+if command -v desktop-file-validate >/dev/null; then
+  desktop-file-validate "$root/usr/share/applications/rdspanel.desktop"
+fi
+if command -v appstreamcli >/dev/null; then
+  appstreamcli validate --no-net --pedantic "${metainfo[0]}" >/dev/null ||
+    appstreamcli validate --no-net "${metainfo[0]}"
+fi
+for page in rdspanel rds-virtual-encoder; do
+  gzip -t "$root/usr/share/man/man1/$page.1.gz"
+  if command -v groff >/dev/null; then
+    warnings=$(zcat "$root/usr/share/man/man1/$page.1.gz" | groff -man -ww -z -Tutf8 2>&1)
+    [ -z "$warnings" ] || fail "man page $page: $warnings"
+  fi
+done
+
+# The installed program, started by a user, keeps rds.ini in that user's configuration folder.
+home=$scratch/home
+mkdir -p "$home/runtime"
+chmod 700 "$home/runtime"
+HOME=$home XDG_CONFIG_HOME=$home/config XDG_RUNTIME_DIR=$home/runtime QT_QPA_PLATFORM=offscreen \
+  "$root/usr/bin/rdspanel" --headless 2>"$scratch/log" &
+pid=$!
+for _ in $(seq 100); do
+  grep -q "settings folder" "$scratch/log" && break
+  sleep 0.1
+done
+if ! grep -q "settings folder $home/config/rdspanel/\?\$" "$scratch/log"; then
+  kill -KILL "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null || true
+  cat "$scratch/log" >&2
+  fail "the settings folder is not the user's"
+fi
+kill -TERM "$pid"
+code=0
+wait "$pid" || code=$?
+[ "$code" -eq 0 ] || { cat "$scratch/log" >&2; fail "SIGTERM ended the program with $code"; }
+[ -f "$home/config/rdspanel/rds.ini" ] || fail "no rds.ini in the user's folder"
+[ -z "$(find "$root/usr" -name 'rds.ini')" ] || fail "rds.ini was written among the programs"
+echo "package ok: $(basename "$deb"), $(dpkg-deb -c "$deb" | grep -vc '/$') files"
