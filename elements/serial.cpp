@@ -24,21 +24,33 @@ void THICOM::doOpen(TData& data, uint16_t) {
   name_ = "port COM " + std::to_string(number);
   const std::string& name = name_;
   if (device.empty() || !line_.open(device)) {
-    log(name + (device.empty() ? " could not be opened: no such port"
-                               : " could not be opened: " + device));
+    logFailure(name + (device.empty() ? " could not be opened: no such port"
+                                      : " could not be opened: " + device));
     return;
   }
   const uint32_t ms = timeout > 0 ? static_cast<uint32_t>(timeout) : 0;
   const std::string mode = ModeText(rate, parity);
   if (!line_.applyMode(mode) || !line_.setTimeouts({ms, ms, ms, ms, ms})) {
     line_.close();
-    log(name + " could not be opened: " + device + " refused " + mode);
+    logFailure(name + " could not be opened: " + device + " refused " + mode);
     return;
   }
+  lastFailure_.clear();
   log(name + " opened: " + device + ", " + mode);
 }
 
-void THICOM::doClose(TData&, uint16_t) { line_.close(); }
+void THICOM::logFailure(const std::string& event) {
+  // A port retried every few seconds through a long outage would fill the journal with the
+  // same line; it is logged when it first happens and again only once something changed.
+  if (event == lastFailure_) return;
+  lastFailure_ = event;
+  log(event);
+}
+
+void THICOM::doClose(TData&, uint16_t) {
+  line_.close();
+  lastFailure_.clear();
+}
 
 void THICOM::doPurge(TData&, uint16_t) {
   if (line_.isOpen()) line_.purgeReceive();

@@ -40,9 +40,11 @@ class THICOM : public TDebug {
  private:
   void lose();
   void log(const std::string& event) const;
+  void logFailure(const std::string& event);
 
   platform::SerialPort line_;
-  std::string name_;  // "port COM n" of the port last opened
+  std::string name_;         // "port COM n" of the port last opened
+  std::string lastFailure_;  // the failed open last logged, until an open succeeds
 };
 
 }  // namespace hi

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/event_log.h"
 #include "platform/files.h"
 #include "platform/serial_pty.h"
 
@@ -153,7 +154,18 @@ TEST_F(ComElementTest, LostPortIsClosedAndReportedOnceThenOpensAgain) {
   EXPECT_EQ(lost.values.size(), 1u);
   EXPECT_EQ(Opened(com), 0);
 
-  open();  // still gone
+  // Retries through an outage log their failure once.
+  char* logText = nullptr;
+  size_t logSize = 0;
+  std::FILE* logFile = open_memstream(&logText, &logSize);
+  platform::SetEventLog(logFile);
+  for (int retry = 0; retry < 3; ++retry) open();
+  platform::SetEventLog(nullptr);
+  std::fclose(logFile);
+  const std::string logged(logText, logSize);
+  std::free(logText);
+  EXPECT_EQ(logged.find("could not be opened"), logged.rfind("could not be opened")) << logged;
+  EXPECT_NE(logged.find("could not be opened"), std::string::npos);
   EXPECT_EQ(Opened(com), 0);
   plugIn();
   open();
