@@ -112,6 +112,8 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   hi::InitPictures();
   QApplication::setApplicationName("rdspanel");
+  // Lets a Wayland desktop match the window to the installed desktop entry and its icon.
+  QGuiApplication::setDesktopFileName("rdspanel");
 
   if (configDir.isEmpty()) {
     configDir = DefaultSettingsFolder();
