@@ -4,6 +4,7 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -12,6 +13,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "platform/codepage.h"
 #include "platform/files.h"
 #include "runtime/convert.h"
 
@@ -59,11 +61,147 @@ std::string StoredValue(std::string_view value) {
   return out;
 }
 
+enum class Encoding { Cp1252, Utf8, Utf16Le, Utf16Be };
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
+constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+void AppendUtf16(std::string& out, char32_t unit, bool bigEndian) {
+  const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+  out += bigEndian ? high : low;
+  out += bigEndian ? low : high;
+}
+
+// UTF-16 as UTF-8, except that a surrogate without its partner is encoded on its own (three
+// bytes): the lines of the file are then handled like those of a UTF-8 file, and converting back
+// gives every untouched unit as it was.
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+  auto unit = [&](size_t i) -> char32_t {
+    const auto first = static_cast<unsigned char>(bytes[2 * i]);
+    const auto second = static_cast<unsigned char>(bytes[2 * i + 1]);
+    return bigEndian ? (first << 8) | second : (second << 8) | first;
+  };
+  const size_t count = bytes.size() / 2;
+  std::string out;
+  out.reserve(count);
+  for (size_t i = 0; i < count; ++i) {
+    char32_t c = unit(i);
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < count && unit(i + 1) >= 0xDC00 &&
+        unit(i + 1) <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (unit(i + 1) - 0xDC00);
+      ++i;
+    }
+    AppendUtf8(out, c);
+  }
+  return out;
+}
+
+std::string Utf8ToUtf16(std::string_view text, bool bigEndian) {
+  std::string out;
+  out.reserve(2 * text.size());
+  size_t i = 0;
+  while (i < text.size()) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    size_t length = 0;  // 0: a byte no character starts with
+    if (lead < 0x80) {
+      length = 1;
+    } else if (lead >= 0xC0) {
+      length = lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF8 ? 4 : 0;
+    }
+    char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+    bool whole = length > 0 && i + length <= text.size();
+    for (size_t k = 1; whole && k < length; ++k) {
+      const auto b = static_cast<unsigned char>(text[i + k]);
+      whole = (b & 0xC0) == 0x80;
+      c = (c << 6) | (b & 0x3F);
+    }
+    // The text came from UTF-16 and from valid UTF-8 of our own; should a broken byte ever turn
+    // up, it shows as a replacement character rather than vanishing.
+    if (!whole) c = 0xFFFD;
+    i += whole ? length : 1;
+    if (c >= 0x10000) {
+      AppendUtf16(out, 0xD800 + ((c - 0x10000) >> 10), bigEndian);
+      AppendUtf16(out, 0xDC00 + ((c - 0x10000) & 0x3FF), bigEndian);
+    } else {
+      AppendUtf16(out, c, bigEndian);
+    }
+  }
+  return out;
+}
+
+// A file's text in a form where line ends, brackets, '=', quotes and blanks are their ASCII bytes:
+// the bytes themselves (Windows-1252 or UTF-8 behind its byte-order mark), or UTF-16 turned into
+// UTF-8.
+struct Decoded {
+  Encoding encoding = Encoding::Cp1252;
+  std::string text;
+  std::string strayByte;  // the odd last byte of a UTF-16 file, kept where it was
+};
+
+Decoded Decode(std::string_view bytes) {
+  Decoded d;
+  if (bytes.substr(0, 3) == kUtf8Bom) {
+    d.encoding = Encoding::Utf8;
+    d.text = bytes.substr(3);
+  } else if (bytes.substr(0, 2) == kUtf16LeBom || bytes.substr(0, 2) == kUtf16BeBom) {
+    const bool bigEndian = bytes.substr(0, 2) == kUtf16BeBom;
+    d.encoding = bigEndian ? Encoding::Utf16Be : Encoding::Utf16Le;
+    bytes.remove_prefix(2);
+    if (bytes.size() % 2) d.strayByte = bytes.substr(bytes.size() - 1);
+    d.text = Utf16ToUtf8(bytes, bigEndian);
+  } else {
+    d.text = bytes;
+  }
+  return d;
+}
+
+std::string Encode(const Decoded& d) {
+  const std::string_view text = d.text;
+  switch (d.encoding) {
+    case Encoding::Cp1252:
+      return std::string(text);
+    case Encoding::Utf8:
+      return std::string(kUtf8Bom).append(text);
+    case Encoding::Utf16Le:
+      return std::string(kUtf16LeBom).append(Utf8ToUtf16(text, false)).append(d.strayByte);
+    case Encoding::Utf16Be:
+      return std::string(kUtf16BeBom).append(Utf8ToUtf16(text, true)).append(d.strayByte);
+  }
+  return std::string(text);
+}
+
+// Program text (Windows-1252) as it is spelt in the decoded file, and back.
+std::string ToFile(Encoding encoding, std::string_view s) {
+  return encoding == Encoding::Cp1252 ? std::string(s) : Cp1252ToUtf8(s);
+}
+std::string FromFile(Encoding encoding, std::string_view s) {
+  return encoding == Encoding::Cp1252 ? std::string(s) : Utf8ToCp1252(s);
+}
+
 enum class LineKind { Other, Section, Entry };
 
 struct Line {
   size_t begin = 0;  // first byte of the line
-  size_t end = 0;    // end of its content, before "\r\n" or "\n"
+  size_t end = 0;    // end of its content, before its line end
   size_t next = 0;   // first byte of the following line
   LineKind kind = LineKind::Other;
   std::string_view name;   // section or key name, trimmed
@@ -71,7 +209,17 @@ struct Line {
   size_t nameBegin = 0;    // offset of the key's first byte
 };
 
-// Walks the text line by line; a line ends at "\n", and a "\r" before it belongs to the ending.
+// The line end at `at` (a CR or an LF) runs up to the returned offset. LF, CR LF and a lone CR
+// each end a line, as files from other systems and editors have them; CR CR LF is what a CR LF
+// file becomes when it is written once more in text mode, and is one line end too.
+size_t LineEndAfter(std::string_view text, size_t at) {
+  if (text[at] == '\n') return at + 1;
+  size_t crs = at;
+  while (crs < text.size() && text[crs] == '\r') ++crs;
+  return crs < text.size() && text[crs] == '\n' ? crs + 1 : at + 1;
+}
+
+// Walks the text line by line.
 class LineReader {
  public:
   explicit LineReader(std::string_view text) : text_(text) {}
@@ -79,10 +227,9 @@ class LineReader {
     if (pos_ >= text_.size()) return false;
     line = Line{};
     line.begin = pos_;
-    size_t nl = text_.find('\n', pos_);
-    line.next = nl == std::string_view::npos ? text_.size() : nl + 1;
-    line.end = nl == std::string_view::npos ? text_.size() : nl;
-    if (line.end > line.begin && text_[line.end - 1] == '\r') --line.end;
+    size_t brk = text_.find_first_of("\r\n", pos_);
+    line.end = brk == std::string_view::npos ? text_.size() : brk;
+    line.next = brk == std::string_view::npos ? text_.size() : LineEndAfter(text_, brk);
     pos_ = line.next;
     classify(line);
     return true;
@@ -95,11 +242,11 @@ class LineReader {
     while (lead < content.size() && IsBlank(content[lead])) ++lead;
     std::string_view rest = content.substr(lead);
     if (rest.empty() || rest.front() == ';') return;
-    if (rest.front() == '[') {
-      size_t close = rest.rfind(']');
+    // Like the host, a "[" line without its "]" is no section; it may still be an entry.
+    size_t close = rest.front() == '[' ? rest.rfind(']') : std::string_view::npos;
+    if (close != std::string_view::npos) {
       line.kind = LineKind::Section;
-      line.name = Trim(
-          rest.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+      line.name = Trim(rest.substr(1, close - 1));
       return;
     }
     size_t eq = rest.find('=');
@@ -114,13 +261,117 @@ class LineReader {
   size_t pos_ = 0;
 };
 
+// The line end of the file's first line, for the lines written into it.
 std::string_view LineEnding(std::string_view text) {
-  size_t nl = text.find('\n');
-  if (nl == std::string_view::npos) return "\r\n";
-  return nl > 0 && text[nl - 1] == '\r' ? "\r\n" : "\n";
+  size_t brk = text.find_first_of("\r\n");
+  if (brk == std::string_view::npos) return "\r\n";
+  if (text[brk] == '\n') return "\n";
+  return text[LineEndAfter(text, brk) - 1] == '\n' ? "\r\n" : "\r";
 }
 
+bool EndsWithLineEnd(std::string_view text) {
+  return !text.empty() && (text.back() == '\n' || text.back() == '\r');
+}
+
+std::optional<std::string> LookupDecoded(const Decoded& file, std::string_view section,
+                                         std::string_view key) {
+  std::string wantSection = ToFile(file.encoding, OneLine(Trim(section)));
+  std::string wantKey = ToFile(file.encoding, OneLine(Trim(key)));
+  LineReader reader(file.text);
+  Line line;
+  bool inSection = false;
+  while (reader.next(line)) {
+    if (line.kind == LineKind::Section) {
+      inSection = SameName(line.name, wantSection);
+    } else if (inSection && line.kind == LineKind::Entry && SameName(line.name, wantKey)) {
+      std::string_view value = line.value;
+      if (Enclosed(value)) value = value.substr(1, value.size() - 2);
+      std::string out = FromFile(file.encoding, value);
+      if (out.size() > kIniMaxValue) out.resize(kIniMaxValue);
+      return out;
+    }
+  }
+  return std::nullopt;
+}
+
+// Sets the entry in the decoded text of the file.
+void UpdateDecoded(Decoded& file, std::string_view section, std::string_view key,
+                   std::string_view value) {
+  const std::string_view text = file.text;
+  std::string wantSection = ToFile(file.encoding, OneLine(Trim(section)));
+  std::string wantKey = ToFile(file.encoding, OneLine(Trim(key)));
+  std::string newValue = ToFile(file.encoding, StoredValue(value));
+  std::string_view eol = LineEnding(text);
+
+  LineReader reader(text);
+  Line line;
+  bool inSection = false;
+  bool sectionSeen = false;
+  bool firstBlockOpen = false;  // still inside the first block of the section
+  Line lastInBlock;             // the last non-empty line of that block
+  std::string out;
+  while (reader.next(line)) {
+    if (line.kind == LineKind::Section) {
+      inSection = SameName(line.name, wantSection);
+      firstBlockOpen = inSection && !sectionSeen;
+      if (firstBlockOpen) lastInBlock = line;
+      sectionSeen = sectionSeen || inSection;
+      continue;
+    }
+    if (inSection && line.kind == LineKind::Entry && SameName(line.name, wantKey)) {
+      out.assign(text.substr(0, line.nameBegin));
+      out.append(line.name).append("=").append(newValue);
+      out.append(text.substr(line.end));
+      file.text = std::move(out);
+      return;
+    }
+    if (firstBlockOpen && !Trim(text.substr(line.begin, line.end - line.begin)).empty())
+      lastInBlock = line;
+  }
+
+  std::string entry = wantKey + "=" + newValue;
+  if (sectionSeen) {
+    out.assign(text.substr(0, lastInBlock.next));
+    if (lastInBlock.next == lastInBlock.end) out.append(eol);  // the line had no ending
+    out.append(entry).append(eol);
+    out.append(text.substr(lastInBlock.next));
+  } else {
+    out.assign(text);
+    if (!out.empty() && !EndsWithLineEnd(out)) out.append(eol);
+    out.append("[").append(wantSection).append("]").append(eol);
+    out.append(entry).append(eol);
+  }
+  file.text = std::move(out);
+}
+
+struct FolderAndName {
+  std::string folder, name;
+};
+
 #ifdef _WIN32
+
+// The folder keeps its trailing separator, and is empty for a bare file name.
+FolderAndName SplitPath(const std::string& path) {
+  const size_t slash = path.find_last_of("\\/:");
+  if (slash == std::string::npos) return {std::string(), path};
+  return {path.substr(0, slash + 1), path.substr(slash + 1)};
+}
+
+bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
+
+// "<name>.XXXXXXXX.tmp" beside the file: a name a start-up sweep can tell from anyone else's.
+constexpr size_t kTempDigits = 8;
+constexpr std::string_view kTempSuffix = ".tmp";
+
+bool IsTempName(std::string_view candidate, std::string_view name) {
+  if (candidate.size() != name.size() + 1 + kTempDigits + kTempSuffix.size()) return false;
+  if (!SameName(candidate.substr(0, name.size()), name) || candidate[name.size()] != '.')
+    return false;
+  candidate.remove_prefix(name.size() + 1);
+  for (size_t i = 0; i < kTempDigits; ++i)
+    if (!IsHexDigit(candidate[i])) return false;
+  return SameName(candidate.substr(kTempDigits), kTempSuffix);
+}
 
 // The whole file, or an empty text when it does not exist; nothing when it cannot be read.
 std::optional<std::string> ReadForUpdate(const std::string& path) {
@@ -148,29 +399,83 @@ std::optional<std::string> ReadForUpdate(const std::string& path) {
 
 // Writes a new file beside `path`, flushes it and moves it over `path` in one step.
 bool ReplaceFileContents(const std::string& path, std::string_view data) {
-  std::filesystem::path target(path);
-  std::string folder = target.parent_path().string();
-  if (folder.empty()) folder = ".";
-  char temp[MAX_PATH];
-  if (::GetTempFileNameA(folder.c_str(), "ini", 0, temp) == 0) return false;
-  HANDLE file =
-      ::CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  bool ok = file != INVALID_HANDLE_VALUE;
+  const FolderAndName where = SplitPath(path);
+  static DWORD counter = 0;
+  std::string temp;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 64 && file == INVALID_HANDLE_VALUE; ++attempt) {
+    const DWORD stamp =
+        ::GetTickCount() ^ (::GetCurrentProcessId() << 16) ^ (++counter * 0x9E3779B9u);
+    char digits[kTempDigits + 1];
+    for (size_t i = 0; i < kTempDigits; ++i)
+      digits[i] = "0123456789ABCDEF"[(stamp >> (4 * (kTempDigits - 1 - i))) & 0xF];
+    digits[kTempDigits] = '\0';
+    temp = where.folder + where.name + "." + digits + std::string(kTempSuffix);
+    // Shared with no one: the start-up sweep cannot delete it while it is being written.
+    file = ::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+    if (file == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS) return false;
+  }
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bool ok = true;
   while (ok && !data.empty()) {
     DWORD n = 0;
     ok = ::WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &n, nullptr) && n > 0;
     data.remove_prefix(n);
   }
-  if (file != INVALID_HANDLE_VALUE) {
-    ok = ::FlushFileBuffers(file) && ok;
-    ok = ::CloseHandle(file) && ok;
-  }
-  ok = ok && ::MoveFileExA(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!ok) ::DeleteFileA(temp);
+  ok = ::FlushFileBuffers(file) && ok;
+  ok = ::CloseHandle(file) && ok;
+  ok = ok && ::MoveFileExA(temp.c_str(), path.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!ok) ::DeleteFileA(temp.c_str());
   return ok;
 }
 
+void RemoveLeftovers(const std::string& path) {
+  const FolderAndName where = SplitPath(path);
+  const std::string& prefix = where.folder;
+  WIN32_FIND_DATAA found{};
+  HANDLE search = ::FindFirstFileA((prefix + where.name + ".*.tmp").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    // A file still open for writing is shared with no one, so the delete fails on it.
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        IsTempName(found.cFileName, where.name))
+      ::DeleteFileA((prefix + found.cFileName).c_str());
+  } while (::FindNextFileA(search, &found));
+  ::FindClose(search);
+}
+
 #else
+
+// The file a write replaces: through a link, the file it points to.
+FolderAndName WriteTarget(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::path target(path);
+  if (fs::is_symlink(target, ec)) {
+    fs::path resolved = fs::weakly_canonical(target, ec);
+    if (!ec) target = resolved;
+  }
+  fs::path folder = target.parent_path();
+  return {folder.empty() ? std::string(".") : folder.string(), target.filename().string()};
+}
+
+// ".<name>.XXXXXX" beside the file, as mkostemp fills it in.
+constexpr size_t kTempDigits = 6;
+
+bool IsAlnum(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool IsTempName(std::string_view candidate, std::string_view name) {
+  if (candidate.size() != name.size() + 2 + kTempDigits || candidate[0] != '.' ||
+      candidate.substr(1, name.size()) != name || candidate[name.size() + 1] != '.')
+    return false;
+  for (char c : candidate.substr(name.size() + 2))
+    if (!IsAlnum(c)) return false;
+  return true;
+}
 
 // The whole file, or an empty text when it does not exist; nothing when it cannot be read.
 std::optional<std::string> ReadForUpdate(const std::string& path) {
@@ -204,19 +509,13 @@ bool WriteAll(int fd, std::string_view data) {
 
 // Writes a new file beside `path`, flushes it and renames it over `path`.
 bool ReplaceFileContents(const std::string& path, std::string_view data) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  fs::path target(path);
-  if (fs::is_symlink(target, ec)) {
-    fs::path resolved = fs::weakly_canonical(target, ec);
-    if (!ec) target = resolved;
-  }
-  fs::path folder = target.parent_path();
-  if (folder.empty()) folder = ".";
-  std::string temp = folder.string();
-  temp.append("/.").append(target.filename().string()).append(".XXXXXX");
+  const FolderAndName where = WriteTarget(path);
+  const std::string target = where.folder + "/" + where.name;
+  std::string temp = where.folder + "/." + where.name + "." + std::string(kTempDigits, 'X');
   int fd = ::mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return false;
+  // Held until the rename: the start-up sweep leaves a file alone while it is being written.
+  ::flock(fd, LOCK_EX | LOCK_NB);
 
   struct stat old {};
   mode_t mode;
@@ -228,19 +527,36 @@ bool ReplaceFileContents(const std::string& path, std::string_view data) {
     mode = 0666 & ~mask;
   }
   bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, data) && ::fsync(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
   ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
+  ::close(fd);
   if (!ok) {
     ::unlink(temp.c_str());
     return false;
   }
   // The rename itself reaches the disk with the folder's entry.
-  int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int dir = ::open(where.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
     ::fsync(dir);
     ::close(dir);
   }
   return true;
+}
+
+void RemoveLeftovers(const std::string& path) {
+  const FolderAndName where = WriteTarget(path);
+  std::error_code ec;
+  std::filesystem::directory_iterator it(where.folder, ec), end;
+  for (; !ec && it != end; it.increment(ec)) {
+    if (!IsTempName(it->path().filename().string(), where.name)) continue;
+    const std::string temp = it->path().string();
+    int fd = ::open(temp.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat st {};
+    // A writer still at work holds the lock; one that was killed holds nothing.
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+      ::unlink(temp.c_str());
+    ::close(fd);
+  }
 }
 
 #endif  // _WIN32
@@ -249,68 +565,14 @@ bool ReplaceFileContents(const std::string& path, std::string_view data) {
 
 std::optional<std::string> IniLookup(std::string_view text, std::string_view section,
                                      std::string_view key) {
-  std::string wantSection = OneLine(Trim(section));
-  std::string wantKey = OneLine(Trim(key));
-  LineReader reader(text);
-  Line line;
-  bool inSection = false;
-  while (reader.next(line)) {
-    if (line.kind == LineKind::Section) {
-      inSection = SameName(line.name, wantSection);
-    } else if (inSection && line.kind == LineKind::Entry && SameName(line.name, wantKey)) {
-      std::string_view value = line.value;
-      if (Enclosed(value)) value = value.substr(1, value.size() - 2);
-      return std::string(value.substr(0, kIniMaxValue));
-    }
-  }
-  return std::nullopt;
+  return LookupDecoded(Decode(text), section, key);
 }
 
 std::string IniUpdate(std::string_view text, std::string_view section, std::string_view key,
                       std::string_view value) {
-  std::string wantSection = OneLine(Trim(section));
-  std::string wantKey = OneLine(Trim(key));
-  std::string newValue = StoredValue(value);
-  std::string_view eol = LineEnding(text);
-
-  LineReader reader(text);
-  Line line;
-  bool inSection = false;
-  bool sectionSeen = false;
-  bool firstBlockOpen = false;  // still inside the first block of the section
-  Line lastInBlock;             // the last non-empty line of that block
-  while (reader.next(line)) {
-    if (line.kind == LineKind::Section) {
-      inSection = SameName(line.name, wantSection);
-      firstBlockOpen = inSection && !sectionSeen;
-      if (firstBlockOpen) lastInBlock = line;
-      sectionSeen = sectionSeen || inSection;
-      continue;
-    }
-    if (inSection && line.kind == LineKind::Entry && SameName(line.name, wantKey)) {
-      std::string out(text.substr(0, line.nameBegin));
-      out.append(line.name).append("=").append(newValue);
-      out.append(text.substr(line.end));
-      return out;
-    }
-    if (firstBlockOpen && !Trim(text.substr(line.begin, line.end - line.begin)).empty())
-      lastInBlock = line;
-  }
-
-  std::string entry = wantKey + "=" + newValue;
-  std::string out;
-  if (sectionSeen) {
-    out.assign(text.substr(0, lastInBlock.next));
-    if (lastInBlock.next == lastInBlock.end) out.append(eol);  // the line had no ending
-    out.append(entry).append(eol);
-    out.append(text.substr(lastInBlock.next));
-    return out;
-  }
-  out.assign(text);
-  if (!out.empty() && out.back() != '\n') out.append(eol);
-  out.append("[").append(wantSection).append("]").append(eol);
-  out.append(entry).append(eol);
-  return out;
+  Decoded file = Decode(text);
+  UpdateDecoded(file, section, key, value);
+  return Encode(file);
 }
 
 std::string IniReadString(const std::string& path, std::string_view section, std::string_view key,
@@ -332,20 +594,20 @@ int32_t IniReadInt(const std::string& path, std::string_view section, std::strin
 
 bool IniWriteString(const std::string& path, std::string_view section, std::string_view key,
                     std::string_view value) {
-  std::optional<std::string> text = ReadForUpdate(path);
-  if (!text) return false;
-  std::string updated = IniUpdate(*text, section, key, value);
-  return updated == *text || ReplaceFileContents(path, updated);
+  return IniWriteEntries(path, section, {{std::string(key), std::string(value)}});
 }
 
 bool IniWriteEntries(const std::string& path, std::string_view section,
                      const std::vector<IniEntry>& entries) {
   std::optional<std::string> text = ReadForUpdate(path);
   if (!text) return false;
-  std::string updated = *text;
-  for (const IniEntry& e : entries) updated = IniUpdate(updated, section, e.key, e.value);
+  Decoded file = Decode(*text);
+  for (const IniEntry& e : entries) UpdateDecoded(file, section, e.key, e.value);
+  std::string updated = Encode(file);
   // An unchanged file is not rewritten: no flush to disk for settings that stayed as they were.
   return updated == *text || ReplaceFileContents(path, updated);
 }
+
+void IniRemoveLeftovers(const std::string& path) { RemoveLeftovers(path); }
 
 }  // namespace platform

@@ -1,19 +1,27 @@
 // The settings file format: "[section]" lines and "key=value" lines, read and written the way
 // the host's profile functions do, except that a write never leaves a half-written file.
 //
+// Lines end in LF, CR LF, CR or CR CR LF, in any mix, so a file moves between systems and editors
+// as it is. A file starting with a UTF-8 byte-order mark holds UTF-8, one starting with a UTF-16
+// byte-order mark (either byte order) holds UTF-16; any other file holds the program's own
+// Windows-1252 bytes. Names and values cross to and from the program's code page ("?" for a
+// character it lacks); a write keeps the file's encoding, its byte-order mark and its line ends.
+//
 // Reading: section and key names match without regard to the case of A..Z; blanks (spaces and
 // tabs) around names and values are ignored; the first matching entry wins, also across repeated
-// sections; lines starting with ';' or '#' and lines without '=' are no entries. A "[" line
-// without its "]" names a section up to the end of the line. After trimming, one pair of matching
-// quotes around the value (both '"' or both '\'') is removed, so "  x " keeps its blanks.
+// sections; lines starting with ';' and lines without '=' are no entries. A "[" line without its
+// "]" is no section header (with a '=' it is an entry like any other). After trimming, one pair
+// of matching quotes around the value (both '"' or both '\'') is removed, so "  x " keeps its
+// blanks.
 //
 // Writing: the first matching entry is rewritten as "key=value" with the key as the file spells
 // it; a missing entry goes behind the last entry of its section, a missing section (or file) is
-// appended. Every other byte of the file stays as it was. Carriage returns and line feeds in the
-// value and in the names become spaces, so a value can never start a key or a section. A value
-// that begins or ends with a blank, or that begins and ends with the same quote character, is
-// written inside a pair of double quotes, so it reads back unchanged. A write that would leave
-// the file's bytes as they are does not touch the file.
+// appended; new lines end the way the file's first line does (CR LF in a file without any). Every
+// other byte of the file stays as it was. Carriage returns and line feeds in the value and in the
+// names become spaces, so a value can never start a key or a section. A value that begins or
+// ends with a blank, or that begins and ends with the same quote character, is written inside a
+// pair of double quotes, so it reads back unchanged. A write that would leave the file's bytes as
+// they are does not touch the file.
 #pragma once
 
 #include <cstddef>
@@ -28,11 +36,11 @@ namespace platform {
 // The host reads values into a buffer of 32768 bytes.
 constexpr size_t kIniMaxValue = 32767;
 
-// The value of `key` in `section` of the file text, unquoted and cut to kIniMaxValue; nothing
-// when absent.
+// The value of `key` in `section` of the file's bytes, unquoted, in the program's code page and
+// cut to kIniMaxValue; nothing when absent.
 std::optional<std::string> IniLookup(std::string_view text, std::string_view section,
                                      std::string_view key);
-// The file text with `key` in `section` set to `value`.
+// The file's bytes with `key` in `section` set to `value`.
 std::string IniUpdate(std::string_view text, std::string_view section, std::string_view key,
                       std::string_view value);
 
@@ -55,5 +63,10 @@ struct IniEntry {
 // Stores several entries of one section in one replacement of the file, in the given order.
 bool IniWriteEntries(const std::string& path, std::string_view section,
                      const std::vector<IniEntry>& entries);
+
+// Deletes the temporary files that writes to `path` killed before their rename left beside it,
+// and nothing else: not the file of a write still under way, nor a name a write never makes.
+// Meant for the program's start, before anything writes the file.
+void IniRemoveLeftovers(const std::string& path);
 
 }  // namespace platform

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -36,6 +38,17 @@ void Put(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 std::string Get(const std::string& path) { return ReadWholeFile(path).value_or("<missing>"); }
+
+// The bytes of a UTF-16 file.
+std::string Utf16(std::u16string_view text, bool bigEndian) {
+  std::string out;
+  for (char16_t unit : text) {
+    const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+    out += bigEndian ? high : low;
+    out += bigEndian ? low : high;
+  }
+  return out;
+}
 
 }  // namespace
 
@@ -90,6 +103,106 @@ TEST(IniFile, UpdateKeepsEveryOtherByte) {
   EXPECT_EQ(IniLookup(injected, "Other", "X"), "a  [RDS Settings] PI=0000");
   EXPECT_EQ(IniLookup(injected, "RDS Settings", "PI"), "7C6F");
   EXPECT_EQ(IniLookup(IniUpdate("", "A\n[B", "K\nL", "v"), "A [B", "K L"), "v");
+}
+
+TEST(IniFile, EveryLineEndOfOtherSystemsEndsALine) {
+  struct Case {
+    std::string eol, newEol;
+  };
+  for (const Case& c : {Case{"\n", "\n"}, {"\r\n", "\r\n"}, {"\r", "\r"}, {"\r\r\n", "\r\n"}}) {
+    const std::string& e = c.eol;
+    const std::string text = "[S]" + e + "K=v" + e + "L=w" + e + "[T]" + e + "X=1";
+    EXPECT_EQ(IniLookup(text, "S", "K"), "v");
+    EXPECT_EQ(IniLookup(text, "S", "L"), "w");
+    EXPECT_FALSE(IniLookup(text, "S", "X"));
+    EXPECT_EQ(IniUpdate(text, "S", "K", "new"),
+              "[S]" + e + "K=new" + e + "L=w" + e + "[T]" + e + "X=1");
+    EXPECT_EQ(IniUpdate(text, "S", "M", "x"),
+              "[S]" + e + "K=v" + e + "L=w" + e + "M=x" + c.newEol + "[T]" + e + "X=1");
+    // Behind a last line without an ending, never glued onto it.
+    EXPECT_EQ(IniUpdate(text, "T", "Y", "2"), text + c.newEol + "Y=2" + c.newEol);
+    EXPECT_EQ(IniUpdate(text, "U", "Z", "3"),
+              text + c.newEol + "[U]" + c.newEol + "Z=3" + c.newEol);
+  }
+  const std::string mixed = "[S]\r\nK=v\rL=keep\r\n";
+  EXPECT_EQ(IniUpdate(mixed, "S", "K", "new"), "[S]\r\nK=new\rL=keep\r\n");
+  EXPECT_EQ(IniLookup(mixed, "S", "L"), "keep");
+}
+
+TEST(IniFile, BrokenSectionHeadersAndHashLinesAreNoComments) {
+  const std::string text = "[S]\nA=1\n[broken\nB=2\n#C=3\n[T]\nB=9\n";
+  EXPECT_EQ(IniLookup(text, "S", "B"), "2");
+  EXPECT_EQ(IniLookup(text, "S", "#C"), "3");
+  EXPECT_FALSE(IniLookup(text, "broken", "B"));
+  EXPECT_EQ(IniUpdate(text, "S", "B", "5"), "[S]\nA=1\n[broken\nB=5\n#C=3\n[T]\nB=9\n");
+  EXPECT_EQ(IniUpdate(text, "S", "D", "4"), "[S]\nA=1\n[broken\nB=2\n#C=3\nD=4\n[T]\nB=9\n");
+}
+
+TEST(IniFile, UnicodeFilesKeepTheirEncoding) {
+  // UTF-8 behind its mark; the program's "\xE9" and "\x80" are "é" and "€" there.
+  const std::string bom = "\xEF\xBB\xBF";
+  const std::string utf8 = bom +
+                           "[Select device]\r\nCOM Port=COM 3\r\nName=Caf\xC3\xA9\r\n"
+                           "Note=\xCE\xA9\r\n";
+  EXPECT_EQ(IniLookup(utf8, "Select device", "COM Port"), "COM 3");
+  EXPECT_EQ(IniLookup(utf8, "Select device", "Name"), "Caf\xE9");
+  EXPECT_EQ(IniLookup(utf8, "Select device", "Note"), "?");  // no omega in the code page
+  EXPECT_EQ(IniUpdate(utf8, "select device", "Name", "\x80 1"),
+            bom +
+                "[Select device]\r\nCOM Port=COM 3\r\nName=\xE2\x82\xAC 1\r\n"
+                "Note=\xCE\xA9\r\n");
+  EXPECT_EQ(IniUpdate(utf8, "Select device", "Device", "\xE9"), utf8 + "Device=\xC3\xA9\r\n");
+  EXPECT_EQ(IniUpdate(bom, "S", "K", "v"), bom + "[S]\r\nK=v\r\n");
+
+  // UTF-16 in both byte orders, with LF line ends, a character beyond 16 bits and a lone
+  // surrogate in lines that must come back as they were.
+  const std::u16string untouched =
+      u"Note=\u03A9\U0001F4FB"
+      u"\xD800"
+      u"x\n";
+  for (bool big : {false, true}) {
+    const std::string text = Utf16(u"\uFEFF[S]\nK=Caf\u00E9\n" + untouched, big);
+    EXPECT_EQ(IniLookup(text, "S", "K"), "Caf\xE9") << big;
+    EXPECT_EQ(IniUpdate(text, "S", "K", "\x80uro"),
+              Utf16(u"\uFEFF[S]\nK=\u20ACuro\n" + untouched, big));
+    EXPECT_EQ(IniUpdate(text, "T", "L", "1"),
+              Utf16(u"\uFEFF[S]\nK=Caf\u00E9\n" + untouched + u"[T]\nL=1\n", big));
+    EXPECT_EQ(IniUpdate(text, "S", "K", "Caf\xE9"), text);
+    EXPECT_EQ(IniLookup(IniUpdate(text + "!", "S", "M", "2"), "S", "M"), "2");  // odd length
+  }
+}
+
+TEST_F(IniFileTest, FilesFromOtherEditorsSurviveALoad) {
+  // A load reads each key and writes it back: nothing may change.
+  Put(path, "[RDS Settings]\rPS=RADIO\rPI=7C6F\r");
+  EXPECT_EQ(IniReadString(path, "RDS Settings", "PS"), "RADIO");
+  EXPECT_TRUE(IniWriteString(path, "RDS Settings", "PS", "RADIO"));
+  EXPECT_TRUE(IniWriteEntries(path, "RDS Settings", {{"PI", "7C6F"}, {"CT", "1"}}));
+  EXPECT_EQ(Get(path), "[RDS Settings]\rPS=RADIO\rPI=7C6F\rCT=1\r");
+
+  const std::string utf16 = Utf16(u"\uFEFF[Select device]\r\nCOM Port=COM 3\r\n", false);
+  Put(path, utf16);
+  EXPECT_EQ(IniReadInt(path, "Select device", "COM Port", -1), 0);
+  EXPECT_EQ(IniReadString(path, "Select device", "COM Port"), "COM 3");
+  EXPECT_TRUE(IniWriteString(path, "Select device", "Device", "2"));
+  EXPECT_EQ(Get(path), utf16 + Utf16(u"Device=2\r\n", false));
+}
+
+TEST_F(IniFileTest, LeftoversOfKilledWritesGoAndNothingElse) {
+  const std::vector<std::string> kept = {".rds.ini.Ab12C",  ".rds.ini.Ab12Cd.x",
+                                         ".rds.ini.Ab-2Cd", ".other.ini.Ab12Cd",
+                                         "rds.ini.Ab12Cd",  "rds.ini"};
+  for (const std::string& name : kept) Put(dir + "/" + name, "x");
+  fs::create_directory(dir + "/.rds.ini.Fold3r");
+  Put(dir + "/.rds.ini.Ab12Cd", "left by a killed write");
+  // A write still under way holds its lock.
+  Put(dir + "/.rds.ini.busy00", "being written");
+  int busy = ::open((dir + "/.rds.ini.busy00").c_str(), O_RDONLY);
+  ASSERT_EQ(::flock(busy, LOCK_EX), 0);
+  IniRemoveLeftovers(path);
+  ::close(busy);
+  EXPECT_FALSE(fs::exists(dir + "/.rds.ini.Ab12Cd"));
+  EXPECT_EQ(entries(), kept.size() + 2);
 }
 
 TEST_F(IniFileTest, FilesRoundTripAndMissingPartsAreCreated) {
@@ -156,7 +269,7 @@ TEST_F(IniFileTest, MalformedFilesReadWhatTheyCan) {
   std::mt19937 random(7);
   std::string garbage(3 << 20, '\0');
   for (char& c : garbage) c = static_cast<char>(random());
-  garbage += "\n[Open section\nKey = found \n[\n=\n]\n=value\n";
+  garbage += "\n[Open section]\nKey = found \n[\n=\n]\n=value\n";
   Put(path, garbage);
   EXPECT_EQ(IniReadString(path, "Open section", "key"), "found");
   ASSERT_TRUE(IniWriteString(path, "Open section", "Key", "new"));
@@ -239,4 +352,7 @@ TEST_F(IniFileTest, KilledWriterNeverLeavesABrokenFile) {
     EXPECT_GT(sumOf(values), lastSum);
     lastSum = sumOf(values);
   }
+  // Whatever the kills left behind is the writer's own and goes.
+  IniRemoveLeftovers(path);
+  EXPECT_EQ(entries(), 1u);
 }
