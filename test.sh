@@ -14,5 +14,8 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:detect_stack_use_after_retur
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/support/lsan.supp:print_suppressions=0
 export QT_QPA_PLATFORM=offscreen
+if [ "${RDS_WINDOWS:-0}" = 1 ]; then
+  scripts/windows-check.sh
+fi
 cd build/test
 ctest --output-on-failure -j "$(nproc)" "$@"

@@ -1,6 +1,10 @@
 // The control panel program: builds the main window's tree and runs it until it is closed.
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -16,6 +20,7 @@
 #include "app/resources.h"
 #include "platform/event_log.h"
 #include "platform/files.h"
+#include "platform/ini_file.h"
 #include "ui/form.h"
 #include "ui/qt_host.h"
 
@@ -41,12 +46,74 @@ constexpr const char* kUsage =
 
 constexpr const char* kDesktopFileName = "rdspanel.desktop";
 
+// A request to stop from outside (a signal, the console) closes the main window as the
+// operator's Close does, so rds.ini and the port are left as after a normal close.
+void CloseAsOperator(QApplication& app, const std::string& why) {
+  platform::LogEvent(why + " received, closing");
+  if (hi::THIMainForm* form = hi::THIMainForm::mainForm()) {
+    if (!form->requestClose()) app.quit();
+  } else {
+    app.quit();
+  }
+}
+
+#ifdef _WIN32
+
+HANDLE gStopped = nullptr;  // signalled once the program has closed
+
+BOOL WINAPI OnConsoleEvent(DWORD event) {
+  const char* why = event == CTRL_C_EVENT       ? "Ctrl+C"
+                    : event == CTRL_BREAK_EVENT ? "Ctrl+Break"
+                    : event == CTRL_CLOSE_EVENT ? "console close"
+                                                : "logoff or shutdown";
+  // Runs on a thread of its own: the close itself has to happen on the window thread.
+  QMetaObject::invokeMethod(
+      qApp, [why] { CloseAsOperator(*qApp, why); }, Qt::QueuedConnection);
+  // For these the system ends the process as soon as the handler returns (or after about five
+  // seconds); waiting lets the window close first.
+  if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT)
+    WaitForSingleObject(gStopped, 4500);
+  return TRUE;
+}
+
+void CloseOnStopRequests(QApplication&) {
+  gStopped = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+}
+
+void Stopped() {
+  if (gStopped) SetEvent(gStopped);
+}
+
+#else
+
 int gSignalPipe[2] = {-1, -1};
 
 void OnSignal(int signal) {
   const char byte = static_cast<char>(signal);
   [[maybe_unused]] ssize_t n = ::write(gSignalPipe[1], &byte, 1);
 }
+
+// SIGTERM and SIGINT.
+void CloseOnStopRequests(QApplication& app) {
+  if (::socketpair(AF_UNIX, SOCK_STREAM, 0, gSignalPipe) != 0) return;
+  auto* notifier = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, &app);
+  QObject::connect(notifier, &QSocketNotifier::activated, [&app] {
+    char byte = 0;
+    [[maybe_unused]] ssize_t n = ::read(gSignalPipe[0], &byte, 1);
+    CloseAsOperator(app, byte == SIGINT ? "SIGINT" : "SIGTERM");
+  });
+  struct sigaction action {};
+  action.sa_handler = OnSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGINT, &action, nullptr);
+}
+
+void Stopped() {}
+
+#endif
 
 bool Writable(const QString& folder) {
   QFileInfo info(folder);
@@ -123,32 +190,16 @@ int main(int argc, char** argv) {
     return 2;
   }
   platform::SetSettingsFolder(QDir(configDir).absolutePath().toStdString());
+  // A write cut short by a crash or a power cut leaves its temporary file beside rds.ini.
+  platform::IniRemoveLeftovers(platform::SettingsFolder() + "rds.ini");
   platform::LogEvent("rdspanel started" + std::string(headless ? " headless" : "") + ": " +
                      QCoreApplication::applicationFilePath().toStdString() + ", settings folder " +
                      platform::SettingsFolder());
 
-  // SIGTERM and SIGINT close the main window as the operator's Close does.
-  if (::socketpair(AF_UNIX, SOCK_STREAM, 0, gSignalPipe) == 0) {
-    auto* notifier = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, [&app] {
-      char byte = 0;
-      [[maybe_unused]] ssize_t n = ::read(gSignalPipe[0], &byte, 1);
-      platform::LogEvent(std::string(byte == SIGINT ? "SIGINT" : "SIGTERM") + " received, closing");
-      if (hi::THIMainForm* form = hi::THIMainForm::mainForm()) {
-        if (!form->requestClose()) app.quit();
-      } else {
-        app.quit();
-      }
-    });
-    struct sigaction action {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-  }
+  CloseOnStopRequests(app);
 
   const int code = ui::RunQtProgram([] { return std::make_unique<hi::MainWindow>(); });
   platform::LogEvent("rdspanel stopped, exit code " + std::to_string(code));
+  Stopped();
   return code;
 }

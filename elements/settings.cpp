@@ -1,5 +1,9 @@
 #include "elements/settings.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -14,15 +18,46 @@ namespace hi {
 namespace {
 
 std::string WithSeparator(std::string folder) {
-  if (folder.empty() || folder.back() != '/') folder += '/';
+  if (folder.empty() || (folder.back() != '/' && folder.back() != '\\')) folder += '/';
   return folder;
 }
 
+#ifdef _WIN32
+
+// One of the host's folder queries (GetWindowsDirectoryA and its kind), which report the length
+// they need when the buffer is too small.
+template <typename Query>
+std::string HostFolder(Query query) {
+  std::string folder(MAX_PATH, '\0');
+  UINT n = query(folder.data(), static_cast<UINT>(folder.size()));
+  if (n >= folder.size()) {
+    folder.resize(n);
+    n = query(folder.data(), static_cast<UINT>(folder.size()));
+  }
+  if (n == 0 || n >= folder.size()) return {};
+  folder.resize(n);
+  return WithSeparator(folder);
+}
+
+std::string WindowsFolder() { return HostFolder(GetWindowsDirectoryA); }
+std::string SystemFolder() { return HostFolder(GetSystemDirectoryA); }
+std::string TempFolder() {
+  return HostFolder([](char* buffer, UINT size) { return GetTempPathA(size, buffer); });
+}
+
+#else
+
+// The Windows and system folders have no POSIX equivalent; the nearest are the machine-wide
+// configuration and library folders.
+std::string WindowsFolder() { return "/etc/"; }
+std::string SystemFolder() { return "/usr/lib/"; }
 std::string TempFolder() {
   std::error_code ec;
   std::string folder = std::filesystem::temp_directory_path(ec).string();
   return WithSeparator(ec || folder.empty() ? "/tmp" : folder);
 }
+
+#endif
 
 std::string Backslashes(std::string path) {
   for (char& c : path)
@@ -42,11 +77,9 @@ std::optional<std::pair<std::string, std::string>> SplitPlace(const std::string&
 }  // namespace
 
 std::string ResolveIniPath(const std::string& name) {
-  // The Windows and system folders of the host have no POSIX equivalent; the nearest are the
-  // machine-wide configuration and library folders.
-  std::string path = ReplaceAll(name, "%windir%", "/etc/");
+  std::string path = ReplaceAll(name, "%windir%", WindowsFolder());
   path = ReplaceAll(path, "%tmpdir%", TempFolder());
-  path = ReplaceAll(path, "%sysdir%", "/usr/lib/");
+  path = ReplaceAll(path, "%sysdir%", SystemFolder());
   path = Backslashes(path);
   if (path.find_first_of(":/") == std::string::npos) path = platform::SettingsFolder() + path;
   return path;

@@ -10,7 +10,8 @@ namespace hi {
 
 // The full path of a settings file name: the folder macros %windir%, %tmpdir% and %sysdir% are
 // expanded, and a bare name (no drive colon, no separator) lies in the program's folder.
-// Backslashes count as separators and become "/".
+// Backslashes count as separators and become "/". On Windows the macros name the host's own
+// folders; elsewhere %windir% is /etc/ and %sysdir% /usr/lib/.
 std::string ResolveIniPath(const std::string& name);
 
 // Reads or writes one value of an INI file; nothing is cached between operations.

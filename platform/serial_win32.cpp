@@ -10,6 +10,22 @@ namespace platform {
 
 namespace {
 HANDLE H(void* handle) { return static_cast<HANDLE>(handle); }
+
+// What SetCommTimeouts gets for the given values. Zero write time-outs would mean "wait for
+// ever"; a stalled line must not freeze the program.
+COMMTIMEOUTS ToComm(const SerialTimeouts& t) {
+  COMMTIMEOUTS ct{};
+  ct.ReadIntervalTimeout = t.readInterval;
+  ct.ReadTotalTimeoutMultiplier = t.readMultiplier;
+  ct.ReadTotalTimeoutConstant = t.readConstant;
+  ct.WriteTotalTimeoutMultiplier = t.writeMultiplier;
+  ct.WriteTotalTimeoutConstant = t.writeConstant;
+  if (t.writeMultiplier == 0 && t.writeConstant == 0) {
+    ct.WriteTotalTimeoutMultiplier = 10;
+    ct.WriteTotalTimeoutConstant = 1000;
+  }
+  return ct;
+}
 }  // namespace
 
 SerialPort::~SerialPort() { close(); }
@@ -19,6 +35,17 @@ bool SerialPort::open(const std::string& device) {
   HANDLE h = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
+  // A plain file or a pipe opens as well as a port does; only a device with a control block is a
+  // serial line, as the POSIX side accepts only terminals.
+  DCB dcb{};
+  dcb.DCBlength = sizeof dcb;
+  // The driver keeps the time-outs of the port's last user, and a fresh port may have none at
+  // all, so the first write could block for ever.
+  COMMTIMEOUTS ct = ToComm(SerialTimeouts{});
+  if (GetFileType(h) != FILE_TYPE_CHAR || !GetCommState(h, &dcb) || !SetCommTimeouts(h, &ct)) {
+    CloseHandle(h);
+    return false;
+  }
   handle_ = h;
   timeouts_ = SerialTimeouts{};
   lost_ = false;
@@ -54,17 +81,7 @@ bool SerialPort::applyMode(std::string_view modeText) {
 
 bool SerialPort::setTimeouts(const SerialTimeouts& t) {
   if (!handle_) return false;
-  COMMTIMEOUTS ct{};
-  ct.ReadIntervalTimeout = t.readInterval;
-  ct.ReadTotalTimeoutMultiplier = t.readMultiplier;
-  ct.ReadTotalTimeoutConstant = t.readConstant;
-  ct.WriteTotalTimeoutMultiplier = t.writeMultiplier;
-  ct.WriteTotalTimeoutConstant = t.writeConstant;
-  // Zero write time-outs would mean "wait for ever"; a stalled line must not freeze the program.
-  if (t.writeMultiplier == 0 && t.writeConstant == 0) {
-    ct.WriteTotalTimeoutMultiplier = 10;
-    ct.WriteTotalTimeoutConstant = 1000;
-  }
+  COMMTIMEOUTS ct = ToComm(t);
   if (!SetCommTimeouts(H(handle_), &ct)) return false;
   timeouts_ = t;
   return true;

@@ -1,13 +1,13 @@
 #include "elements/settings.h"
 
-#include <unistd.h>
-
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
 #include "log_probe.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
+#include "support/temp_folder.h"
 
 using namespace hi;
 using namespace hi::probe;
@@ -18,19 +18,16 @@ class SettingsTest : public ElementTest {
  protected:
   void SetUp() override {
     ElementTest::SetUp();
-    std::string pattern = (fs::temp_directory_path() / "settings_test.XXXXXX").string();
-    folder = ::mkdtemp(pattern.data());
+    ASSERT_FALSE(folder.empty());
     saved = platform::SettingsFolder();
     platform::SetSettingsFolder(folder);
   }
-  void TearDown() override {
-    platform::SetSettingsFolder(saved);
-    fs::remove_all(folder);
-  }
+  void TearDown() override { platform::SetSettingsFolder(saved); }
   std::string stored(const std::string& section, const std::string& key) {
     return platform::IniReadString(folder + "/rds.ini", section, key, "<none>");
   }
-  std::string folder, saved;
+  TempFolder temp{"settings_test"};
+  std::string folder = temp.string(), saved;
 };
 
 TEST_F(SettingsTest, FileNamesResolveAgainstTheProgramFolder) {
@@ -38,7 +35,9 @@ TEST_F(SettingsTest, FileNamesResolveAgainstTheProgramFolder) {
   fs::current_path(fs::temp_directory_path());
   EXPECT_EQ(ResolveIniPath("rds.ini"), folder + "/rds.ini");
   fs::current_path(cwd);
-  EXPECT_EQ(ResolveIniPath("%tmpdir%x.ini"), (fs::temp_directory_path() / "x.ini").string());
+  std::string temp = (fs::temp_directory_path() / "x.ini").string();
+  std::replace(temp.begin(), temp.end(), '\\', '/');
+  EXPECT_EQ(ResolveIniPath("%tmpdir%x.ini"), temp);
   EXPECT_EQ(ResolveIniPath("sub\\x.ini"), "sub/x.ini");
   EXPECT_EQ(ResolveIniPath("/abs/x.ini"), "/abs/x.ini");
 }
@@ -80,7 +79,7 @@ TEST_F(SettingsTest, ReadAndWriteInTheirReadOrders) {
 
 TEST_F(SettingsTest, StoredTextReadsWithoutControlCharacters) {
   std::ofstream(folder + "/rds.ini", std::ios::binary)
-      << std::string("[RDS Settings]\nRT=A\tB\rSM\x7F\xE9\nPS=X") + '\0' + "Y\n";
+      << std::string("[RDS Settings]\nRT=A\tB\x0bSM\x7F\xE9\nPS=X") + '\0' + "Y\n";
   THIini ini;
   ini.fileName = "rds.ini";
   ini.section = "RDS Settings";

@@ -1,6 +1,11 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <cstdlib>
@@ -11,6 +16,7 @@
 
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "support/temp_folder.h"
 
 using namespace platform;
 namespace fs = std::filesystem;
@@ -30,12 +36,7 @@ long long BytesReadByThisProcess() {
 
 class Files : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "rds-files.XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  void SetUp() override { ASSERT_FALSE(dir_.empty()); }
   // Written, then dated a while back, as a file the automation wrote earlier.
   std::string Write(const std::string& bytes) {
     const std::string path = (dir_ / "np.txt").string();
@@ -43,7 +44,8 @@ class Files : public ::testing::Test {
     fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::seconds(10));
     return path;
   }
-  fs::path dir_;
+  TempFolder temp_{"rds-files"};
+  fs::path dir_ = temp_.path();
 };
 
 TEST_F(Files, ReadsStopAtTheLimit) {
@@ -88,6 +90,15 @@ TEST_F(Files, AFileChangingDuringTheReadIsDropped) {
   EXPECT_EQ(readWhile([] {}), "Artist - Titlemore");
 
   // A writer's lock means it is still writing; a reader's lock does not.
+#ifdef _WIN32
+  for (DWORD share : {DWORD{0}, DWORD{FILE_SHARE_READ}}) {
+    HANDLE writer = ::CreateFileA(path.c_str(), GENERIC_WRITE, share, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(ReadTextFile(path).has_value(), share != 0) << share;
+    ::CloseHandle(writer);
+  }
+#else
   const int fd = ::open(path.c_str(), O_RDWR);
   ASSERT_GE(fd, 0);
   struct flock lock {};
@@ -98,6 +109,7 @@ TEST_F(Files, AFileChangingDuringTheReadIsDropped) {
     EXPECT_EQ(ReadTextFile(path).has_value(), type == F_RDLCK) << type;
   }
   ::close(fd);
+#endif
 }
 
 TEST_F(Files, Utf8CutAtTheEndIsDroppedOtherBytesAreTheCodePage) {
