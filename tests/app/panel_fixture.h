@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QTest>
 #include <filesystem>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
@@ -21,9 +22,39 @@
 #include "platform/time_host.h"
 #include "tools/encoder_decoder.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+#define RDS_TEST_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define RDS_TEST_ASAN 1
+#endif
+#endif
+#ifdef RDS_TEST_ASAN
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
+#elif defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace apptest {
 
 namespace fs = std::filesystem;
+
+// Bytes in live heap blocks, for tests that look for growth.
+inline size_t LiveHeapBytes() {
+#ifdef RDS_TEST_ASAN
+  return __sanitizer_get_current_allocated_bytes();
+#elif defined(__GLIBC__)
+  return mallinfo2().uordblks;
+#else
+  return 0;
+#endif
+}
+
+// The iteration holds one descriptor of its own, the same every time.
+inline size_t OpenFileDescriptors() {
+  return static_cast<size_t>(
+      std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator{}));
+}
 
 class PanelTest : public ::testing::Test {
  protected:
@@ -137,6 +168,18 @@ inline vencoder::VirtualEncoder Decode(const std::string& bytes, int model) {
   splitter.feed(bytes, lines);
   for (const auto& line : lines) EXPECT_TRUE(encoder.decode(line).ok) << line;
   return encoder;
+}
+
+// Why a line that reached a CR LF model is not a well-formed command line; empty when it is.
+inline std::string Malformed(const vencoder::Decoded& d) {
+  if (!d.ok) return d.error;
+  if (!d.warnings.empty()) return d.warnings.front();
+  if (d.terminator != "CRLF") return "ends in " + d.terminator;
+  const std::string body = d.raw.substr(2, d.raw.size() - 4);
+  for (unsigned char c : body)
+    if (c < 32 || c == 127) return "control character in the text";
+  if (d.command == "PS" && body.size() != 8) return "PS of " + std::to_string(body.size());
+  return "";
 }
 
 }  // namespace apptest

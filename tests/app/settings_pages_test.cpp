@@ -1,32 +1,22 @@
 // The "Other settings" and "Information" panels on a plain host window, with their settings in a
 // temporary folder, the start timers on the virtual time host and the clipboard recorded.
-#include <gtest/gtest.h>
-
-#include <QTest>
 #include <QWidget>
-#include <filesystem>
 #include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/help_page.h"
-#include "app/resources.h"
 #include "app/settings_pages.h"
 #include "dyntext/tag_filters.h"
-#include "platform/files.h"
-#include "platform/ini_file.h"
-#include "platform/time_host.h"
+#include "panel_fixture.h"
 #include "ui/qt_host.h"
 #include "ui/ui_support.h"
-
-#include <unistd.h>
 
 namespace apptest {
 
 namespace {
 
-namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 
 class RecordingDesktop : public ui::QtDesktop {
@@ -35,24 +25,17 @@ class RecordingDesktop : public ui::QtDesktop {
   void putClipboard(const std::string& text, bool) override { calls.push_back("copy " + text); }
 };
 
-class SettingsPagesTest : public ::testing::Test {
+class SettingsPagesTest : public PanelTest {
  protected:
   void SetUp() override {
-    static const bool picturesReady = (hi::InitPictures(), true);
-    (void)picturesReady;
-    folder_ = fs::temp_directory_path() / ("rds-settings-pages-" + std::to_string(::getpid()));
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-    platform::SetSettingsFolder(folder_.string());
-    platform::SetTimeHost(&time_);
+    PanelTest::SetUp();
     platform::SetDesktopServices(&desktop_);
     host_.resize(560, 400);
     host_.show();
   }
   void TearDown() override {
     platform::SetDesktopServices(nullptr);
-    platform::SetTimeHost(nullptr);
-    fs::remove_all(folder_);
+    PanelTest::TearDown();
   }
 
   // Builds both panels as the main window does, with every output of the settings recorded.
@@ -69,23 +52,14 @@ class SettingsPagesTest : public ::testing::Test {
     hi::link<&uitest::Sink::doLog>(event, sink_, index);
   }
   void store(std::initializer_list<std::pair<const char*, const char*>> options) {
-    for (const auto& [key, value] : options) platform::IniWriteString(ini(), kOther, key, value);
-  }
-  std::string stored(const std::string& section, const std::string& key) {
-    return platform::IniReadString(ini(), section, key, "(none)");
-  }
-  std::string ini() const { return (folder_ / "rds.ini").string(); }
-
-  void fire(hi::THIMultiElement& side, uint16_t index, hi::TData value = {}) {
-    hi::TLink in;
-    hi::link<&hi::THIMultiElement::doWork>(in, side, index);
-    hi::Fire(in, value);
+    for (const auto& [key, value] : options) writeSetting(kOther, key, value);
   }
   std::string var(uint16_t index) {
     hi::TData value;
     outer_.Var(value, index);
     return hi::ToString(value);
   }
+  // Radio buttons and check boxes alike are clicked on their mark.
   void click(hi::THIWin& control) {
     QWidget* w = control.widget();
     QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(6, w->height() / 2));
@@ -93,9 +67,7 @@ class SettingsPagesTest : public ::testing::Test {
   Lines reported() { return std::exchange(sink_.lines, {}); }
 
   static constexpr const char* kOther = "Other settings";
-  platform::VirtualTimeHost time_;
   RecordingDesktop desktop_;
-  fs::path folder_;
   QWidget host_;
   uitest::Sink sink_;
   hi::THIMultiElement outer_{4, 0};
@@ -124,7 +96,7 @@ TEST_F(SettingsPagesTest, AutostartBoxesShowWhatIsStored) {
   store({{"Auto connect", "0"}, {"Auto on dps", "1"}});
   load();
   EXPECT_FALSE(boxes[SP::AutoDps].checked());
-  EXPECT_EQ(stored(kOther, "Auto on dps"), "0");
+  EXPECT_EQ(setting(kOther, "Auto on dps"), "0");
 }
 
 TEST_F(SettingsPagesTest, DayNamesAreKeptWholeAndWarnFromTheNinthCharacter) {
@@ -132,7 +104,7 @@ TEST_F(SettingsPagesTest, DayNamesAreKeptWholeAndWarnFromTheNinthCharacter) {
   hi::THIEdit& thursday = pages->dayNames[3];
   QTest::keyClicks(thursday.widget(), QStringLiteral("Donnerstag"));
   EXPECT_TRUE(pages->dayWarning.visible());
-  EXPECT_EQ(stored("Day of week", "Thursday"), "Donnerstag");
+  EXPECT_EQ(setting("Day of week", "Thursday"), "Donnerstag");
   QTest::keyClick(thursday.widget(), Qt::Key_Backspace);
   EXPECT_TRUE(pages->dayWarning.visible());  // nine characters
   QTest::keyClick(thursday.widget(), Qt::Key_Backspace);
@@ -151,17 +123,17 @@ TEST_F(SettingsPagesTest, InfoOptionsAndAutomationSwitch) {
   EXPECT_EQ(var(7) + var(8), "11");
   // Only "DRT" as written chooses RT.
   EXPECT_EQ(var(10) + var(9) + var(11), "100");
-  EXPECT_EQ(stored(kOther, "Info taskbar"), "DPS");
+  EXPECT_EQ(setting(kOther, "Info taskbar"), "DPS");
   click(pages->showRt);
   EXPECT_EQ(var(10) + var(9) + var(11), "011");
-  EXPECT_EQ(stored(kOther, "Info taskbar"), "DRT");
+  EXPECT_EQ(setting(kOther, "Info taskbar"), "DRT");
 
   fire(outer_, 3);
   EXPECT_FALSE(pages->showInfo.checked());
   fire(outer_, 3);
   click(pages->tagControl);
   EXPECT_EQ(reported(), (Lines{"1:0", "1:1", "2:0", "3:0"}));
-  EXPECT_EQ(stored(kOther, "TA,TP,PTY") + stored(kOther, "TA,TP,PTY control"), "00");
+  EXPECT_EQ(setting(kOther, "TA,TP,PTY") + setting(kOther, "TA,TP,PTY control"), "00");
 }
 
 // What the help page hands out for a tag must be a tag the filters take out of the PS text.

