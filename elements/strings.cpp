@@ -265,7 +265,12 @@ void THIStrList::doLoad(TData& d, uint16_t) {
   const std::string f = ReadString(d, FileName, fileName);
   if (f.empty()) return;
   std::optional<std::string> content = platform::ReadTextFile(f);
-  if (!content) return;
+  // A file that changed during the read, or was missing, shows a writer at work: the empty read
+  // before it proves nothing, and the next empty one is held again.
+  if (!content) {
+    emptyReadHeld = false;
+    return;
+  }
   if (content->empty() && !lines.empty() && !emptyReadHeld) {
     emptyReadHeld = true;
     return;

@@ -168,7 +168,8 @@ class THIConvertor : public TDebug {
 // A list of lines; loading a file or setting the Strings property splits at CR LF, CR or LF.
 // A load that finds the file missing, unreadable or changing under the read keeps the list and
 // fires nothing. An empty file replaces a list that has lines only when the next load finds it
-// empty again: a writer that truncates and then writes would otherwise blank the text for a tick.
+// empty again, with no missing or changing file in between: a writer that truncates and then
+// writes would otherwise blank the text for a tick.
 class THIStrList : public TDebug {
  public:
   void setStrings(const std::string& text);
