@@ -1,19 +1,9 @@
 // The info window on its own, fed through its points as the main window feeds it, with the
 // settings in a temporary folder and the clock on the virtual time host.
-#include <gtest/gtest.h>
-
 #include <QMenu>
-#include <QTemporaryDir>
-#include <QTest>
-#include <array>
 #include <cmath>
-#include <string>
-#include <vector>
 
-#include "app/info_window.h"
-#include "platform/files.h"
-#include "platform/ini_file.h"
-#include "platform/time_host.h"
+#include "panel_fixture.h"
 #include "ui/qt_host.h"
 #include "ui/ui_support.h"
 
@@ -33,21 +23,18 @@ class DesktopProbe : public ui::QtDesktop {
   void startWindowMove(int32_t w) override { calls.push_back("move " + std::to_string(w)); }
 };
 
-class InfoWindowTest : public ::testing::Test {
+class InfoWindowTest : public PanelTest {
  protected:
   enum Data { kPi, kPty, kTp, kTa, kMs, kCt };
 
   void SetUp() override {
-    platform::SetSettingsFolder(dir_.path().toStdString());
-    time_.setLocalTime(2026, 12, 5, 13, 45, 10);
-    platform::SetTimeHost(&time_);
+    PanelTest::SetUp();
     platform::SetDesktopServices(&desktop_);
-    hi::SetLoopsLive(true);
-    hi::Startup().run();
+    run();
   }
   void TearDown() override {
     platform::SetDesktopServices(nullptr);
-    platform::SetTimeHost(nullptr);
+    PanelTest::TearDown();
   }
 
   // Built after the program's main form, as the main window builds it.
@@ -57,25 +44,18 @@ class InfoWindowTest : public ::testing::Test {
     hi::link<&uitest::Sink::doLog>(side.onEvent[0], sink_, 0);
     return side.build<hi::InfoWindow>(nullptr);
   }
-  void fire(uint16_t index, hi::TData value = {}, hi::THIMultiElement* side = nullptr) {
-    hi::TLink in;
-    hi::link<&hi::THIMultiElement::doWork>(in, side ? *side : side_, index);
-    hi::Fire(in, value);
-  }
+  void fire(uint16_t index, hi::TData value = {}) { PanelTest::fire(side_, index, value); }
   hi::InfoWindow& info() const { return *window_; }
 
-  platform::VirtualTimeHost time_;
   DesktopProbe desktop_;
-  QTemporaryDir dir_;
-  const std::string ini_ = dir_.filePath("rds.ini").toStdString();
-  hi::THIMainForm main_;
+  hi::THIMainForm form_;
   std::array<uitest::Sink, 6> data_;
   uitest::Sink sink_;
   hi::THIMultiElement side_{1, 6};
   hi::InfoWindow* window_ = &build(side_);
 };
 
-TEST_F(InfoWindowTest, EachFlagFollowsItsOwnInputAndShowsOnlyForExactly1) {
+TEST_F(InfoWindowTest, FlagsConnectionStateAndCleanedTexts) {
   // After the load every flag is reported, in any order; a flag shows only for exactly 1.
   data_[kTp].answer = hi::TData::Int(1);
   data_[kTa].answer = hi::TData::Int(0);
@@ -85,27 +65,20 @@ TEST_F(InfoWindowTest, EachFlagFollowsItsOwnInputAndShowsOnlyForExactly1) {
   EXPECT_EQ((std::array{info().tp.visible(), info().ta.visible(), info().ms.visible(),
                         info().ct.visible()}),
             (std::array{true, false, true, false}));
-}
 
-TEST_F(InfoWindowTest, ConnectionStateSwapsTheLinesAndTheBanner) {
   // Built not connected: the banner alone holds the top line.
   EXPECT_TRUE(info().notConnected.visible());
   EXPECT_FALSE(info().piPty.visible());
-
   auto shown = [this] {
     return std::array{info().piPty.visible(), info().ps.visible(), info().rt.visible(),
                       info().notConnected.visible()};
   };
   fire(7, hi::TData::Int(0));
   EXPECT_EQ(shown(), (std::array{true, true, true, false}));
-  const QColor connected = info().tp.widget()->palette().color(QPalette::WindowText);
-  EXPECT_EQ(info().rtTitle.widget()->palette().color(QPalette::WindowText), connected);
   fire(7, hi::TData::Int(1));
   EXPECT_EQ(shown(), (std::array{false, false, false, true}));
-  EXPECT_NE(info().tp.widget()->palette().color(QPalette::WindowText), connected);
-}
 
-TEST_F(InfoWindowTest, TextsArriveWithoutTerminatorOrControlCharacters) {
+  // Texts arrive without terminator or control characters.
   for (auto [sent, ps] : {std::pair{"ABCDEFGH\r\n", "ABCDEFGH"},
                           {"RADIO 1 \n", "RADIO 1 "},
                           {"A\tB\001CDEFG\r\n", "A B CDEFG"},
@@ -115,7 +88,6 @@ TEST_F(InfoWindowTest, TextsArriveWithoutTerminatorOrControlCharacters) {
   }
   fire(10, hi::TData::Str("Now\x01playing\tthis"));
   EXPECT_EQ(info().rt.caption(), "Now playing this");
-
   time_.setLocalTime(2026, 12, 6, 9, 5, 0);  // read when asked, not when built
   fire(9);
   EXPECT_EQ(info().ct.caption(), "CT: 09:05");
@@ -128,12 +100,12 @@ TEST_F(InfoWindowTest, MenuTransparencyAndShowItem) {
                       int{info().menu.checked(2)}, int{info().menu.checked(3)}};
   };
   auto keys = [this] {
-    return std::array{platform::IniReadString(ini_, "Other settings", "Transparent on", ""),
-                      platform::IniReadString(ini_, "Other settings", "Transparent off", "")};
+    return std::array{setting("Other settings", "Transparent on"),
+                      setting("Other settings", "Transparent off")};
   };
   fire(1);  // nothing stored
   EXPECT_EQ(state(), (std::array{255, 0, 0}));
-  platform::IniWriteString(ini_, "Other settings", "Transparent on", "1");
+  writeSetting("Other settings", "Transparent on", "1");
   fire(1);
   EXPECT_EQ(state(), (std::array{210, 1, 0}));
 
@@ -189,7 +161,7 @@ TEST_F(InfoWindowTest, ShowDragMenuCloseAndThePositionForTheNextRun) {
   // The next program run puts it back where that close left it.
   hi::THIMultiElement next{1, 6};
   hi::InfoWindow& again = build(next);
-  fire(0, {}, &next);
+  PanelTest::fire(next, 0);
   EXPECT_EQ((std::array{again.form.left(), again.form.top()}), (std::array{140, 90}));
 }
 

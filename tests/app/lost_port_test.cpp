@@ -12,38 +12,6 @@ namespace apptest {
 
 namespace lost {
 
-using hi::TData;
-
-constexpr const char* kLost = "Connection to COM 1 lost, retrying";
-
-// Counts the opens of a stand-in device node that is there but is no terminal, so every open
-// attempt fails after reaching the file system.
-class OpenCounter {
- public:
-  explicit OpenCounter(const fs::path& file) : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
-    std::ofstream{file};
-    // Closes are watched too: identical events in a row would be merged into one.
-    EXPECT_GE(inotify_add_watch(fd_, file.c_str(), IN_OPEN | IN_CLOSE), 0);
-  }
-  ~OpenCounter() { ::close(fd_); }
-  OpenCounter(const OpenCounter&) = delete;
-  int count() {
-    alignas(inotify_event) char buffer[4096];
-    for (ssize_t n; (n = ::read(fd_, buffer, sizeof buffer)) > 0;) {
-      for (ssize_t at = 0; at < n;) {
-        const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-        at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-        if (event->mask & IN_OPEN) ++opens_;
-      }
-    }
-    return opens_;
-  }
-
- private:
-  int fd_;
-  int opens_ = 0;
-};
-
 class LostPortTest : public PanelTest {
  protected:
   void SetUp() override {
@@ -51,6 +19,10 @@ class LostPortTest : public PanelTest {
     addPort(1);
     writeSetting("Select device", "COM Port", "COM 1");
     writeSetting("Select device", "Device", "0");
+  }
+  void TearDown() override {
+    if (watch_ >= 0) ::close(watch_);
+    PanelTest::TearDown();
   }
   void startConnected() {
     start();
@@ -64,20 +36,37 @@ class LostPortTest : public PanelTest {
     fs::remove(comLink());
     addPort(1);
   }
-  // COM 1 names something that exists but never opens as a port.
-  OpenCounter deadDevice() {
-    fs::remove(comLink());
-    fs::create_symlink(folder_ / "not-a-tty", comLink());
-    return OpenCounter(folder_ / "not-a-tty");
-  }
   fs::path comLink() const { return folder_ / "ports" / "com1"; }
+
+  // COM 1 names something that is there but is no terminal, so every open attempt fails after
+  // reaching the file system, where it is counted. Closes are watched too: identical events in a
+  // row would be merged into one.
+  void deadDevice() {
+    const fs::path file = folder_ / "not-a-tty";
+    std::ofstream{file};
+    fs::remove(comLink());
+    fs::create_symlink(file, comLink());
+    watch_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    EXPECT_GE(inotify_add_watch(watch_, file.c_str(), IN_OPEN | IN_CLOSE), 0);
+  }
+  int opens() {
+    alignas(inotify_event) char buffer[4096];
+    for (ssize_t n; (n = ::read(watch_, buffer, sizeof buffer)) > 0;) {
+      for (ssize_t at = 0; at < n;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+        at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        if (event->mask & IN_OPEN) ++opens_;
+      }
+    }
+    return opens_;
+  }
 
   // What the operator sees: the page's warning, the info window's banner, the tray picture.
   void expectShownLost(bool lost) {
     auto& c = connection();
     EXPECT_EQ(c.openFailed.visible(), lost);
     if (lost) {
-      EXPECT_EQ(c.openFailed.caption(), kLost);
+      EXPECT_EQ(c.openFailed.caption(), "Connection to COM 1 lost, retrying");
     }
     EXPECT_EQ(main_->infoWindow->notConnected.visible(), lost);
     EXPECT_EQ(main_->tray.currentPicture() == hi::TrayIconAnimator::kDisconnected, lost);
@@ -86,6 +75,9 @@ class LostPortTest : public PanelTest {
     EXPECT_FALSE(c.connect.enabled());
     EXPECT_TRUE(main_->pageButtons[hi::MainWindow::RdsSettings].enabled());
   }
+
+  int watch_ = -1;
+  int opens_ = 0;
 };
 
 TEST_F(LostPortTest, HangUpIsShownAndTheSamePortIsTriedEveryTwoSecondsUntilDisconnect) {
@@ -96,9 +88,9 @@ TEST_F(LostPortTest, HangUpIsShownAndTheSamePortIsTriedEveryTwoSecondsUntilDisco
   time_.advance(300);  // no line is written: the hang-up alone is noticed
   expectShownLost(true);
 
-  OpenCounter opens = deadDevice();
+  deadDevice();
   time_.advance(10000);
-  const int attempts = opens.count();
+  const int attempts = opens();
   EXPECT_GE(attempts, 4);
   EXPECT_LE(attempts, 6);
   expectShownLost(true);
@@ -106,10 +98,10 @@ TEST_F(LostPortTest, HangUpIsShownAndTheSamePortIsTriedEveryTwoSecondsUntilDisco
   click(connection().disconnect);
   EXPECT_FALSE(connection().openFailed.visible());
   time_.advance(10000);
-  EXPECT_EQ(opens.count(), attempts);
+  EXPECT_EQ(opens(), attempts);
 }
 
-TEST_F(LostPortTest, FailedWriteIsShownAtOnceAndTheDynamicLinesReturnWithTheDevice) {
+TEST_F(LostPortTest, FailedWriteIsShownAtOnceTheLinesReturnWithTheDeviceAndClosingDropsRm) {
   std::ofstream(folder_ / "ps.txt") << "RADIO";
   std::ofstream(folder_ / "rt.txt") << "TEXT";
   writeSetting("Dynamic RT and PS", "Dynamic PS", (folder_ / "ps.txt").string());
@@ -124,7 +116,7 @@ TEST_F(LostPortTest, FailedWriteIsShownAtOnceAndTheDynamicLinesReturnWithTheDevi
   ASSERT_EQ(lines, "PSRADIO   \r\nRT" + std::string("TEXT") + std::string(60, ' ') + "\r\n");
 
   pullOut();
-  fire(main_->connection, 2, TData::Str("PI1234\r\n"));
+  fire(main_->connection, 2, hi::TData::Str("PI1234\r\n"));
   EXPECT_TRUE(connection().openFailed.visible());
   time_.advance(3000);  // refreshes while lost are dropped, not kept for later
   EXPECT_TRUE(dyn.dps.checked() && dyn.drt.checked());
@@ -136,10 +128,8 @@ TEST_F(LostPortTest, FailedWriteIsShownAtOnceAndTheDynamicLinesReturnWithTheDevi
   // The encoder may have restarted: the unchanged lines go out again, once each.
   time_.advance(1000);
   EXPECT_EQ(received(1, 0), lines);
-}
 
-TEST_F(LostPortTest, ClosingWhileRetryingIsImmediateAndDropsTheClosingLine) {
-  startConnected();
+  // Closing while retrying is immediate, and the closing line goes with the lost port.
   pullOut();
   time_.advance(300);
   ASSERT_TRUE(connection().openFailed.visible());
@@ -147,7 +137,7 @@ TEST_F(LostPortTest, ClosingWhileRetryingIsImmediateAndDropsTheClosingLine) {
   const auto before = std::chrono::steady_clock::now();
   closeProgram();
   EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(1));
-  EXPECT_EQ(received(1), "");  // the closing line was dropped with the lost port
+  EXPECT_EQ(received(1), "");
 }
 
 }  // namespace lost

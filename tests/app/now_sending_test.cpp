@@ -1,16 +1,12 @@
 // The now-sending strip fed through its composer, linked as the main window links them, with the
 // marquee on the virtual time host.
-#include <gtest/gtest.h>
-
-#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QWidget>
-#include <string>
+#include <tuple>
 #include <utility>
-#include <vector>
 
 #include "dyntext/now_sending.h"
-#include "platform/time_host.h"
+#include "panel_fixture.h"
 #include "ui/ui_support.h"
 
 namespace apptest {
@@ -25,10 +21,10 @@ std::string Letters(size_t n) {
   return s;
 }
 
-class NowSendingTest : public ::testing::Test {
+class NowSendingTest : public PanelTest {
  protected:
   void SetUp() override {
-    platform::SetTimeHost(&time_);
+    PanelTest::SetUp();
     hi::link<&hi::THIMultiElement::doWork>(composer.onEvent[0], strip, 1);
     hi::link<&hi::THIMultiElement::doWork>(composer.onEvent[1], strip, 2);
     hi::link<&uitest::Sink::doLog>(composer.onEvent[3], sink, 3);
@@ -38,13 +34,7 @@ class NowSendingTest : public ::testing::Test {
     panel = &strip.build<hi::NowSendingPanel>(&host);
     hi::SetLoopsLive(true);
   }
-  void TearDown() override { platform::SetTimeHost(nullptr); }
 
-  void fire(hi::THIMultiElement& side, uint16_t index, hi::TData value) {
-    hi::TLink in;
-    hi::link<&hi::THIMultiElement::doWork>(in, side, index);
-    hi::Fire(in, value);
-  }
   void sendPs(const std::string& line) { fire(composer, 0, hi::TData::Str(line)); }
   // An RT line of the 64-character model, the field padded with blanks.
   void sendRt(const std::string& text) {
@@ -55,7 +45,6 @@ class NowSendingTest : public ::testing::Test {
   // What the strip reported since the last call.
   Lines reported() { return std::exchange(sink.lines, {}); }
 
-  platform::VirtualTimeHost time_;
   QWidget host;
   uitest::Sink sink;
   hi::THIMultiElement composer{4, 0};
@@ -63,48 +52,40 @@ class NowSendingTest : public ::testing::Test {
   hi::NowSendingPanel* panel = nullptr;
 };
 
-TEST_F(NowSendingTest, PsLineShowsOnlyWhenItChanges) {
+TEST_F(NowSendingTest, PsShowsOnlyWhenItChangesAndRtIsCutToTheSelectedWidthAndCleaned) {
   sendPs("PSABCDEFGH\r\n");
   EXPECT_EQ(panel->psLine.caption(), "PS: ABCDEFGH");
   EXPECT_EQ(reported(), Lines{"3:'ABCDEFGH\r\n'"});
-
   panel->psLine.setCaption("marker");
   sendPs("PSABCDEFGH\r\n");
   EXPECT_EQ(panel->psLine.caption(), "marker");
   sendPs("PSRADIO 1 \n");
   EXPECT_EQ(panel->psLine.caption(), "PS: RADIO 1 ");
-}
 
-TEST_F(NowSendingTest, RtIsCutToTheSelectedWidthAndCleaned) {
   // Until a model is known nothing of the RT is shown.
+  reported();
   sendRt("Early");
   EXPECT_EQ(rtShown(), "RT: ");
   EXPECT_EQ(reported(), (Lines{"2:' '", "1:''"}));
-
-  selectWidth(1);
-  sendRt(std::string(30, 'x') + "yyyyyy");
-  EXPECT_EQ(rtShown(), "RT: " + std::string(30, 'x') + "yy");
-  selectWidth(2);
-  sendRt(std::string(30, 'z') + "yyyyyy");
-  EXPECT_EQ(rtShown(), "RT: " + std::string(30, 'z') + "yyyyy");
+  for (auto [width, c, shown] : {std::tuple{1, 'x', "yy"}, {2, 'z', "yyyyy"}}) {
+    selectWidth(width);
+    sendRt(std::string(30, c) + "yyyyyy");
+    EXPECT_EQ(rtShown(), "RT: " + std::string(30, c) + shown);
+  }
   selectWidth(0);
   sendRt("  Now:\tThe   Band\r\n- \x01Song  ");
   EXPECT_EQ(rtShown(), "RT: Now: The Band - Song");
   EXPECT_EQ(reported().back(), "1:'Now: The Band - Song'");
 
-  // The lines use the installed LCD face, and a 27-character RT, which never scrolls, fits.
-  const QFont font = panel->rtLine.widget()->font();
-  const bool segments = QFontDatabase::hasFamily(QStringLiteral("DSEG14 Classic"));
-  EXPECT_EQ(font.family(),
-            segments ? QStringLiteral("DSEG14 Classic") : QStringLiteral("DejaVu Sans Mono"));
-  EXPECT_LE(QFontMetrics(font).horizontalAdvance(QStringLiteral("RT: ") + QString(27, 'W')),
+  // A 27-character RT, which never scrolls, fits the line in its font.
+  EXPECT_LE(QFontMetrics(panel->rtLine.widget()->font())
+                .horizontalAdvance(QStringLiteral("RT: ") + QString(27, 'W')),
             panel->rtLine.width());
 }
 
 TEST_F(NowSendingTest, OnlyAnRtLongerThan27ScrollsAndANewRtRestartsOrStopsIt) {
   selectWidth(0);
-  const std::string short27 = Letters(27);
-  sendRt(short27);
+  sendRt(Letters(27));
   reported();
   time_.advance(1200);
   EXPECT_TRUE(reported().empty());  // no marquee step

@@ -1,6 +1,9 @@
 // The program's shell in the whole window: automatic start actions, day names, the info window,
 // the tray icon with its menu and the taskbar title.
 #include <fstream>
+#include <initializer_list>
+#include <tuple>
+#include <utility>
 
 #include "ui/qt_host.h"
 
@@ -23,22 +26,33 @@ class ShellTest : public PanelTest {
     PanelTest::TearDown();
     platform::SetDesktopServices(nullptr);
   }
-  ui::QtDesktop desktop_;
-  std::string path(const std::string& name) const { return (folder_ / name).string(); }
-  void writeFile(const std::string& name, const std::string& bytes) {
-    std::ofstream(path(name), std::ios::binary | std::ios::trunc) << bytes;
+  void store(const char* section, std::initializer_list<std::pair<const char*, const char*>> keys) {
+    for (const auto& [key, value] : keys) writeSetting(section, key, value);
+  }
+  // The dynamic PS (and RT) template files, named in the settings.
+  void useTemplates(const std::string& ps, const std::string& rt = "") {
+    for (const auto& [name, key, text] :
+         {std::tuple{"ps.txt", "Dynamic PS", ps}, std::tuple{"rt.txt", "Dynamic RT", rt}}) {
+      const std::string path = (folder_ / name).string();
+      writeSetting("Dynamic RT and PS", key, path);
+      std::ofstream(path, std::ios::binary) << text;
+    }
+  }
+  void connectOnDynamicPage() {
+    click(connection().connect);
+    click(window().pageButtons[hi::MainWindow::DynamicText]);
   }
   hi::MainWindow& window() { return *main_; }
   hi::DynamicTextPanel& dyn() { return *main_->dynamicTextPage; }
   hi::SettingsPages& settingsPages() { return *main_->settingsPages; }
+
+  ui::QtDesktop desktop_;
+  TData none_;
 };
 
 TEST_F(ShellTest, AutomaticStartConnectsEnablesAndGoesToTheTray) {
-  writeSetting("Other settings", "Auto connect", "1");
-  writeSetting("Other settings", "Auto on dps", "1");
-  writeSetting("Other settings", "Auto to tray", "1");
-  writeSetting("Dynamic RT and PS", "Dynamic PS", path("ps.txt"));
-  writeFile("ps.txt", "ON AIR");
+  store("Other settings", {{"Auto connect", "1"}, {"Auto on dps", "1"}, {"Auto to tray", "1"}});
+  useTemplates("ON AIR");
   start();
   window().form.widget()->show();
   time_.advance(1999);
@@ -54,14 +68,12 @@ TEST_F(ShellTest, AutomaticStartConnectsEnablesAndGoesToTheTray) {
   time_.advance(500);
   EXPECT_TRUE(window().form.widget()->isMinimized());
   EXPECT_TRUE(window().form.widget()->isVisible());
-  TData none;
-  window().tray.doRestore(none, 0);
+  window().tray.doRestore(none_, 0);
   EXPECT_FALSE(window().form.widget()->isMinimized());
 }
 
 TEST_F(ShellTest, AStartActionTurnedOffInTheMeantimeDoesNotRun) {
-  writeSetting("Other settings", "Auto connect", "1");
-  writeSetting("Other settings", "Auto on drt", "1");
+  store("Other settings", {{"Auto connect", "1"}, {"Auto on drt", "1"}});
   start();
   EXPECT_TRUE(settingsPages().autostart[2].enabled());
   click(window().pageButtons[hi::MainWindow::OtherSettings]);
@@ -77,14 +89,10 @@ TEST_F(ShellTest, AStartActionTurnedOffInTheMeantimeDoesNotRun) {
 
 TEST_F(ShellTest, DayNamesReachBothTemplates) {
   writeSetting("Day of week", "Saturday", "SAMSTAG");  // 5 December 2026 is a Saturday
-  writeSetting("Dynamic RT and PS", "Dynamic PS", path("ps.txt"));
-  writeSetting("Dynamic RT and PS", "Dynamic RT", path("rt.txt"));
-  writeFile("ps.txt", "%Day%");
-  writeFile("rt.txt", "%Day% %Date%");
   writeSetting("Select device", "Device", "1");
+  useTemplates("%Day%", "%Day% %Date%");
   start();
-  click(connection().connect);
-  click(window().pageButtons[hi::MainWindow::DynamicText]);
+  connectOnDynamicPage();
   click(dyn().dps);
   click(dyn().drt);
   time_.advance(1000);
@@ -92,12 +100,8 @@ TEST_F(ShellTest, DayNamesReachBothTemplates) {
 }
 
 TEST_F(ShellTest, InfoWindowShowsWhatTheEncoderPanelsHold) {
-  writeSetting("RDS Settings", "PI", "1234");
-  writeSetting("RDS Settings", "PTY", "10");
-  writeSetting("RDS Settings", "TP", "1");
-  writeSetting("RDS Settings", "TA", "0");
-  writeSetting("Other settings", "Transparent on", "1");
-  writeSetting("Other settings", "Transparent off", "1");
+  store("RDS Settings", {{"PI", "1234"}, {"PTY", "10"}, {"TP", "1"}, {"TA", "0"}});
+  store("Other settings", {{"Transparent on", "1"}, {"Transparent off", "1"}});
   start();
   hi::InfoWindow& info = *window().infoWindow;
   EXPECT_EQ(info.piPty.caption(), "PI: 1234   PTY: Pop M");
@@ -142,24 +146,18 @@ TEST_F(ShellTest, TrayFlickersOnWritesAndItsMenuFollowsTheState) {
   menu.pick(12);
   EXPECT_EQ(received(1), "RM\r\n");
   main_.reset();
-  EXPECT_NE(setting("General window", "Width"), "");
 }
 
 TEST_F(ShellTest, TaskbarShowsTheDynamicPsWhileTheWindowHasLostTheFocus) {
-  writeSetting("Other settings", "Show info taskbar", "1");
-  writeSetting("Other settings", "Info taskbar", "DPS");
-  writeSetting("Dynamic RT and PS", "Dynamic PS", path("ps.txt"));
-  writeFile("ps.txt", "NEWS\r\nSM");
+  store("Other settings", {{"Show info taskbar", "1"}, {"Info taskbar", "DPS"}});
+  useTemplates("NEWS\r\nSM");
   start();
-  click(connection().connect);
-  click(window().pageButtons[hi::MainWindow::DynamicText]);
-  TData none;
-  hi::Fire(window().form.onKillFocus, none);
+  connectOnDynamicPage();
+  hi::Fire(window().form.onKillFocus, none_);
   click(dyn().dps);
   time_.advance(500);
-  const QString title = window().form.widget()->windowTitle();
-  EXPECT_EQ(title, "PS: NEWS  SM");
-  hi::Fire(window().form.onSetFocus, none);
+  EXPECT_EQ(window().form.widget()->windowTitle(), "PS: NEWS  SM");
+  hi::Fire(window().form.onSetFocus, none_);
   EXPECT_EQ(window().form.widget()->windowTitle(), "\"Tessel\" Encoder");
 }
 

@@ -5,9 +5,14 @@
 using namespace hi;
 using namespace hi::probe;
 
-// Logs every desktop call; dialogs answer with what the test has prepared.
-class RecordingDesktop : public platform::Desktop {
- public:
+// The test is the desktop: it logs every call, and dialogs answer with what the test has prepared.
+class SystemTest : public ElementTest, public platform::Desktop {
+ protected:
+  void SetUp() override {
+    ElementTest::SetUp();
+    platform::SetDesktopServices(this);
+  }
+  void TearDown() override { platform::SetDesktopServices(nullptr); }
   std::optional<std::string> fileAnswer;
   std::optional<TFontRecord> fontAnswer;
   bool application = true;
@@ -34,16 +39,6 @@ class RecordingDesktop : public platform::Desktop {
   }
   void setApplicationTitle(const std::string& t) override { gLog.push_back("title " + t); }
   bool hasApplication() const override { return application; }
-};
-
-class SystemTest : public ElementTest {
- protected:
-  void SetUp() override {
-    ElementTest::SetUp();
-    platform::SetDesktopServices(&desktop);
-  }
-  void TearDown() override { platform::SetDesktopServices(nullptr); }
-  RecordingDesktop desktop;
 };
 
 struct FontLog : TDebug {
@@ -75,7 +70,7 @@ TEST_F(SystemTest, OpenDialogIsMadeOnceAndReportsCancel) {
   Sinks({{&dialog.onExecute, "ok"}, {&dialog.onCancel, "cancel"}});
   Call<&THIODialog::doExecute>(dialog);
   dialog.title = "Changed later";
-  desktop.fileAnswer = "/data/rt.txt";
+  fileAnswer = "/data/rt.txt";
   Call<&THIODialog::doExecute>(dialog, D::Str("ignored: the property is set"));
   EXPECT_EQ(gLog, (Log{"dialog Template txt|*.txt* ps.txt", "cancel null",
                        "dialog Template txt|*.txt* ps.txt", "ok s:/data/rt.txt"}));
@@ -100,7 +95,7 @@ TEST_F(SystemTest, HostCallsTakeTheirInputsInOrder) {
 
   THIApplication app;
   for (const TData& v : {D::Str(""), D::Int(42)}) Call<&THIApplication::doTitle>(app, v);
-  desktop.application = false;
+  application = false;
   Call<&THIApplication::doTitle>(app, D::Str("no application yet"));
   EXPECT_EQ(gLog,
             (Log{"clipboard RT text unicode", "clipboard bytes ansi",
@@ -117,8 +112,8 @@ TEST_F(SystemTest, FontReadsItsInputsAndAsksTheDialog) {
   Call<&THIFont::doFont>(font, Chain({D::Int(12), D::Int(255), D::Int(3)}));
   font.dialog = 1;
   Call<&THIFont::doFont>(font);  // cancelled: nothing fires
-  desktop.fontAnswer = font.font;
-  desktop.fontAnswer->name = "Courier New";
+  fontAnswer = font.font;
+  fontAnswer->name = "Courier New";
   Call<&THIFont::doFont>(font);
   EXPECT_EQ(gLog, (Log{"font Arial 12 3 255", "font dialog Arial 12", "font dialog Arial 12",
                        "font Courier New 12 3 255"}));

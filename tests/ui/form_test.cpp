@@ -1,9 +1,7 @@
 #include <unistd.h>
 
-#include <QTimer>
 #include <filesystem>
 
-#include "elements/settings.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
 #include "tests/ui/ui_support.h"
@@ -50,16 +48,12 @@ TEST_F(FormTest, StartUpFiresOnCreateThenShowsByVisible) {
   FormProbe probe(main);
   link<&FormProbe::doCreate>(main.onCreate, probe);
   EXPECT_FALSE(main.visible());  // built hidden
-  EXPECT_TRUE(main.isMain());
-  EXPECT_FALSE(info.isMain());
   EXPECT_EQ(THIMainForm::mainForm(), &main);
   SetLoopsLive(true);
   Startup().run();
   EXPECT_EQ(probe.log, Lines{"create"});
   EXPECT_TRUE(main.visible());
   EXPECT_FALSE(info.visible());
-  Do(info, &THIMainForm::doVisible, TData::Int(1));
-  EXPECT_TRUE(info.visible());
 }
 
 TEST_F(FormTest, CloseVetoThenCloseOrder) {
@@ -112,54 +106,39 @@ TEST_F(FormTest, ActivationEvents) {
   EXPECT_EQ(sink.lines, (Lines{"0:null", "2:null", "1:null", "3:null"}));
 }
 
-TEST_F(FormTest, StoredPositionAppliesOnFirstShowAndIsSavedOnClose) {
-  platform::IniWriteEntries(folder_ + "/rds.ini", "General window",
+TEST_F(FormTest, StoredPositionAppliesOnFirstShowWithinReachAndAnUnshownOneIsNotSaved) {
+  const std::string ini = folder_ + "/rds.ini";
+  platform::IniWriteEntries(ini, "General window",
                             {{"Top", "77"}, {"Width", "600"}, {"Height", "480"}});
-  THIMainForm main, info;
+  platform::IniWriteEntries(
+      ini, "Damaged window",
+      {{"Left", "-99999"}, {"Top", "99999999999"}, {"Width", "0"}, {"Height", "-3"}});
+  THIMainForm main, damaged, info;
   main.positionPlace = "rds.ini\\General window";
   main.setBounds(5, 0, 565, 464);
+  damaged.positionPlace = "rds.ini\\Damaged window";
+  damaged.setBounds(5, 10, 565, 464);
   info.positionPlace = "rds.ini\\Info window";
-  info.setBounds(35, 105, 550, 143);
   info.setVisible(false);
   SetLoopsLive(true);
   Startup().run();
   // No stored Left: the designed one stays.
   EXPECT_EQ((std::array{main.left(), main.top(), main.width(), main.height()}),
             (std::array{5, 77, 600, 480}));
-
-  main.widget()->move(40, 50);
-  Do(main, &THIMainForm::doClose);
-  WindowPosition stored{0, 0, 0, 0};
-  ASSERT_TRUE(LoadWindowPosition("rds.ini\\General window", stored));
-  EXPECT_EQ((std::array{stored.left, stored.top, stored.width, stored.height}),
-            (std::array{40, 50, 600, 480}));
-  // The info window was never shown, so its (unloaded) place is not written over.
-  EXPECT_EQ(platform::ReadWholeFile(folder_ + "/rds.ini")->find("[Info window]"),
-            std::string::npos);
-}
-
-TEST_F(FormTest, DamagedStoredPositionKeepsTheWindowReachable) {
-  platform::IniWriteEntries(
-      folder_ + "/rds.ini", "General window",
-      {{"Left", "-99999"}, {"Top", "99999999999"}, {"Width", "0"}, {"Height", "-3"}});
-  THIMainForm main;
-  main.positionPlace = "rds.ini\\General window";
-  main.setBounds(5, 10, 565, 464);
-  SetLoopsLive(true);
-  Startup().run();
-  EXPECT_EQ((std::array{main.left(), main.top(), main.width(), main.height()}),
+  // A damaged place keeps the window reachable.
+  EXPECT_EQ((std::array{damaged.left(), damaged.top(), damaged.width(), damaged.height()}),
             (std::array{5, 10, 565, 464}));
+  Do(main, &THIMainForm::doClose);
+  // The info window was never shown, so its (unloaded) place is not written over.
+  EXPECT_EQ(platform::ReadWholeFile(ini)->find("[Info window]"), std::string::npos);
 }
 
 namespace {
+// Closes its main form from the form's own start-up event.
 class ProgramRoot : public TRootContainer {
  public:
-  ProgramRoot(Lines& log, bool closeAtStart) : probe(form), log_(log) {
-    if (closeAtStart) {
-      link<&THIMainForm::doClose>(form.onCreate, form);
-    } else {
-      link<&FormProbe::doCreate>(form.onCreate, probe);
-    }
+  explicit ProgramRoot(Lines& log) : probe(form), log_(log) {
+    link<&THIMainForm::doClose>(form.onCreate, form);
     link<&FormProbe::doClose>(form.onClose, probe);
   }
   ~ProgramRoot() override {
@@ -174,22 +153,8 @@ class ProgramRoot : public TRootContainer {
 };
 }  // namespace
 
-TEST_F(FormTest, MessageLoopRunsUntilTheMainFormCloses) {
+TEST_F(FormTest, ClosedByItsOwnStartUpTheMessageLoopIsNotEntered) {
   Lines log;
-  int code = ui::RunQtProgram([&] {
-    auto root = std::make_unique<ProgramRoot>(log, false);
-    THIMainForm* form = &root->form;
-    QTimer::singleShot(0, [form] {
-      EXPECT_TRUE(form->visible());
-      Do(*form, &THIMainForm::doClose);
-    });
-    return root;
-  });
-  EXPECT_EQ(code, 0);
-  EXPECT_EQ(log, (Lines{"create", "close 0 live", "destroy inert"}));
-
-  // Closed by its own start-up: the loop is not entered at all.
-  code = ui::RunQtProgram([&] { return std::make_unique<ProgramRoot>(log, true); });
-  EXPECT_EQ(code, 0);
+  EXPECT_EQ(ui::RunQtProgram([&] { return std::make_unique<ProgramRoot>(log); }), 0);
   EXPECT_EQ(log, (Lines{"close 0 live", "destroy inert"}));
 }

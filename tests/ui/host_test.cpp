@@ -17,7 +17,6 @@ TEST(QtTimeHost, TimersTickOnTheEventLoopAndTimeIsLocal) {
   });
   const uint32_t begin = host.tickCount();
   timer->start(10);
-  EXPECT_TRUE(timer->active());
   QTRY_COMPARE_WITH_TIMEOUT(ticks, 3, 2000);
   QTest::qWait(40);
   EXPECT_EQ(ticks, 3);
@@ -26,7 +25,6 @@ TEST(QtTimeHost, TimersTickOnTheEventLoopAndTimeIsLocal) {
 
   const platform::LocalDateTime now = host.now();
   const QDateTime qt = QDateTime::currentDateTime();
-  EXPECT_EQ(now.year, qt.date().year());
   EXPECT_EQ(now.dayOfWeek, qt.date().dayOfWeek() % 7);
   EXPECT_LE(std::abs(now.hour * 60 + now.minute - (qt.time().hour() * 60 + qt.time().minute())), 1);
 }
