@@ -12,6 +12,9 @@ char32_t Cp1252ToUnicode(unsigned char byte);
 // The Windows-1252 byte of a code point, or '?' when the code page lacks it.
 char UnicodeToCp1252(char32_t code);
 
+// Appends the UTF-8 bytes of a code point.
+void AppendUtf8(std::string& out, char32_t code);
+
 std::string Cp1252ToUtf8(std::string_view text);
 // Invalid UTF-8 sequences become '?' each.
 std::string Utf8ToCp1252(std::string_view text);
