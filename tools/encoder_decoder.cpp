@@ -59,7 +59,27 @@ std::string Printf(const char* format, auto... args) {
 
 std::string Hex4(int pi) { return Printf("%04X", pi); }
 
-std::string Quoted(std::string_view bytes) { return JsonString(bytes); }
+// Quotes and escapes like JSON; only ASCII is escaped, so the text keeps its encoding. Summaries,
+// errors and warnings quote the line's text in its code page and are converted once, by the report.
+std::string Quoted(std::string_view text) {
+  std::string out = "\"";
+  for (char c : text) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (u < 0x20 || u == 0x7F) {
+      out += Printf("\\u%04x", u);
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
 
 std::string JsonInt(const std::optional<int>& v) { return v ? std::to_string(*v) : "null"; }
 
@@ -341,26 +361,7 @@ void VirtualEncoder::decodeBody(const std::string& cmd, const std::string& body,
 
 // ---- reports ----
 
-std::string JsonString(std::string_view bytes) {
-  const std::string utf8 = platform::Cp1252ToUtf8(bytes);
-  std::string out = "\"";
-  for (char c : utf8) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\r') {
-      out += "\\r";
-    } else if (u < 0x20 || u == 0x7F) {
-      out += Printf("\\u%04x", u);
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
+std::string JsonString(std::string_view bytes) { return Quoted(platform::Cp1252ToUtf8(bytes)); }
 
 std::string HexBytes(std::string_view bytes) {
   std::string out;
@@ -419,10 +420,10 @@ std::string ReportJson(const Decoded& d, const EncoderState& state, uint64_t seq
 
 std::string ReportText(const Decoded& d, uint64_t seq) {
   std::string t = Printf("#%llu ", static_cast<unsigned long long>(seq));
-  if (!d.ok) return t + "UNDECODABLE (" + d.error + "): " + HexBytes(d.raw);
+  if (!d.ok) return platform::Cp1252ToUtf8(t + "UNDECODABLE (" + d.error + "): " + HexBytes(d.raw));
   t += d.summary.empty() ? d.command : d.summary;
   for (const auto& w : d.warnings) t += "  [warning: " + w + "]";
-  return t;
+  return platform::Cp1252ToUtf8(t);
 }
 
 }  // namespace vencoder

@@ -74,8 +74,9 @@ struct Decoded {
   std::string command;     // "PI", "PS", ...; empty when undecodable
   std::string terminator;  // "CRLF", "LF" or "" (none)
   std::string raw;         // the line's bytes
-  std::string error;       // why it could not be decoded
-  std::string summary;     // what it did, for operators
+  // These three are in the line's code page (Windows-1252), like the line itself.
+  std::string error;    // why it could not be decoded
+  std::string summary;  // what it did, for operators
   std::vector<std::string> warnings;
 };
 
@@ -100,6 +101,6 @@ std::string JsonString(std::string_view bytes);  // quoted, UTF-8, escaped
 std::string HexBytes(std::string_view bytes);    // "50 49 0D 0A"
 std::string StateJson(const EncoderState& state);
 std::string ReportJson(const Decoded& decoded, const EncoderState& state, uint64_t seq);
-std::string ReportText(const Decoded& decoded, uint64_t seq);
+std::string ReportText(const Decoded& decoded, uint64_t seq);  // UTF-8
 
 }  // namespace vencoder

@@ -158,6 +158,14 @@ TEST(VirtualEncoder, JsonReportsAreEscapedUtf8) {
   EXPECT_NE(json.find("\"hex\":\"52 54 E9 74 E9 22 5C 01 0D 0A\""), std::string::npos);
   EXPECT_NE(json.find("\"pi\":null"), std::string::npos);
 
+  // A quoted text in the summary is converted once, like raw and state.
+  d = One(enc, "PSMot\xF6rhead\r\n");
+  json = ReportJson(d, enc.state(), 8);
+  EXPECT_NE(json.find("\"summary\":\"PS text \\\"Mot\xC3\xB6rhead\\\"\""), std::string::npos)
+      << json;
+  EXPECT_NE(json.find("\"ps\":\"Mot\xC3\xB6rhead\""), std::string::npos);
+  EXPECT_EQ(ReportText(d, 8), "#8 PS text \"Mot\xC3\xB6rhead\"");
+
   int model = -1;
   EXPECT_TRUE(ParseModel("Tessel 20(Last On)", model));
   EXPECT_EQ(model, 2);
