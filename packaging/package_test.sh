@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a build folder, unpacks it into a scratch root and checks what
 # a station's machine would get: the files, the dependencies, the desktop entry and metainfo (with
-# Debian's validators where installed), the man pages, and the installed program keeping rds.ini
-# in the user's configuration folder.
+# Debian's validators where installed), the man pages, the copyright and changelog, the package as
+# a whole (lintian, where installed), and the installed program keeping rds.ini in the user's
+# configuration folder.
 #
 #   packaging/package_test.sh BUILD_DIR
 set -euo pipefail
@@ -78,6 +79,24 @@ for page in rdspanel rds-virtual-encoder; do
     [ -z "$warnings" ] || fail "man page $page: $warnings"
   fi
 done
+
+# Debian's copyright and changelog; the changelog's newest entry is this version.
+doc=$root/usr/share/doc/rdspanel
+[ -f "$doc/copyright" ] || fail "missing /usr/share/doc/rdspanel/copyright"
+head -1 "$doc/copyright" | grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/$' ||
+  fail "the copyright file is not machine-readable"
+[ -f "$doc/changelog.gz" ] || fail "missing /usr/share/doc/rdspanel/changelog.gz"
+first=$(zcat "$doc/changelog.gz" | head -1) || fail "changelog.gz does not decompress"
+version=$(dpkg-deb -f "$deb" Version)
+[[ "$first" == "rdspanel ($version) "* ]] ||
+  fail "the changelog starts with '$first', not with rdspanel ($version)"
+if command -v lintian >/dev/null; then
+  # Errors fail the test; warnings are shown. As root it only adds a complaint about that.
+  code=0
+  findings=$(lintian --fail-on error "$deb" 2>&1) || code=$?
+  grep -v "running with root privileges" <<<"$findings" >&2 || true
+  [ "$code" -eq 0 ] || fail "lintian found errors in the package"
+fi
 
 # The installed program, started by a user, keeps rds.ini in that user's configuration folder.
 home=$scratch/home
