@@ -20,10 +20,8 @@ bool IsAscii(std::string_view s) {
                      [](char c) { return static_cast<unsigned char>(c) < 128; });
 }
 
-size_t CodePoints(std::string_view utf8) {
-  return static_cast<size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  }));
+size_t Controls(std::string_view s) {
+  return static_cast<size_t>(std::count_if(s.begin(), s.end(), fuzz::IsControl));
 }
 
 // One file per process, rewritten for every input and removed at exit.
@@ -56,13 +54,14 @@ void CheckConversions(const std::string& bytes) {
                   "a character cut short is its unfinished tail", utf8);
   }
 
+  // A character the code page lacks may take up to twice its UTF-8 bytes (Щ is "Shch"), or none.
   const std::string decoded = Utf8ToCp1252(bytes);
   const bool valid = IsValidUtf8(bytes);
-  fuzz::Check(decoded.size() <= bytes.size(), "decoding UTF-8 never grows the text", bytes);
-  if (valid) {
-    fuzz::Check(decoded.size() == CodePoints(bytes), "one character per code point", bytes);
+  fuzz::Check(decoded.size() <= 2 * bytes.size(), "decoding UTF-8 at most doubles the text", bytes);
+  fuzz::Check(Controls(decoded) == Controls(bytes),
+              "decoding neither makes nor removes a control character", bytes);
+  if (valid)
     fuzz::Check(Utf8IncompleteTail(bytes) == 0, "valid UTF-8 has no unfinished tail", bytes);
-  }
   fuzz::Check(Utf8IncompleteTail(bytes) <= std::min<size_t>(3, bytes.size()),
               "an unfinished tail is at most three bytes", bytes);
 
@@ -79,7 +78,7 @@ void CheckFileText(const std::string& path, const std::string& bytes, size_t lim
   fuzz::Check(read.has_value(), "a readable file gives a text", bytes);
   const std::string taken = bytes.substr(0, limit);
   const bool cut = taken.size() < bytes.size();
-  fuzz::Check(read->size() <= taken.size(), "a text file never reads longer than its bytes", *read);
+  fuzz::Check(read->size() <= 2 * taken.size(), "a text file reads at most twice its bytes", *read);
   const bool bom = taken.compare(0, 3, "\xEF\xBB\xBF") == 0;
   const std::string_view body = bom ? std::string_view(taken).substr(3) : std::string_view(taken);
   if (IsAscii(body)) {

@@ -9,14 +9,17 @@ namespace platform {
 
 // The Unicode code point of a Windows-1252 byte (the five unassigned bytes map to themselves).
 char32_t Cp1252ToUnicode(unsigned char byte);
-// The Windows-1252 byte of a code point, or '?' when the code page lacks it.
-char UnicodeToCp1252(char32_t code);
+// Appends a code point as the code page spells it: its own byte; else the closest Latin letters
+// (Ł is L, Щ is Shch, Θ is Th, a non-breaking hyphen is "-"), which may be more than one or none;
+// else '?'. A combining accent joins the letter before it when the code page has the pair.
+// Every conversion from Unicode goes through here.
+void AppendCp1252(std::string& out, char32_t code);
 
 // Appends the UTF-8 bytes of a code point.
 void AppendUtf8(std::string& out, char32_t code);
 
 std::string Cp1252ToUtf8(std::string_view text);
-// Invalid UTF-8 sequences become '?' each.
+// Each code point as AppendCp1252 spells it; invalid UTF-8 sequences become '?' each.
 std::string Utf8ToCp1252(std::string_view text);
 bool IsValidUtf8(std::string_view text);
 // The length of an unfinished UTF-8 character at the end of `text`: a lead byte followed by fewer

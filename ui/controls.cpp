@@ -42,6 +42,27 @@ bool BlankControlsInPlace(QString& text) {
   return changed;
 }
 
+// Cuts the text where the program's spelling of it (Щ is "Shch") would pass `limit` characters;
+// returns whether it did.
+bool CutToSpelledLength(QString& text, int limit) {
+  std::string spelled;
+  for (qsizetype i = 0; i < text.size();) {
+    char32_t code = text.at(i).unicode();
+    qsizetype units = 1;
+    if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+      code = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
+      units = 2;
+    }
+    platform::AppendCp1252(spelled, code);
+    if (spelled.size() > static_cast<size_t>(limit)) {
+      text.truncate(i);
+      return true;
+    }
+    i += units;
+  }
+  return false;
+}
+
 constexpr int kEditMaxLength = 255;
 constexpr int kEditNoOwnLimit = 32767;
 
@@ -279,13 +300,15 @@ THIEdit::THIEdit(ControlParent parent) : edit_(new QLineEdit(ParentWidget(parent
   edit_->setMaxLength(kEditMaxLength);
   QObject::connect(edit_, &QLineEdit::textChanged, edit_, [this](const QString& changed) {
     // Whatever the operator typed or pasted goes on into command lines: the field itself shows
-    // spaces for control characters, so what it shows is what is sent.
+    // spaces for control characters, so what it shows is what is sent. Its length limit counts
+    // the characters sent, which a letter spelt with several uses up faster.
     QString text = changed;
-    if (BlankControlsInPlace(text)) {
+    const bool blanked = BlankControlsInPlace(text);
+    if (CutToSpelledLength(text, edit_->maxLength()) || blanked) {
       const int caret = edit_->cursorPosition();
       const QSignalBlocker quiet(edit_);
       edit_->setText(text);
-      edit_->setCursorPosition(caret);
+      edit_->setCursorPosition(std::min(caret, static_cast<int>(text.size())));
     }
     EmitString(onChangeText, FromQt(edit_->text()));
   });

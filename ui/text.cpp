@@ -20,7 +20,7 @@ QString ToQt(std::string_view cp1252) {
 std::string FromQt(const QString& text) {
   std::string out;
   out.reserve(static_cast<size_t>(text.size()));
-  for (char32_t code : text.toUcs4()) out += platform::UnicodeToCp1252(code);
+  for (char32_t code : text.toUcs4()) platform::AppendCp1252(out, code);
   return out;
 }
 

@@ -146,7 +146,7 @@ TEST(IniFile, UnicodeFilesKeepTheirEncoding) {
                            "Note=\xCE\xA9\r\n";
   EXPECT_EQ(IniLookup(utf8, "Select device", "COM Port"), "COM 3");
   EXPECT_EQ(IniLookup(utf8, "Select device", "Name"), "Caf\xE9");
-  EXPECT_EQ(IniLookup(utf8, "Select device", "Note"), "?");  // no omega in the code page
+  EXPECT_EQ(IniLookup(utf8, "Select device", "Note"), "O");  // an omega, in Latin letters
   EXPECT_EQ(IniUpdate(utf8, "select device", "Name", "\x80 1"),
             bom +
                 "[Select device]\r\nCOM Port=COM 3\r\nName=\xE2\x82\xAC 1\r\n"

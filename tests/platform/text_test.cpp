@@ -23,6 +23,29 @@ TEST(CodePage, RoundTripsAndUnknownCharacters) {
   }
 }
 
+// Characters the code page lacks take the closest Latin spelling; what it has stays as it is.
+TEST(CodePage, MissingCharactersAreSpeltInLatinLetters) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"Łódź, Zażółć gęślą jaźń",
+       "L\xF3"
+       "dz, Zaz\xF3lc gesla jazn"},
+      {"Příliš žluťoučký kůň", "Pr\xEDli\x9A \x9Elutouck\xFD kun"},
+      {"ŠŽŸŒœ ß ẞ", "\x8A\x8E\x9F\x8C\x9C \xDF SS"},
+      {"Știri din Brăila, Țări şţ", "Stiri din Braila, Tari st"},
+      {"Москва Щука Жизнь Хор Цирк Чай Юг Яр Сын объём",
+       "Moskva Shchuka Zhizn Khor Tsirk Chay Yug Yar Syn obyom"},
+      {"Київ Євген Ґанок Іван Ўла", "Kiyiv Yevgen Ganok Ivan Ula"},
+      {"Αθήνα, Θεσσαλονίκη, ψυχής", "Athina, Thessaloniki, psychis"},
+      // Non-breaking hyphen, thin space, zero-width space, numero sign, full-width letters.
+      {"Jay\u2011Z\u2009№\u200B5 Ａｂ", "Jay-Z No5 Ab"},
+      // Written decomposed: the accent joins its letter where the code page has the pair.
+      {"Mote\u0301 a\u0328", "Mot\xE9 a"},
+      // Emoji (one with its presentation selector) and CJK have no Latin spelling.
+      {"😀 ❤️ 中", "? ? ?"},
+  };
+  for (const auto& [utf8, cp1252] : cases) EXPECT_EQ(Utf8ToCp1252(utf8), cp1252) << utf8;
+}
+
 TEST(CodePage, BlankControlsKeepsTextBytes) {
   std::string all;
   for (int b = 0; b < 256; ++b) all += static_cast<char>(b);

@@ -93,7 +93,13 @@ TEST_F(UiTest, EditTextCrossesQtInTheProgramsCodePage) {
   line->setText(QString());
   for (const char* typed : {"Ж", "ü"})
     QTest::sendKeyEvent(QTest::Click, line, Qt::Key_unknown, QString::fromUtf8(typed), {});
-  EXPECT_EQ(Get(edit, &THIEdit::Text).text, "?\xFC");
+  EXPECT_EQ(Get(edit, &THIEdit::Text).text, "Zh\xFC");  // spelt in the code page's letters
+
+  // The length limit counts the characters sent, not those shown.
+  edit.setMaxLength(5);
+  line->setText(QString::fromUtf8("ЖЖЩ"));
+  EXPECT_EQ(line->text(), QString::fromUtf8("ЖЖ"));
+  EXPECT_EQ(Get(edit, &THIEdit::Text).text, "ZhZh");
 }
 
 // Every change is reported, but not the creation text; no control character is ever held.
