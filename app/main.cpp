@@ -8,21 +8,26 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "app/main_window.h"
 #include "app/resources.h"
+#include "platform/console.h"
 #include "platform/event_log.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
 #include "ui/form.h"
 #include "ui/qt_host.h"
+#include "ui/text.h"
+#include "ui/tray.h"
 
 namespace {
 
@@ -36,13 +41,16 @@ constexpr const char* kUsage =
     "Options:\n"
     "  --config-dir DIR  keep rds.ini (and an optional ports/ folder mapping COM numbers to\n"
     "                    devices through links named com1, com2, ...) in DIR instead of the\n"
-    "                    program's folder\n"
+    "                    default folder (see below)\n"
     "  --headless        run without a window and without a display server, for a service\n"
     "                    manager: every option comes from rds.ini (Auto connect, Auto on dps,\n"
     "                    Auto on drt, ...), the events are logged, SIGTERM closes as Close does\n"
     "  --log             write one line per event to standard error: start-up, the port opened,\n"
     "                    failed or lost, every command line written to it, shutdown\n"
-    "  --help            show this text\n";
+    "  --help            show this text\n"
+    "\n"
+    "Without --config-dir the settings live in the program's own folder when it is writable and\n"
+    "the program is not installed, else in the user's configuration folder. Here that is:\n";
 
 constexpr const char* kDesktopFileName = "rdspanel.desktop";
 
@@ -123,25 +131,63 @@ bool Writable(const QString& folder) {
 // The program's own folder when it can hold rds.ini (a portable install), else the user's. An
 // installed program (bin/ beside share/applications/ holding its desktop file) always uses the
 // user's folder, also when run by root, so that rds.ini never lands among the system's programs.
-QString DefaultSettingsFolder() {
+QString DefaultSettingsFolder(bool create) {
   const QString programFolder = QCoreApplication::applicationDirPath();
+#ifdef _WIN32
+  // The installer leaves its uninstaller beside the program; a portable copy has none.
+  const bool installed = QFileInfo::exists(programFolder + "/uninstall.exe");
+  const auto userFolder = QStandardPaths::AppDataLocation;  // %APPDATA%\rdspanel
+#else
   const bool installed =
       QFileInfo::exists(programFolder + "/../share/applications/" + kDesktopFileName);
+  const auto userFolder = QStandardPaths::AppConfigLocation;
+#endif
   if (!installed && Writable(programFolder)) return programFolder;
-  const QString user = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-  QDir().mkpath(user);
+  const QString user = QStandardPaths::writableLocation(userFolder);
+  if (create) QDir().mkpath(user);
   return user;
+}
+
+// Why the folder cannot hold rds.ini; empty when it can (it is made when missing).
+std::string SettingsFolderProblem(const QString& folder) {
+  const std::filesystem::path path(folder.toStdString());
+  std::error_code ec;
+  std::filesystem::create_directories(path, ec);
+  if (ec) return ec.message();
+  if (!std::filesystem::is_directory(path, ec)) return "not a folder";
+  if (!Writable(folder)) return "not writable";
+  return {};
+}
+
+// Said once at the start of a service that will never send anything, so that its journal
+// tells why the encoder stays silent.
+void LogIdleService() {
+  const std::string ini = platform::SettingsFolder() + "rds.ini";
+  if (!platform::IsRegularFile(ini)) {
+    platform::LogEvent(
+        "no rds.ini in the settings folder: nothing will be sent to the encoder; "
+        "set the panel up in its window first, or write rds.ini by hand");
+  } else if (platform::IniReadInt(ini, "Other settings", "Auto connect", 0) != 1) {
+    platform::LogEvent(
+        "\"Auto connect\" is off in rds.ini: nothing will be sent to the encoder "
+        "(set \"Auto connect=1\" under [Other settings])");
+  }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::UseParentConsole();
   QString configDir;
   bool headless = false;
   bool log = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      QCoreApplication app(argc, argv);
+      QCoreApplication::setApplicationName("rdspanel");
       std::fputs(kUsage, stdout);
+      std::printf("  %s\n",
+                  QDir::toNativeSeparators(DefaultSettingsFolder(false)).toLocal8Bit().constData());
       return 0;
     }
     if (std::strcmp(argv[i], "--headless") == 0) {
@@ -163,6 +209,7 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
   if (headless || log) platform::SetEventLog(stderr);
+  if (headless) hi::THITrayIcon::explainMissingArea = false;
 
 #ifdef __linux__
   if (!headless && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") &&
@@ -178,15 +225,19 @@ int main(int argc, char** argv) {
 
   QApplication app(argc, argv);
   hi::InitPictures();
+  const std::vector<std::string> fonts = hi::RegisterBundledFonts();
   QApplication::setApplicationName("rdspanel");
   // Lets a Wayland desktop match the window to the installed desktop entry and its icon.
   QGuiApplication::setDesktopFileName("rdspanel");
 
   if (configDir.isEmpty()) {
-    configDir = DefaultSettingsFolder();
-  } else if (!QDir().mkpath(configDir) || !Writable(configDir)) {
-    std::fprintf(stderr, "rdspanel: cannot use %s as the settings folder\n",
-                 configDir.toLocal8Bit().constData());
+    configDir = DefaultSettingsFolder(true);
+  } else if (const std::string problem = SettingsFolderProblem(configDir); !problem.empty()) {
+    const QString text =
+        QString("Cannot use %1 as the settings folder: %2")
+            .arg(QDir::toNativeSeparators(configDir), QString::fromLocal8Bit(problem.c_str()));
+    std::fprintf(stderr, "rdspanel: %s\n", text.toLocal8Bit().constData());
+    if (!headless) QMessageBox::critical(nullptr, "\"Tessel\" Encoder", text);
     return 2;
   }
   platform::SetSettingsFolder(QDir(configDir).absolutePath().toStdString());
@@ -195,6 +246,8 @@ int main(int argc, char** argv) {
   platform::LogEvent("rdspanel started" + std::string(headless ? " headless" : "") + ": " +
                      QCoreApplication::applicationFilePath().toStdString() + ", settings folder " +
                      platform::SettingsFolder());
+  for (const std::string& line : fonts) platform::LogEvent(line);
+  if (headless) LogIdleService();
 
   CloseOnStopRequests(app);
 

@@ -100,10 +100,16 @@ MainWindow::MainWindow() {
   leftClick.op2 = TData::Int(0);
   for (THIHub& hub : trayPages) hub.setOutCount(2);
   connectedHub.setOutCount(4);
-  disconnectedHub.setOutCount(5);
+  disconnectedHub.setOutCount(7);
   connectedInfo.data = TData::Int(0);
   disconnectedInfo.data = TData::Int(1);
-  portLost.setOutCount(3);
+  portLost.setOutCount(5);
+  dpsState.setOutCount(2);
+  drtState.setOutCount(2);
+  for (THIIf_else* off : {&dpsOff, &drtOff}) {
+    off->type = THIIf_else::Equal;
+    off->op2 = TData::Int(0);
+  }
   portBack.setOutCount(4);
   resendDynamic.data = TData::Int(1);
   autoStart.setCount(4);
@@ -214,6 +220,10 @@ MainWindow::MainWindow() {
   link<&THIMultiElement::doWork>(portLost.onEvent[0], animator, 3);
   link<&THIMultiElement::doWork>(portLost.onEvent[1], animator, 1);
   link<&THIDoData::doData>(portLost.onEvent[2], disconnectedInfo);
+  link<&THIMultiElement::doWork>(portLost.onEvent[3], nowSending, 5);
+  link<&THIMultiElement::doWork>(portLost.onEvent[4], nowSending, 6);
+  link<&THIMultiElement::doWork>(disconnectedHub.onEvent[5], nowSending, 5);
+  link<&THIMultiElement::doWork>(disconnectedHub.onEvent[6], nowSending, 6);
   // The encoder may have restarted: the dynamic lines go out again even if unchanged.
   link<&THIHub::doEvent>(connection.onEvent[17], portBack);
   link<&THIMultiElement::doWork>(portBack.onEvent[0], animator, 2);
@@ -255,10 +265,12 @@ MainWindow::MainWindow() {
   link<&THIMultiElement::doWork>(rdsSettings.onEvent[5], dynamicText, 9);
 
   connectionPage = &connection.build<ConnectionPanel>(form.controlParent());
-  // Automatic start actions, two to four seconds after ports were found.
-  link<&THIMultiElement::doWork>(connection.onEvent[1], settings, 2);
+  // Automatic start actions, two to four seconds after the start-up check. They run also when no
+  // port was found: a service may start before its USB adapter is there, and its automatic
+  // connect waits for the port.
+  link<&THIMultiElement::doWork>(connection.onEvent[18], settings, 2);
   link<&THIIndexToChanel::doEvent>(settings.onEvent[0], autoStart);
-  link<&THIMultiElement::doWork>(autoStart.onEvent[0], connection, 4);
+  link<&THIMultiElement::doWork>(autoStart.onEvent[0], connection, 7);
   link<&THIDoData::doData>(autoStart.onEvent[1], autoDps);
   link<&THIDoData::doData>(autoStart.onEvent[2], autoDrt);
   link<&THITrayIcon::doMinimize>(autoStart.onEvent[3], tray);
@@ -314,8 +326,14 @@ MainWindow::MainWindow() {
     link<&THIHub::doEvent>(trayPages[k].onEvent[1], restore);
   }
   link<&THIHub::doEvent>(trayItems.onEvent[12], closeHub);
-  link<&THIMultiElement::doWork>(dynamicText.onEvent[2], trayChecker, 0);
-  link<&THIMultiElement::doWork>(dynamicText.onEvent[3], trayChecker, 1);
+  link<&THIHub::doEvent>(dynamicText.onEvent[2], dpsState);
+  link<&THIHub::doEvent>(dynamicText.onEvent[3], drtState);
+  link<&THIMultiElement::doWork>(dpsState.onEvent[0], trayChecker, 0);
+  link<&THIMultiElement::doWork>(drtState.onEvent[0], trayChecker, 1);
+  link<&THIIf_else::doCompare>(dpsState.onEvent[1], dpsOff);
+  link<&THIIf_else::doCompare>(drtState.onEvent[1], drtOff);
+  link<&THIMultiElement::doWork>(dpsOff.onTrue, nowSending, 5);
+  link<&THIMultiElement::doWork>(drtOff.onTrue, nowSending, 6);
   link<&THIMultiElement::doWork>(rdsSettings.onEvent[2], trayChecker, 2);
   link<&THIMultiElement::doWork>(rdsSettings.onEvent[3], trayChecker, 3);
   link<&ThiPopupMenuEx::doCheck>(trayChecker.onEvent[0], trayMenu);

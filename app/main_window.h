@@ -77,6 +77,9 @@ class MainWindow : public TRootContainer {
   // A lost port shows as disconnected in the tray and the info window; the page stays connected.
   THIHub portLost, portBack;
   THIDoData resendDynamic;
+  // The now-sending strip empties a line that is no longer sent.
+  THIHub dpsState, drtState;
+  THIIf_else dpsOff, drtOff;
 
   // Automatic start actions; the day names and the info window after the load.
   THIIndexToChanel autoStart;
@@ -93,7 +96,7 @@ class MainWindow : public TRootContainer {
   THIStrPart cutCrLf, cutLf;
   THIIf_else psChosen, rtChosen, psOnTaskbar, rtOnTaskbar, psUnfocused, rtUnfocused;
 
-  THIMultiElement connection{18, 0};
+  THIMultiElement connection{19, 0};
   THIMultiElement rdsSettings{7, 2};
   THIMultiElement dynamicText{11, 8};
   THIMultiElement settings{4, 0};

@@ -79,6 +79,19 @@ DynamicTextPanel::DynamicTextPanel(TOuterSide& owner, ControlParent parent)
   pagePeriod.setPosition(10);
   picture.setBounds(320, 210, 145, 105);
   picture.setPicture(":/pictures/settings.png");
+  for (size_t k = 0; k < templateStates.size(); ++k) {
+    templateStates[k].setBounds(10, 272 + 18 * static_cast<int>(k), 300, 17);
+    templateStates[k].setVisible(false);
+    files[k].logName = k == PsTemplate ? "dynamic PS file" : "dynamic RT file";
+    templateReadable[k].type = THIIf_else::Equal;
+    templateReadable[k].op2 = TData::Str("");
+    templateProblem[k].setOutCount(2);
+    templateProblemText[k].mask =
+        std::string(k == PsTemplate ? "Dynamic PS" : "Dynamic RT") + " file: %1, last line kept";
+    templateProblemText[k].setDataCount(1);
+    hideTemplateState[k].data = TData::Int(0);
+    showTemplateState[k].data = TData::Int(1);
+  }
 
   for (THIini* setting : {&scrollSetting, &pageSetting, &modeSetting}) {
     setting->fileName = "rds.ini";
@@ -142,6 +155,9 @@ DynamicTextPanel::DynamicTextPanel(TOuterSide& owner, ControlParent parent)
   rtFormat.setDataCount(1);
   psCut.position = 1;
   psCut.count = 10;
+  psCutHub.setOutCount(2);
+  psHasText.type = THIIf_else::NotEqual;
+  psHasText.op2 = TData::Str("PS");
   rtCut.position = 1;
   // No RT line before the model's width is known: it would be a bare terminator.
   rtLengthKnown.type = THIIf_else::GreaterEqual;
@@ -263,6 +279,16 @@ DynamicTextPanel::DynamicTextPanel(TOuterSide& owner, ControlParent parent)
     link<&THIDoData::doData>(files[k].onLoad, fileTexts[k]);
     link<&THIStrList::Text>(fileTexts[k].Data, files[k]);
   }
+  for (size_t k = 0; k < templateStates.size(); ++k) {
+    link<&THIIf_else::doCompare>(files[k].onProblem, templateReadable[k]);
+    link<&THIDoData::doData>(templateReadable[k].onTrue, hideTemplateState[k]);
+    link<&THILabel::doVisible>(hideTemplateState[k].onEventData, templateStates[k]);
+    link<&THIHub::doEvent>(templateReadable[k].onFalse, templateProblem[k]);
+    link<&THIFormatStr::doString>(templateProblem[k].onEvent[0], templateProblemText[k]);
+    link<&THILabel::doText>(templateProblemText[k].onFString, templateStates[k]);
+    link<&THIDoData::doData>(templateProblem[k].onEvent[1], showTemplateState[k]);
+    link<&THILabel::doVisible>(showTemplateState[k].onEventData, templateStates[k]);
+  }
   link<&THIMultiElement::doWork>(fileTexts[PsTemplate].onEventData, tags, 0);
   link<&THIMultiElement::doWork>(tags.onEvent[0], ptyTags, 0);
   out(tags.onEvent[1], 7);
@@ -371,7 +397,11 @@ DynamicTextPanel::DynamicTextPanel(TOuterSide& owner, ControlParent parent)
   // The PS line: "PS", eight characters, the terminator; handed over only when it changed.
   link<&THIFormatStr::doString>(psExpander.onEvent[0], psFormat);
   link<&THICopy::doCopy>(psFormat.onFString, psCut);
-  link<&THIIf_else::doCompare>(psCut.onCopy, psTerminated);
+  link<&THIHub::doEvent>(psCut.onCopy, psCutHub);
+  link<&THITrim::doTrim>(psCutHub.onEvent[0], psTrim);
+  link<&THIIf_else::doCompare>(psCutHub.onEvent[1], psHasText);
+  link<&THITrim::Result>(psHasText.Op1, psTrim);
+  link<&THIIf_else::doCompare>(psHasText.onTrue, psTerminated);
   in(psTerminated.Op1, 7);
   link<&THIStrCat::doStrCat>(psTerminated.onTrue, psJoin);
   link<&THIStrCat::doStrCat>(psTerminated.onFalse, psJoinCrLf);

@@ -45,6 +45,8 @@ class DynamicTextPanel : public TClassMultiBase {
   THILabel pagePeriodLabel{panel.controlParent()};
   THIUpDown pagePeriod{panel.controlParent()};
   THIImage picture{panel.controlParent()};
+  // A template that cannot be read keeps the last line on air and says why here.
+  std::array<THILabel, 2> templateStates = Controls<THILabel, 2>(panel.controlParent());
 
   // Settings and file dialogs.
   std::array<THIini, kFiles> pathSettings;
@@ -73,6 +75,10 @@ class DynamicTextPanel : public TClassMultiBase {
   THIChangeMon titleChange;
   THITimeCounter delayMeter;
   THIFormatStr delayText;
+  std::array<THIIf_else, 2> templateReadable;
+  std::array<THIHub, 2> templateProblem;
+  std::array<THIFormatStr, 2> templateProblemText;
+  std::array<THIDoData, 2> hideTemplateState, showTemplateState;
 
   // The now-playing window.
   THIHub windowStep, titleChanged;
@@ -94,6 +100,10 @@ class DynamicTextPanel : public TClassMultiBase {
   THIMemory psDay, rtDay;
   THIFormatStr psFormat, rtFormat;
   THICopy psCut, rtCut;
+  // A PS of eight blanks never goes on air: before the first title is cut, or a blank page.
+  THIHub psCutHub;
+  THITrim psTrim;
+  THIIf_else psHasText;
   THIIf_else rtLengthKnown;
   THIIf_else psTerminated, rtTerminated;
   THIStrCat psJoin, psJoinCrLf, rtJoin, rtJoinCrLf;

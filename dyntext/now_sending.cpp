@@ -39,7 +39,7 @@ LineDisplayComposer::LineDisplayComposer(TOuterSide& owner, ControlParent parent
 }
 
 NowSendingPanel::NowSendingPanel(TOuterSide& owner, ControlParent parent)
-    : TClassMultiBase(owner, parent, 5, 0) {
+    : TClassMultiBase(owner, parent, 7, 0) {
   panel.setBounds(83, 368, 470, 83);
   // DejaVu Sans, which stands in for the Heiti face where that is missing, needs 173 pixels for
   // the title, not 168; a wrapped title would lose its last word.
@@ -78,6 +78,10 @@ NowSendingPanel::NowSendingPanel(TOuterSide& owner, ControlParent parent)
   rtWindow.setDataCount(1);
   afterColon.charText = ":";
   showLines.setOutCount(2);
+  psStopped.setOutCount(2);
+  rtStopped.setOutCount(3);
+  psEmpty.data = TData::Str("PS: ");
+  rtEmpty.data = TData::Str("RT: ");
 
   work<&THIChangeMon::doCheck>(1, psChange);
   link<&THICopy::doCopy>(psChange.onChange, psCut);
@@ -123,6 +127,16 @@ NowSendingPanel::NowSendingPanel(TOuterSide& owner, ControlParent parent)
   work<&THIHub::doEvent>(3, showLines);
   link<&THILabel::doVisible>(showLines.onEvent[0], psLine);
   link<&THILabel::doVisible>(showLines.onEvent[1], rtLine);
+
+  work<&THIHub::doEvent>(5, psStopped);
+  link<&THIChangeMon::doClear>(psStopped.onEvent[0], psChange);
+  link<&THIDoData::doData>(psStopped.onEvent[1], psEmpty);
+  link<&THILabel::doText>(psEmpty.onEventData, psLine);
+  work<&THIHub::doEvent>(6, rtStopped);
+  link<&THIChangeMon::doClear>(rtStopped.onEvent[0], rtChange);
+  link<&THITimer::doStop>(rtStopped.onEvent[1], marquee);
+  link<&THIDoData::doData>(rtStopped.onEvent[2], rtEmpty);
+  link<&THILabel::doText>(rtEmpty.onEventData, rtLine);
 }
 
 }  // namespace hi

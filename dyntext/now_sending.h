@@ -26,7 +26,8 @@ class LineDisplayComposer : public TClassMultiBase {
 };
 
 // Inputs: 1 a PS display text, 2 an RT field text, 3 show (1) or hide (0) both LCD lines,
-// 4 the RT display width by index (0: 64, 1: 32, 2: 35 characters).
+// 4 the RT display width by index (0: 64, 1: 32, 2: 35 characters), 5 nothing is sent as PS any
+// more, 6 nothing is sent as RT any more.
 // Outputs: 1 the cleaned RT text at every new RT, 2 what the RT line shows after its first ":",
 // at every new RT and every marquee step.
 class NowSendingPanel : public TClassMultiBase {
@@ -67,6 +68,10 @@ class NowSendingPanel : public TClassMultiBase {
   THIStrPart afterColon;
 
   THIHub showLines;
+
+  // The strip shows only what is being sent: a line no longer sent is emptied.
+  THIHub psStopped, rtStopped;
+  THIDoData psEmpty, rtEmpty;
 };
 
 }  // namespace hi

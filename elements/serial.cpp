@@ -22,29 +22,35 @@ void THICOM::doOpen(TData& data, uint16_t) {
   const int32_t rate = ReadInteger(data, Baud, baud);
   const std::string device = platform::ComDevicePath(number);
   name_ = "port COM " + std::to_string(number);
-  const std::string& name = name_;
-  if (device.empty() || !line_.open(device)) {
-    logFailure(name + (device.empty() ? " could not be opened: no such port"
-                                      : " could not be opened: " + device));
+  if (device.empty()) {
+    fail("no such port");
+    return;
+  }
+  if (!line_.open(device)) {
+    fail(platform::OpenFailureText(line_.openFailure()), device);
     return;
   }
   const uint32_t ms = timeout > 0 ? static_cast<uint32_t>(timeout) : 0;
   const std::string mode = ModeText(rate, parity);
   if (!line_.applyMode(mode) || !line_.setTimeouts({ms, ms, ms, ms, ms})) {
     line_.close();
-    logFailure(name + " could not be opened: " + device + " refused " + mode);
+    fail("the port refused " + mode, device);
     return;
   }
   lastFailure_.clear();
-  log(name + " opened: " + device + ", " + mode);
+  log(name_ + " opened: " + device + ", " + mode);
 }
 
-void THICOM::logFailure(const std::string& event) {
+void THICOM::fail(const std::string& reason, const std::string& device) {
+  const std::string event =
+      name_ + " could not be opened: " + (device.empty() ? "" : device + ": ") + reason;
   // A port retried every few seconds through a long outage would fill the journal with the
   // same line; it is logged when it first happens and again only once something changed.
-  if (event == lastFailure_) return;
-  lastFailure_ = event;
-  log(event);
+  if (event != lastFailure_) {
+    lastFailure_ = event;
+    log(event);
+  }
+  EmitString(onError, reason);
 }
 
 void THICOM::doClose(TData&, uint16_t) {

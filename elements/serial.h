@@ -22,6 +22,8 @@ class THICOM : public TDebug {
   // The open port went away: a write failed or stopped short, or the device hung up. The port
   // is closed by the time this fires, so lines sent meanwhile are dropped.
   TLink onLost;
+  // An open failed; the value says why: "no such port", "permission denied", ...
+  TLink onError;
   TLink Port;  // 1-based port number for doOpen
   TLink Baud;  // baud rate for doOpen
 
@@ -40,7 +42,8 @@ class THICOM : public TDebug {
  private:
   void lose();
   void log(const std::string& event) const;
-  void logFailure(const std::string& event);
+  // Logs a failed open once per reason and fires onError.
+  void fail(const std::string& reason, const std::string& device = {});
 
   platform::SerialPort line_;
   std::string name_;         // "port COM n" of the port last opened

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/codepage.h"
+#include "platform/event_log.h"
 #include "platform/files.h"
 
 namespace hi {
@@ -197,6 +198,23 @@ void THILength::doLength(TData& d, uint16_t) {
 
 void THILength::Result(TData& d, uint16_t) { d = TData::Int(result); }
 
+void THIStrCheck::doCheck(TData& d, uint16_t) {
+  const std::string text = ReadString(d, Text);
+  const auto size = static_cast<int64_t>(text.size());
+  Verdict verdict = Fits;
+  if (size > length) {
+    verdict = TooLong;
+  } else if (std::any_of(text.begin(), text.end(), [this](char c) {
+               const char lower = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+               return charset.find(lower) == std::string::npos;
+             })) {
+    verdict = ForeignCharacter;
+  } else if (size < length) {
+    verdict = TooShort;
+  }
+  ForwardInt(d, onResult, verdict);
+}
+
 void THIBlockFind::doSearch(TData& d, uint16_t) {
   std::string t = ReadString(d, Text);
   size_t p = PosFrom(startMark, t);
@@ -269,8 +287,12 @@ void THIStrList::doLoad(TData& d, uint16_t) {
   // before it proves nothing, and the next empty one is held again.
   if (!content) {
     emptyReadHeld = false;
+    // A file that is there and readable was only being written.
+    const std::string why = platform::TextFileProblem(f);
+    if (!why.empty()) reportProblem(f, why);
     return;
   }
+  reportProblem(f, "");
   if (content->empty() && !lines.empty() && !emptyReadHeld) {
     emptyReadHeld = true;
     return;
@@ -278,6 +300,16 @@ void THIStrList::doLoad(TData& d, uint16_t) {
   emptyReadHeld = false;
   setStrings(*content);
   ForwardNull(d, onLoad);
+}
+
+void THIStrList::reportProblem(const std::string& path, const std::string& now) {
+  if (now == problem) return;
+  problem = now;
+  if (!logName.empty()) {
+    platform::LogEvent(logName + " " + platform::EscapeBytes(path) +
+                       (now.empty() ? " can be read again" : " cannot be read: " + now));
+  }
+  EmitString(onProblem, now);
 }
 
 void THIStrList::doGetString(TData& d, uint16_t) {

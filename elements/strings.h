@@ -128,6 +128,17 @@ class THILength : public TDebug {
 };
 
 // Finds the blocks that run from startMark to the next endMark, and optionally replaces them.
+// Checks a text against a fixed length and a set of allowed characters, letters in either case.
+class THIStrCheck : public TDebug {
+ public:
+  enum Verdict : int32_t { Fits = 0, TooLong = 1, TooShort = 2, ForeignCharacter = 3 };
+  std::string charset;  // lower-case letters stand for both cases
+  int32_t length = 0;
+  TLink onResult;  // the verdict; a text that is too long is that before anything else
+  TLink Text;
+  void doCheck(TData& data, uint16_t index);
+};
+
 class THIBlockFind : public TDebug {
  public:
   uint8_t includeMarks = 0;
@@ -178,12 +189,20 @@ class THIStrList : public TDebug {
   std::string current;
   std::string fileName;
   bool emptyReadHeld = false;  // the last load found the file empty and kept the lines
+  // Why the file cannot be read, empty while it can; with a log name each change is logged.
+  std::string problem;
+  std::string logName;
 
   TLink onLoad, onGetString;
+  // The file became unreadable (value: why) or readable again (value: the empty text).
+  TLink onProblem;
   TLink FileName, Index;
   void doLoad(TData& data, uint16_t index);
   void doGetString(TData& data, uint16_t index);
   void Text(TData& data, uint16_t index);
+
+ private:
+  void reportProblem(const std::string& path, const std::string& now);
 };
 
 }  // namespace hi

@@ -1,5 +1,7 @@
 #include "encoder/connection_panel.h"
 
+#include "platform/serial.h"
+
 namespace hi {
 
 namespace {
@@ -7,7 +9,7 @@ void SetConstant(THIDoData& d, int32_t value) { d.data = TData::Int(value); }
 }  // namespace
 
 ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
-    : TClassMultiBase(owner, parent, 7, 2) {
+    : TClassMultiBase(owner, parent, 8, 2) {
   panel.setBounds(83, 46, 470, 315);
   deviceLabel.setBounds(10, 9, 64, 16);
   deviceLabel.setCaption("Device:");
@@ -48,7 +50,7 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
     com->timeout = 10;
   }
 
-  rescanHub.setOutCount(2);
+  rescanHub.setOutCount(4);
   scanLoop.start = 0;
   scanLoop.end = 25;
   scanLoop.step = 1;
@@ -60,13 +62,32 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
   SetConstant(firstEntry, 0);
   selectedNumber.position = 1;
   selectedNumber.count = 4;
+  denied.type = THIIf_else::Equal;
+  denied.op2 = TData::Str("permission denied");
+  deniedName.str1 = "COM ";
+  deniedPort.setDefault(TData::Str(""));
+  noDenied.data = TData::Str("");
 
   noPorts.type = THIIf_else::Equal;
   noPorts.op2 = TData::Int(0);
   SetConstant(showWarning, 1);
   SetConstant(one, 1);
-  found.setOutCount(3);
+  checkHub.setOutCount(2);
+  found.setOutCount(2);
   enablePorts.setOutCount(5);
+  noPortsHub.setOutCount(3);
+  deniedKnown.type = THIIf_else::NotEqual;
+  deniedKnown.op2 = TData::Str("");
+  const std::string advice = platform::DeniedAdvice();
+  // "—" in the program's code page.
+  deniedText.mask = "%1: permission denied" + (advice.empty() ? "!" : " \x97 " + advice);
+  deniedText.setDataCount(1);
+  noFreeText.data = TData::Str("Can not find free COM ports!");
+  SetConstant(rescanOn, 1);
+  rescanFound.type = THIIf_else::Equal;
+  rescanFound.op2 = TData::Int(0);
+  portsBack.setOutCount(2);
+  SetConstant(hideWarning, 0);
 
   for (THIini* ini : {&iniPort, &iniDevice}) {
     ini->fileName = "rds.ini";
@@ -85,6 +106,7 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
   firstDevice.data = TData::Int(0);
   loadHub.setOutCount(2);
   portLoaded.setOutCount(3);
+  selectStored.setOutCount(2);
   portChosen.setOutCount(2);
   deviceChosen.setOutCount(2);
   portTextSet.type = THIIf_else::NotEqual;
@@ -100,18 +122,29 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
   lf.data = TData::Str("\n");
   sw10.count = 3;
 
+  manualConnect.setOutCount(2);
+  autoConnect.setOutCount(2);
+  keepTrying.setDefault(TData::Int(0));
+  SetConstant(tryOnce, 0);
+  SetConstant(tryOn, 1);
+  retrying.type = THIIf_else::Equal;
+  retrying.op2 = TData::Int(1);
+  waitHub.setOutCount(7);
+  waitText.mask = "Can not open COM %1 (%2), retrying";
+  waitText.setDataCount(2);
+  SetConstant(showWaiting, 1);
   tryConnect.setOutCount(2);
   opened.type = THIIf_else::Equal;
   opened.op2 = TData::Int(1);
-  connectHub.setOutCount(11);
-  disconnectHub.setOutCount(12);
+  connectHub.setOutCount(12);
+  disconnectHub.setOutCount(13);
   failHub.setOutCount(2);
   failText.mask = "Can not open COM %1!";
   failText.setDataCount(1);
   SetConstant(showFailure, 1);
   watch.setInterval(kWatchMs);
   retry.setInterval(kRetryMs);
-  lostHub.setOutCount(5);
+  lostHub.setOutCount(6);
   lostText.mask = "Connection to COM %1 lost, retrying";
   lostText.setDataCount(1);
   SetConstant(showLost, 1);
@@ -120,7 +153,7 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
   retryHub.setOutCount(2);
   reopened.type = THIIf_else::Equal;
   reopened.op2 = TData::Int(1);
-  backHub.setOutCount(5);
+  backHub.setOutCount(6);
 
   // Container points.
   work<&THIPanelRush::doBringToFront>(0, panel);
@@ -129,16 +162,20 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
   link<&THIIf_else::doCompare>(lineCom.onWrite, written);
   out(written.onTrue, 15);
   work<&THIHub::doEvent>(3, loadHub);
-  work<&THIHub::doEvent>(4, tryConnect);
+  work<&THIHub::doEvent>(4, manualConnect);
   work<&THIHub::doEvent>(5, disconnectHub);
-  work<&THIIf_else::doCompare>(6, noPorts);
+  work<&THIHub::doEvent>(6, checkHub);
+  work<&THIHub::doEvent>(7, autoConnect);
   var<&THIMemory::Value>(0, connectedFlag);
   var<&THIMemory::Value>(1, terminator);
 
   // Scan: every port that opens now is listed as "COM n"; then the first entry is chosen.
   link<&THIHub::doEvent>(rescan.onClick, rescanHub);
-  link<&THIComboBox::doClear>(rescanHub.onEvent[0], portList);
-  link<&THIFor::doFor>(rescanHub.onEvent[1], scanLoop);
+  link<&THIDoData::doData>(rescanHub.onEvent[0], noDenied);
+  link<&THIMemory::doValue>(noDenied.onEventData, deniedPort);
+  link<&THIComboBox::doClear>(rescanHub.onEvent[1], portList);
+  link<&THIFor::doFor>(rescanHub.onEvent[2], scanLoop);
+  link<&THIIf_else::doCompare>(rescanHub.onEvent[3], rescanFound);
   link<&THIFor::Position>(loopPosition.Data, scanLoop);
   link<&THIGetData::Value>(scanCom.Port, loopPosition);
   link<&THIHub::doEvent>(scanLoop.onEvent, probe);
@@ -149,6 +186,10 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
   link<&THIFor::Position>(portName.Str2, scanLoop);
   link<&THIStrCat::doStrCat>(scanCom.onWrite, portName);
   link<&THIComboBox::doAdd>(portName.onStrCat, portList);
+  link<&THIIf_else::doCompare>(scanCom.onError, denied);
+  link<&THIFor::Position>(deniedName.Str2, scanLoop);
+  link<&THIStrCat::doStrCat>(denied.onTrue, deniedName);
+  link<&THIMemory::doValue>(deniedName.onStrCat, deniedPort);
   link<&THIHub::doEvent>(scanLoop.onStop, scanDone);
   link<&THIDoData::doData>(scanDone.onEvent[0], firstEntry);
   link<&THIComboBox::doSelect>(firstEntry.onEventData, portList);
@@ -158,15 +199,33 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
   link<&THIComboBox::Count>(portCount.Data, portList);
   link<&THIMemory::doValue>(scanDone.onEvent[2], portCount);
 
-  // Check.
+  // Check. The warning names a port refused for lack of permission, since adding the user to a
+  // group is then all it takes.
+  link<&THIIf_else::doCompare>(checkHub.onEvent[0], noPorts);
+  out(checkHub.onEvent[1], 18);
   link<&THIMemory::Value>(noPorts.Op1, portCount);
-  link<&THIDoData::doData>(noPorts.onTrue, showWarning);
+  link<&THIHub::doEvent>(noPorts.onTrue, noPortsHub);
+  link<&THIIf_else::doCompare>(noPortsHub.onEvent[0], deniedKnown);
+  link<&THIMemory::Value>(deniedKnown.Op1, deniedPort);
+  link<&THIMemory::Value>(deniedText.Str[1], deniedPort);
+  link<&THIFormatStr::doString>(deniedKnown.onTrue, deniedText);
+  link<&THILabel::doText>(deniedText.onFString, warning);
+  link<&THIDoData::doData>(deniedKnown.onFalse, noFreeText);
+  link<&THILabel::doText>(noFreeText.onEventData, warning);
+  link<&THIDoData::doData>(noPortsHub.onEvent[1], showWarning);
   link<&THILabel::doVisible>(showWarning.onEventData, warning);
+  link<&THIDoData::doData>(noPortsHub.onEvent[2], rescanOn);
+  link<&ThiButtonRush::doEnabled>(rescanOn.onEventData, rescan);
   link<&THIDoData::doData>(noPorts.onFalse, one);
   link<&THIHub::doEvent>(one.onEventData, found);
   link<&THIHub::doEvent>(found.onEvent[0], enablePorts);
   out(found.onEvent[1], 1);
-  link<&THIImage::doBringToFront>(found.onEvent[2], picture1);
+  link<&THIMemory::Value>(rescanFound.Op1, portCount);
+  link<&THIHub::doEvent>(rescanFound.onTrue, noPortsHub);
+  link<&THIHub::doEvent>(rescanFound.onFalse, portsBack);
+  link<&THIDoData::doData>(portsBack.onEvent[0], hideWarning);
+  link<&THILabel::doVisible>(hideWarning.onEventData, warning);
+  link<&THIHub::doEvent>(portsBack.onEvent[1], enablePorts);
   out(enablePorts.onEvent[0], 5);
   link<&ThiButtonRush::doEnabled>(enablePorts.onEvent[1], rescan);
   link<&ThiButtonRush::doEnabled>(enablePorts.onEvent[2], connect);
@@ -178,7 +237,9 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
   link<&THIini::doRead>(loadHub.onEvent[1], iniDevice);
   link<&THIHub::doEvent>(iniPort.onRead, portLoaded);
   link<&THIIf_else::doCompare>(portLoaded.onEvent[0], portTextSet);
-  link<&THIComboBox::doSelectString>(portTextSet.onTrue, portList);
+  link<&THIHub::doEvent>(portTextSet.onTrue, selectStored);
+  link<&THIComboBox::doSelectString>(selectStored.onEvent[0], portList);
+  link<&THIComboBox::doText>(selectStored.onEvent[1], portList);
   link<&THIDelete::doDelete>(portLoaded.onEvent[1], stripCom);
   link<&THIini::doWrite>(portLoaded.onEvent[2], iniPort);
   link<&THIMemory::doValue>(stripCom.onDelete, portNumber);
@@ -231,7 +292,14 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
   to(type2.onEvent[7], sw14, 0);
 
   // Connect: only a port that really opened makes the panel connected.
-  link<&THIHub::doEvent>(connect.onClick, tryConnect);
+  link<&THIHub::doEvent>(connect.onClick, manualConnect);
+  link<&THIDoData::doData>(manualConnect.onEvent[0], tryOnce);
+  link<&THIMemory::doValue>(tryOnce.onEventData, keepTrying);
+  link<&THIHub::doEvent>(manualConnect.onEvent[1], tryConnect);
+  link<&THIDoData::doData>(autoConnect.onEvent[0], tryOn);
+  link<&THIMemory::doValue>(tryOn.onEventData, keepTrying);
+  link<&THIHub::doEvent>(autoConnect.onEvent[1], tryConnect);
+  link<&THIMemory::doValue>(lineCom.onError, openReason);
   link<&THIMemory::Value>(lineCom.Port, portNumber);
   link<&THICOM::doOpen>(tryConnect.onEvent[0], lineCom);
   link<&THIIf_else::doCompare>(tryConnect.onEvent[1], opened);
@@ -253,9 +321,27 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
   link<&THIComboBox::doEnabled>(constant(connectHub, 7, connectValues[5], 0), deviceList);
   link<&THIComboBox::doEnabled>(constant(connectHub, 8, connectValues[6], 0), portList);
   link<&THILabel::doVisible>(constant(connectHub, 9, connectValues[7], 0), openFailed);
+  link<&THIImage::doBringToFront>(connectHub.onEvent[11], picture1);
   out(connectedFlag.onData, 4);
 
-  link<&THIHub::doEvent>(opened.onFalse, failHub);
+  link<&THIIf_else::doCompare>(opened.onFalse, retrying);
+  link<&THIMemory::Value>(retrying.Op1, keepTrying);
+  link<&THIHub::doEvent>(retrying.onFalse, failHub);
+  // The automatic connect of a service started before its adapter is there: the page is
+  // connected and waits for the port as for a lost one.
+  link<&THIHub::doEvent>(retrying.onTrue, waitHub);
+  link<&THIHub::doEvent>(waitHub.onEvent[0], connectHub);
+  link<&THITimer::doStop>(waitHub.onEvent[1], watch);
+  link<&THIMemory::Value>(waitText.Str[1], portNumber);
+  link<&THIMemory::Value>(waitText.Str[2], openReason);
+  link<&THIFormatStr::doString>(waitHub.onEvent[2], waitText);
+  link<&THILabel::doText>(waitText.onFString, openFailed);
+  link<&THIDoData::doData>(waitHub.onEvent[3], showWaiting);
+  link<&THILabel::doVisible>(showWaiting.onEventData, openFailed);
+  link<&THITimer::doStart>(waitHub.onEvent[4], retry);
+  link<&THIImage::doBringToFront>(waitHub.onEvent[5], picture2);
+  out(waitHub.onEvent[6], 16);
+
   link<&THIMemory::Value>(failText.Str[1], portNumber);
   link<&THIFormatStr::doString>(failHub.onEvent[0], failText);
   link<&THILabel::doText>(failText.onFString, openFailed);
@@ -277,6 +363,7 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
   link<&THITimer::doStop>(disconnectHub.onEvent[10], watch);
   link<&THIDoData::doData>(disconnectHub.onEvent[11], hideOnDisconnect);
   link<&THILabel::doVisible>(hideOnDisconnect.onEventData, openFailed);
+  link<&THIImage::doBringToFront>(disconnectHub.onEvent[12], picture2);
 
   // Lost and back. A hang-up shows on the port without a line being written, so it is looked for
   // while connected; the look never waits.
@@ -291,6 +378,7 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
   link<&THILabel::doVisible>(showLost.onEventData, openFailed);
   link<&THITimer::doStart>(lostHub.onEvent[3], retry);
   out(lostHub.onEvent[4], 16);
+  link<&THIImage::doBringToFront>(lostHub.onEvent[5], picture2);
   link<&THIHub::doEvent>(retry.onTimer, retryHub);
   link<&THICOM::doOpen>(retryHub.onEvent[0], lineCom);
   link<&THIIf_else::doCompare>(retryHub.onEvent[1], reopened);
@@ -302,6 +390,7 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
   link<&THICOM::doPurge>(backHub.onEvent[2], lineCom);
   link<&THITimer::doStart>(backHub.onEvent[3], watch);
   out(backHub.onEvent[4], 17);
+  link<&THIImage::doBringToFront>(backHub.onEvent[5], picture1);
 }
 
 }  // namespace hi

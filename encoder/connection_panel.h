@@ -15,10 +15,12 @@
 
 namespace hi {
 
-// Inputs: 0 bring to front, 1 scan, 2 send a line, 3 load, 4 connect, 5 disconnect, 6 check.
+// Inputs: 0 bring to front, 1 scan, 2 send a line, 3 load, 4 connect, 5 disconnect, 6 check,
+// 7 connect and keep trying until the port opens (the automatic connect).
 // Outputs: 0 connection state, 1 ports found, 2 connected, 3 disconnected, 4 connected flag,
 // 5 port controls enabled, 6..14 device-type switches, 15 a line was written to the port,
-// 16 the port was lost while connected, 17 the lost port is open again.
+// 16 the port was lost while connected (or is not there yet for the automatic connect),
+// 17 the lost port is open again, 18 the start-up check is done.
 // Readables: 0 connected flag, 1 line terminator.
 class ConnectionPanel : public TClassMultiBase {
  public:
@@ -53,16 +55,32 @@ class ConnectionPanel : public TClassMultiBase {
   THIHub scanDone;
   THIDoData firstEntry;
   THIDelete selectedNumber;
+  // A port the scan was refused for lack of permission is named in the warning.
+  THIIf_else denied;
+  THIStrCat deniedName;
+  THIMemory deniedPort;
+  THIDoData noDenied;
 
-  // Check.
+  // Check, at start-up and after every Rescan. With no port "Rescan" stays usable, so an adapter
+  // plugged in later is found.
+  THIHub checkHub;
   THIIf_else noPorts;
   THIDoData one;
   THIDoData showWarning;
   THIHub found, enablePorts;
+  THIHub noPortsHub;
+  THIIf_else deniedKnown;
+  THIFormatStr deniedText;
+  THIDoData noFreeText, rescanOn;
+  THIIf_else rescanFound;
+  THIHub portsBack;
+  THIDoData hideWarning;
 
   // Load and the operator's choices.
   THIini iniPort, iniDevice;
   THIHub loadHub, portLoaded, portChosen, deviceChosen;
+  // A stored port the scan did not find stays chosen and shows in the list's empty face.
+  THIHub selectStored;
   THIIf_else portTextSet;
   THIDelete stripCom;
   // A stored model outside the list counts as the first, so every line gets a terminator.
@@ -75,7 +93,15 @@ class ConnectionPanel : public TClassMultiBase {
   THIDoData crlf, lf;
   THIChanelToIndex sw6, sw7, sw8, sw9, sw10, sw11, sw12, sw13, sw14;
 
-  // Connect and disconnect. A connect whose port does not open changes nothing but a warning.
+  // Connect and disconnect. A connect whose port does not open changes nothing but a warning,
+  // unless it is the automatic one: that keeps trying as for a lost port.
+  THIHub manualConnect, autoConnect;
+  THIMemory keepTrying;
+  THIDoData tryOnce, tryOn;
+  THIMemory openReason;
+  THIIf_else retrying;
+  THIHub waitHub;
+  THIFormatStr waitText;
   THIHub tryConnect;
   THIIf_else opened;
   THIHub connectHub, disconnectHub;
@@ -95,7 +121,7 @@ class ConnectionPanel : public TClassMultiBase {
   THITimer watch, retry;
   THIHub lostHub, retryHub, backHub;
   THIFormatStr lostText;
-  THIDoData showLost, hideLost, hideOnDisconnect;
+  THIDoData showLost, showWaiting, hideLost, hideOnDisconnect;
   THIIf_else reopened;
 };
 

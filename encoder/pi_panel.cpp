@@ -1,7 +1,5 @@
 #include "encoder/pi_panel.h"
 
-#include <cstdint>
-
 namespace hi {
 
 PiFormatter::PiFormatter(TOuterSide& owner, ControlParent parent)
@@ -10,7 +8,7 @@ PiFormatter::PiFormatter(TOuterSide& owner, ControlParent parent)
   settings.section = "RDS Settings";
   settings.key = "PI";
   settings.type = 1;
-  newText.setOutCount(4);
+  newText.setOutCount(5);
   cutEnd.position = 1;
   cutEnd.count = 2;
   cutEnd.direction = 1;
@@ -18,8 +16,12 @@ PiFormatter::PiFormatter(TOuterSide& owner, ControlParent parent)
   cutStart.count = 2;
   hexHigh.mode = THIConvertor::HexToInt;
   hexLow.mode = THIConvertor::HexToInt;
-  known.type = THIIf_else::GreaterEqual;
-  known.op2 = TData::Int(INT32_MIN);
+  check.charset = "0123456789abcdef";
+  check.length = 4;
+  checked.setOutCount(2);
+  verdict.setDefault(TData::Int(THIStrCheck::TooShort));
+  valid.type = THIIf_else::Equal;
+  valid.op2 = TData::Int(THIStrCheck::Fits);
   formatter.mask = "PI%1,%2%3";
   formatter.setDataCount(3);
 
@@ -29,7 +31,10 @@ PiFormatter::PiFormatter(TOuterSide& owner, ControlParent parent)
   link<&THIDelete::doDelete>(newText.onEvent[0], cutEnd);
   link<&THIDelete::doDelete>(newText.onEvent[1], cutStart);
   link<&THIini::doWrite>(newText.onEvent[2], settings);
-  out(newText.onEvent[3], 1);
+  link<&THIStrCheck::doCheck>(newText.onEvent[3], check);
+  link<&THIHub::doEvent>(check.onResult, checked);
+  link<&THIMemory::doValue>(checked.onEvent[0], verdict);
+  out(checked.onEvent[1], 1);
   link<&THIConvertor::doConvert>(cutEnd.onDelete, hexHigh);
   link<&THIConvertor::doConvert>(cutStart.onDelete, hexLow);
   link<&THIMemory::doValue>(hexHigh.onResult, high);
@@ -37,9 +42,9 @@ PiFormatter::PiFormatter(TOuterSide& owner, ControlParent parent)
   link<&THIMemory::Value>(formatter.Str[1], high);
   link<&THIMemory::Value>(formatter.Str[2], low);
   in(formatter.Str[3], 0);
-  work<&THIIf_else::doCompare>(2, known);
-  link<&THIMemory::Value>(known.Op1, high);
-  link<&THIFormatStr::doString>(known.onTrue, formatter);
+  work<&THIIf_else::doCompare>(2, valid);
+  link<&THIMemory::Value>(valid.Op1, verdict);
+  link<&THIFormatStr::doString>(valid.onTrue, formatter);
   out(formatter.onFString, 2);
 }
 
@@ -53,8 +58,15 @@ PiPanel::PiPanel(TOuterSide& owner, ControlParent parent) : TClassMultiBase(owne
   warning.setCaption("Max 4 hex symbols!");
   warning.setVisible(false);
   newText.setOutCount(2);
-  tooLong.type = THIIf_else::GreaterEqual;
-  tooLong.op2 = TData::Int(5);
+  fits.type = THIIf_else::Equal;
+  fits.op2 = TData::Int(THIStrCheck::Fits);
+  hideWarning.data = TData::Int(0);
+  showWarning.data = TData::Int(1);
+  warn.setOutCount(2);
+  warningKind.setCount(4);
+  warningTexts[THIStrCheck::TooLong].data = TData::Str("Max 4 hex symbols!");
+  warningTexts[THIStrCheck::TooShort].data = TData::Str("4 hex symbols needed!");
+  warningTexts[THIStrCheck::ForeignCharacter].data = TData::Str("Only hex symbols 0-9, A-F!");
 
   work<&THIPanelRush::doBringToFront>(0, panel);
   work<&THIMultiElement::doWork>(1, pi, 0);
@@ -63,11 +75,18 @@ PiPanel::PiPanel(TOuterSide& owner, ControlParent parent) : TClassMultiBase(owne
   link<&THIMultiElement::doWork>(newText.onEvent[0], pi, 1);
   out(newText.onEvent[1], 1);
   link<&THIEdit::doText>(pi.onEvent[0], text);
-  link<&THILength::doLength>(pi.onEvent[1], length);
-  link<&THIIf_else::doCompare>(length.onLength, tooLong);
-  link<&THIChanelToIndex::doWork>(tooLong.onFalse, showWarning, 0);
-  link<&THIChanelToIndex::doWork>(tooLong.onTrue, showWarning, 1);
-  link<&THILabel::doVisible>(showWarning.onIndex, warning);
+  link<&THIIf_else::doCompare>(pi.onEvent[1], fits);
+  link<&THIDoData::doData>(fits.onTrue, hideWarning);
+  link<&THILabel::doVisible>(hideWarning.onEventData, warning);
+  link<&THIHub::doEvent>(fits.onFalse, warn);
+  link<&THIIndexToChanel::doEvent>(warn.onEvent[0], warningKind);
+  for (uint16_t kind :
+       {THIStrCheck::TooLong, THIStrCheck::TooShort, THIStrCheck::ForeignCharacter}) {
+    link<&THIDoData::doData>(warningKind.onEvent[kind], warningTexts[kind]);
+    link<&THILabel::doText>(warningTexts[kind].onEventData, warning);
+  }
+  link<&THIDoData::doData>(warn.onEvent[1], showWarning);
+  link<&THILabel::doVisible>(showWarning.onEventData, warning);
   link<&THIMultiElement::doWork>(send.onClick, pi, 2);
   out(pi.onEvent[2], 0);
   in(pi.Data[0], 0);

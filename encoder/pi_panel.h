@@ -2,6 +2,8 @@
 // sends it as two decimal byte values.
 #pragma once
 
+#include <array>
+
 #include "elements/flow.h"
 #include "elements/settings.h"
 #include "elements/strings.h"
@@ -11,8 +13,8 @@
 namespace hi {
 
 // Converts and stores the PI text and formats the PI line.
-// Inputs: 0 load, 1 new text, 2 format. Outputs: 0 loaded text, 1 text stored, 2 the line.
-// Data input 0: line terminator.
+// Inputs: 0 load, 1 new text, 2 format. Outputs: 0 loaded text, 1 text stored (value: its
+// THIStrCheck verdict), 2 the line. Data input 0: line terminator.
 class PiFormatter : public TClassMultiBase {
  public:
   PiFormatter(TOuterSide& owner, ControlParent parent);
@@ -22,8 +24,11 @@ class PiFormatter : public TClassMultiBase {
   THIDelete cutEnd, cutStart;
   THIConvertor hexHigh, hexLow;
   THIMemory high, low;
-  // No line until a PI text was seen: the values would be missing from it.
-  THIIf_else known;
+  // Only exactly four hex digits go on air: any other text would give receivers a wrong PI.
+  THIStrCheck check;
+  THIHub checked;
+  THIMemory verdict;
+  THIIf_else valid;
   THIFormatStr formatter;
 };
 
@@ -38,9 +43,11 @@ class PiPanel : public TClassMultiBase {
   ThiButtonRush send{panel.controlParent()};
   THILabel warning{panel.controlParent()};
   THIHub newText;
-  THILength length;
-  THIIf_else tooLong;
-  THIChanelToIndex showWarning;
+  THIIf_else fits;
+  THIDoData hideWarning, showWarning;
+  THIHub warn;
+  THIIndexToChanel warningKind;
+  std::array<THIDoData, 4> warningTexts;
   THIMultiElement pi{3, 1};
 
   PiFormatter* formatter = nullptr;

@@ -166,6 +166,24 @@ std::string DecodeText(std::string bytes, bool cut) {
 }
 }  // namespace
 
+std::string TextFileProblem(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::file_status status = std::filesystem::status(path, ec);
+  if (!std::filesystem::exists(status)) return "no such file";
+  if (!std::filesystem::is_regular_file(status)) return "not a regular file";
+#ifdef _WIN32
+  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return ::GetLastError() == ERROR_ACCESS_DENIED ? "permission denied" : "";
+  ::CloseHandle(file);
+#else
+  if (::access(path.c_str(), R_OK) != 0 && errno == EACCES) return "permission denied";
+#endif
+  return "";
+}
+
 bool IsRegularFile(const std::string& path) {
   std::error_code ec;
   return !path.empty() && std::filesystem::is_regular_file(path, ec);

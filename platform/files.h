@@ -24,6 +24,10 @@ std::optional<std::string> ReadWholeFile(const std::string& path, size_t maxByte
 // caller keeps what it had.
 std::optional<std::string> ReadTextFile(const std::string& path, size_t maxBytes = kTextFileLimit);
 
+// Why a text file cannot be read at all ("no such file", "permission denied", ...); empty when
+// it can, so that a failed read was only a writer at work.
+std::string TextFileProblem(const std::string& path);
+
 bool IsRegularFile(const std::string& path);
 
 // The folder "rds.ini" and "ports/" live in, ending in a separator. The program sets it at

@@ -136,4 +136,22 @@ bool ApplyModeText(std::string_view text, SerialMode& mode) {
   return true;
 }
 
+std::string OpenFailureText(OpenFailure failure) {
+  switch (failure) {
+    case OpenFailure::None:
+      return "";
+    case OpenFailure::Missing:
+      return "no such device";
+    case OpenFailure::Busy:
+      return "in use by another program";
+    case OpenFailure::Denied:
+      return "permission denied";
+    case OpenFailure::NotSerial:
+      return "not a serial port";
+    case OpenFailure::Other:
+      break;
+  }
+  return "the system refused it";
+}
+
 }  // namespace platform

@@ -39,6 +39,16 @@ struct SerialTimeouts {
   uint32_t writeConstant = 0;
 };
 
+// Why the last open failed.
+enum class OpenFailure : uint8_t { None, Missing, Busy, Denied, NotSerial, Other };
+
+// "no such device", "in use by another program", "permission denied", ...
+std::string OpenFailureText(OpenFailure failure);
+
+// What an operator can do about a port refused for lack of permission, after a dash; empty
+// where the system has no such advice.
+std::string DeniedAdvice();
+
 class SerialPort {
  public:
   SerialPort() = default;
@@ -48,7 +58,8 @@ class SerialPort {
 
   // Opens the device for reading and writing, exclusively: a device held by anyone else, by this
   // process included, fails, and while open it keeps others out. Never waits for a carrier.
-  bool open(const std::string& device);
+  [[nodiscard]] bool open(const std::string& device);
+  [[nodiscard]] OpenFailure openFailure() const { return failure_; }
   void close();
   bool isOpen() const;
   // Open, and the device has not gone away (unplugged, hung up) since.
@@ -75,6 +86,7 @@ class SerialPort {
 #endif
   SerialTimeouts timeouts_;
   bool lost_ = false;
+  OpenFailure failure_ = OpenFailure::None;
 };
 
 }  // namespace platform

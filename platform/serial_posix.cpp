@@ -57,7 +57,28 @@ int64_t NowMs() {
       .count();
 }
 
+OpenFailure FailureOf(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENXIO:
+    case ENODEV:
+    case ENOTDIR:
+      return OpenFailure::Missing;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return OpenFailure::Denied;
+    case EBUSY:
+    case EWOULDBLOCK:
+      return OpenFailure::Busy;
+    default:
+      return OpenFailure::Other;
+  }
+}
+
 }  // namespace
+
+std::string DeniedAdvice() { return "is the user in the dialout group?"; }
 
 SerialPort::~SerialPort() { close(); }
 
@@ -65,15 +86,22 @@ bool SerialPort::open(const std::string& device) {
   close();
   // Non-blocking, so that a port whose carrier is down cannot stall the open.
   int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
-  termios tio{};
-  // flock keeps out every other opener, root and this process included; TIOCEXCL additionally
-  // refuses programs that open without locking.
-  if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0 || ioctl(fd, TIOCEXCL) != 0 ||
-      tcgetattr(fd, &tio) != 0) {
-    ::close(fd);
+  if (fd < 0) {
+    failure_ = FailureOf(errno);
     return false;
   }
+  termios tio{};
+  auto refuse = [&](OpenFailure why) {
+    ::close(fd);
+    failure_ = why;
+    return false;
+  };
+  if (!isatty(fd)) return refuse(OpenFailure::NotSerial);
+  // flock keeps out every other opener, root and this process included; TIOCEXCL additionally
+  // refuses programs that open without locking.
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0 || ioctl(fd, TIOCEXCL) != 0)
+    return refuse(OpenFailure::Busy);
+  if (tcgetattr(fd, &tio) != 0) return refuse(FailureOf(errno));
   // Raw: the bytes leave exactly as built, and modem lines never block or hang up the port.
   tio.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF);
   tio.c_oflag &= ~OPOST;
@@ -82,10 +110,11 @@ bool SerialPort::open(const std::string& device) {
   tio.c_cc[VMIN] = 0;
   tio.c_cc[VTIME] = 0;
   if (tcsetattr(fd, TCSANOW, &tio) != 0) {
+    const int error = errno;
     ioctl(fd, TIOCNXCL);
-    ::close(fd);
-    return false;
+    return refuse(FailureOf(error));
   }
+  failure_ = OpenFailure::None;
   fd_ = fd;
   extra_ = SerialMode{};
   timeouts_ = SerialTimeouts{};

@@ -26,7 +26,25 @@ COMMTIMEOUTS ToComm(const SerialTimeouts& t) {
   }
   return ct;
 }
+OpenFailure FailureOf(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_BAD_UNIT:
+    case ERROR_DEV_NOT_EXIST:
+      return OpenFailure::Missing;
+    // Windows answers "access denied" to the second opener of a port.
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_BUSY:
+      return OpenFailure::Busy;
+    default:
+      return OpenFailure::Other;
+  }
+}
 }  // namespace
+
+std::string DeniedAdvice() { return ""; }
 
 SerialPort::~SerialPort() { close(); }
 
@@ -34,7 +52,10 @@ bool SerialPort::open(const std::string& device) {
   close();
   HANDLE h = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
+  if (h == INVALID_HANDLE_VALUE) {
+    failure_ = FailureOf(GetLastError());
+    return false;
+  }
   // A plain file or a pipe opens as well as a port does; only a device with a control block is a
   // serial line, as the POSIX side accepts only terminals.
   DCB dcb{};
@@ -44,8 +65,10 @@ bool SerialPort::open(const std::string& device) {
   COMMTIMEOUTS ct = ToComm(SerialTimeouts{});
   if (GetFileType(h) != FILE_TYPE_CHAR || !GetCommState(h, &dcb) || !SetCommTimeouts(h, &ct)) {
     CloseHandle(h);
+    failure_ = OpenFailure::NotSerial;
     return false;
   }
+  failure_ = OpenFailure::None;
   handle_ = h;
   timeouts_ = SerialTimeouts{};
   lost_ = false;

@@ -454,6 +454,8 @@ void THIComboBox::doSelectString(TData& data, uint16_t) {
       combo_->findText(ToQt(ToString(data)), Qt::MatchExactly | Qt::MatchCaseSensitive));
 }
 
+void THIComboBox::doText(TData& data, uint16_t) { setText(ToString(data)); }
+
 void THIComboBox::Count(TData& data, uint16_t) { data = TData::Int(count()); }
 
 void THIComboBox::String(TData& data, uint16_t) {

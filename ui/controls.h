@@ -175,6 +175,8 @@ class THIComboBox : public THIWin {
   void doSelect(TData& data, uint16_t index);
   // Selects the item equal to the text (nothing when none is); fires nothing.
   void doSelectString(TData& data, uint16_t index);
+  // The text shown while nothing is selected.
+  void doText(TData& data, uint16_t index);
   void Count(TData& data, uint16_t index);
   // The selected item's text, null when nothing is selected.
   void String(TData& data, uint16_t index);

@@ -1,6 +1,9 @@
 #include "ui/text.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QHash>
 
 #include "platform/codepage.h"
@@ -93,6 +96,26 @@ QFont FontFromRecord(const TFontRecord& record) {
   font.setUnderline(record.style & 4);
   font.setStrikeOut(record.style & 8);
   return font;
+}
+
+std::vector<std::string> RegisterBundledFonts() {
+  std::vector<std::string> said;
+  const QDir folder(QCoreApplication::applicationDirPath() + QStringLiteral("/fonts"));
+  const QStringList files =
+      folder.entryList({QStringLiteral("*.ttf"), QStringLiteral("*.otf")}, QDir::Files);
+  for (const QString& file : files) {
+    const int id = QFontDatabase::addApplicationFont(folder.filePath(file));
+    const QStringList families = QFontDatabase::applicationFontFamilies(id);
+    said.push_back("font " + file.toStdString() +
+                   (id < 0 ? std::string(" could not be loaded")
+                           : " registered as " + families.join(", ").toStdString()));
+  }
+  TFontRecord lcd;
+  lcd.name = "LCDDot";
+  lcd.size = 18;
+  said.push_back("LCD face: " + QFontInfo(FontFromRecord(lcd)).family().toStdString() +
+                 ", text face: " + QFontInfo(DefaultFont()).family().toStdString());
+  return said;
 }
 
 }  // namespace hi

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "runtime/data.h"
 
@@ -30,5 +31,10 @@ QFont DefaultFont();
 // geometry of the program is given in pixels.
 QFont FontFromRecord(const TFontRecord& record);
 int PointsToPixels(int points);
+
+// Registers the font files of a "fonts" folder beside the program (a Windows machine has neither
+// DejaVu nor the LCD face) and says, one text a face, which faces the program's fonts resolve
+// to, for the event log.
+std::vector<std::string> RegisterBundledFonts();
 
 }  // namespace hi

@@ -292,7 +292,7 @@ void THITrayIcon::toTray() {
     if (!form_->isMinimized()) form_->showMinimized();
   }
   changing_ = false;
-  if (!area && !told_) {
+  if (!area && !told_ && explainMissingArea) {
     told_ = true;
     std::fputs(
         "rdspanel: no notification area; the window is minimised instead of hidden to the tray\n",

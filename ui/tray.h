@@ -95,6 +95,9 @@ class ThiIconAnimation : public TDebug {
 // notification area the form is minimised instead, so it can always be brought back.
 class THITrayIcon : public TDebug {
  public:
+  // Whether a missing notification area is explained on standard error; a service without a
+  // window has nobody to tell.
+  static inline bool explainMissingArea = true;
   explicit THITrayIcon(THIMainForm& form);
   ~THITrayIcon();
   THITrayIcon(const THITrayIcon&) = delete;

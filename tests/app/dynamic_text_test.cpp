@@ -83,11 +83,10 @@ class DynamicTextTest : public PanelTest {
 TEST_F(DynamicTextTest, PageModeOnTheWireByteForByte) {
   const std::vector<std::string> wire = titleOnAir("Page mode", 4, 18);
   std::vector<std::string> expected(18);
-  expected[1] = psLine("");  // the window is empty until its first step
+  // No blank PS: not before the window's first step, and no blank page after the last.
   expected[2] = rtLine("Now: Artist - Title");
   expected[5] = psLine("Artist -");  // the step at 2 s, shown by the next refresh
   expected[9] = psLine(" Title");
-  expected[13] = psLine("");
   expected[17] = psLine("Artist -");
   EXPECT_EQ(wire, expected);
   EXPECT_EQ(Decode(wire[2], 0).state().rt, "Now: Artist - Title" + std::string(45, ' '));
@@ -95,7 +94,6 @@ TEST_F(DynamicTextTest, PageModeOnTheWireByteForByte) {
 
 TEST_F(DynamicTextTest, ScrollModeOnTheWireByteForByte) {
   std::vector<std::string> expected(13);
-  expected[1] = psLine("");
   expected[2] = rtLine("Now: Artist - Title");
   const char* fields[] = {"Artist -", "rtist - ", "tist - T", "ist - Ti", "st - Tit"};
   for (int i = 0; i < 5; ++i) expected[3 + 2 * i] = psLine(fields[i]);
@@ -167,13 +165,18 @@ TEST_F(DynamicTextTest, LinesOnlyWhenTheyChangeAndTheRtAloneReadsTheTitle) {
   time_.advance(2000);
   EXPECT_EQ(received(1, 0), "");
 
-  // A template deleted while running: the last text read stays on air.
+  // A template deleted while running: the last text read stays on air, and the page says why.
+  hi::THILabel& psState = dyn().templateStates[hi::DynamicTextPanel::PsTemplate];
+  EXPECT_FALSE(psState.visible());
   std::filesystem::remove(path("ps.txt"));
   time_.advance(2000);
   EXPECT_EQ(received(1, 0), "");
+  EXPECT_TRUE(psState.visible());
+  EXPECT_EQ(psState.caption(), "Dynamic PS file: no such file, last line kept");
   writeFile("ps.txt", "BACK");
   time_.advance(500);
   EXPECT_EQ(received(1, 0), psLine("BACK"));
+  EXPECT_FALSE(psState.visible());
 
   // The RT alone still reads the title, and takes the model's width.
   click(dyn().dps);
@@ -212,14 +215,22 @@ TEST_F(DynamicTextTest, EepromAndDisconnectStopTheEnginesAndReconnectSendsAgain)
   };
   EXPECT_EQ(ticked(), psLine("RADIO") + rtLine("TEXT"));
 
+  // The strip shows only what is being sent.
+  hi::NowSendingPanel& strip = *main_->nowSendingStrip;
+  const auto stripEmpty = [&strip] {
+    return strip.psLine.caption() == "PS: " && strip.rtLine.caption() == "RT: ";
+  };
+  EXPECT_FALSE(stripEmpty());
   click(rds().saveEeprom);
   EXPECT_FALSE(dyn().dps.checked() || dyn().drt.checked());
   EXPECT_EQ(received(1, 0), "SM\r\n");
+  EXPECT_TRUE(stripEmpty());
   EXPECT_EQ(ticked(), psLine("RADIO") + rtLine("TEXT"));
 
   click(connection().disconnect);
   EXPECT_FALSE(dyn().dps.checked() || dyn().drt.checked());
   EXPECT_FALSE(dyn().dps.enabled() || dyn().drt.enabled());
+  EXPECT_TRUE(stripEmpty());
   click(connection().connect);
   click(main_->pageButtons[hi::MainWindow::DynamicText]);
   EXPECT_EQ(ticked(), psLine("RADIO") + rtLine("TEXT"));

@@ -62,14 +62,17 @@ class LostPortTest : public PanelTest {
   }
 
   // What the operator sees: the page's warning, the info window's banner, the tray picture.
-  void expectShownLost(bool lost) {
+  void expectShownLost(bool lost, const std::string& why = "Connection to COM 1 lost, retrying") {
     auto& c = connection();
     EXPECT_EQ(c.openFailed.visible(), lost);
     if (lost) {
-      EXPECT_EQ(c.openFailed.caption(), "Connection to COM 1 lost, retrying");
+      EXPECT_EQ(c.openFailed.caption(), why);
     }
     EXPECT_EQ(main_->infoWindow->notConnected.visible(), lost);
     EXPECT_EQ(main_->tray.currentPicture() == hi::TrayIconAnimator::kDisconnected, lost);
+    // The page's picture shows the cable plugged in only while the port is really open.
+    const QObjectList stack = c.picture1.widget()->parentWidget()->children();
+    EXPECT_EQ(stack.indexOf(c.picture2.widget()) > stack.indexOf(c.picture1.widget()), lost);
     // Still connected for the operator either way.
     EXPECT_TRUE(c.disconnect.enabled());
     EXPECT_FALSE(c.connect.enabled());
@@ -138,6 +141,63 @@ TEST_F(LostPortTest, FailedWriteIsShownAtOnceTheLinesReturnWithTheDeviceAndClosi
   closeProgram();
   EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(1));
   EXPECT_EQ(received(1), "");
+}
+
+// A service started before its USB adapter: the automatic connect waits for the port, and the
+// dynamic text it was told to start goes on air once the port is there.
+TEST_F(LostPortTest, AutomaticConnectWaitsForAPortThatIsNotThereYet) {
+  std::ofstream(folder_ / "ps.txt") << "RADIO";
+  writeSetting("Dynamic RT and PS", "Dynamic PS", (folder_ / "ps.txt").string());
+  writeSetting("Select device", "COM Port", "COM 2");
+  writeSetting("Other settings", "Auto connect", "1");
+  writeSetting("Other settings", "Auto on dps", "1");
+  start();
+  time_.advance(5000);
+  auto& c = connection();
+  expectShownLost(true, "Can not open COM 2 (no such port), retrying");
+  EXPECT_TRUE(main_->dynamicTextPage->dps.checked());
+  // The stored port stays chosen; the list shows the port the scan found.
+  EXPECT_EQ(c.portList.count(), 1);
+  EXPECT_EQ(c.portList.selected(), -1);
+
+  addPort(2);
+  time_.advance(2000);
+  expectShownLost(false);
+  time_.advance(1000);
+  EXPECT_EQ(received(2, 0), "PSRADIO   \r\n");
+  EXPECT_EQ(received(1, 0), "");
+
+  // A connect the operator asks for is tried once.
+  click(c.disconnect);
+  fs::remove(folder_ / "ports" / "com2");
+  click(c.connect);
+  EXPECT_EQ(c.openFailed.caption(), "Can not open COM 2!");
+  EXPECT_TRUE(c.connect.enabled());
+  fs::create_symlink(ports_.at(2).slavePath(), folder_ / "ports" / "com2");
+  time_.advance(5000);
+  EXPECT_TRUE(c.connect.enabled());
+  EXPECT_EQ(c.openFailed.caption(), "Can not open COM 2!");
+}
+
+// No port at start: "Rescan" stays usable and finds an adapter plugged in later.
+TEST_F(LostPortTest, RescanFindsAPortPluggedInAfterTheStart) {
+  fs::remove(comLink());
+  start();
+  auto& c = connection();
+  EXPECT_TRUE(c.warning.visible());
+  EXPECT_EQ(c.warning.caption(), "Can not find free COM ports!");
+  EXPECT_TRUE(c.rescan.enabled());
+  EXPECT_FALSE(c.connect.enabled());
+
+  plugIn();
+  click(c.rescan);
+  EXPECT_FALSE(c.warning.visible());
+  EXPECT_TRUE(c.connect.enabled());
+  EXPECT_EQ(c.portList.count(), 1);
+  click(c.connect);
+  EXPECT_TRUE(c.disconnect.enabled());
+  fire(main_->connection, 2, hi::TData::Str("PI1234\r\n"));
+  EXPECT_EQ(received(1), "PI1234\r\n");
 }
 
 }  // namespace lost

@@ -59,31 +59,39 @@ TEST_F(PanelTest, ScanConnectSendPiAndClose) {
   EXPECT_NE(setting("General window", "Width"), "");
 }
 
-TEST_F(PanelTest, PiTextsAndTheirLines) {
+TEST_F(PanelTest, OnlyFourHexDigitsGoOnAirAsPi) {
   addPort(1);
+  writeSetting("RDS Settings", "PI", "12345");
   start();
   click(connection().connect);
   hi::PiPanel& pi = *rds().piPanel;
+  // A stored value that is no PI loads into the field but sends nothing until corrected.
+  EXPECT_EQ(pi.text.text(), "12345");
+  EXPECT_EQ(pi.warning.caption(), "Max 4 hex symbols!");
+  click(pi.send);
+  EXPECT_EQ(received(1), "");
   struct Case {
     const char* text;
-    const char* line;
-    bool warning;
-  } cases[] = {{"7c6f", "PI124,111", false},
-               {"12G4", "PI18,0", false},
-               {"ABC", "PI10,12", false},
-               {"12345", "PI291,837", true},
-               {"", "PI291,837", false}};  // an empty field keeps the last values
+    const char* line;  // nothing when empty
+    const char* warning;
+  } cases[] = {{"7c6f", "PI124,111", nullptr},       {"12", "", "4 hex symbols needed!"},
+               {"ABC", "", "4 hex symbols needed!"}, {"12G4", "", "Only hex symbols 0-9, A-F!"},
+               {"12345", "", "Max 4 hex symbols!"},  {"", "", "4 hex symbols needed!"},
+               {"00ff", "PI0,255", nullptr}};
   for (const Case& k : cases) {
     typePi(k.text);
     click(pi.send);
-    EXPECT_EQ(received(1), std::string(k.line) + "\r\n") << k.text;
-    EXPECT_EQ(pi.warning.visible(), k.warning) << k.text;
+    EXPECT_EQ(received(1), *k.line ? std::string(k.line) + "\r\n" : "") << k.text;
+    EXPECT_EQ(pi.warning.visible(), k.warning != nullptr) << k.text;
+    if (k.warning) {
+      EXPECT_EQ(pi.warning.caption(), k.warning) << k.text;
+    }
   }
-  // Control characters typed or stored never reach the wire: the PI is sent as two numbers.
-  writeSetting("RDS Settings", "PI", "7C\rSM");
+  // Control characters stored never reach the wire.
+  writeSetting("RDS Settings", "PI", "7C\rS");
   fire(rds().pi, 1);
   click(pi.send);
-  EXPECT_EQ(received(1), "PI124,0\r\n");
+  EXPECT_EQ(received(1), "");
 }
 
 TEST_F(PanelTest, ModelDecidesTheTerminatorButNotTheClosingLine) {

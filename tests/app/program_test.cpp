@@ -121,3 +121,39 @@ TEST(Program, HeadlessRunsTheStartActionsLogsAndClosesOnSigterm) {
   }
   fs::remove_all(dir);
 }
+
+// A service that cannot do its work says so: a settings folder it cannot use ends it with the
+// reason, and one that will never connect logs why once.
+TEST(Program, HeadlessTellsWhyItCannotOrWillNotSend) {
+  const fs::path dir = fs::temp_directory_path() / ("rds-idle-" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  { std::ofstream(dir / "a-file") << "x"; }
+  const fs::path log = dir / "panel.log";
+  const std::string notAFolder = (dir / "a-file" / "sub").string();
+  pid_t panel = SpawnHeadless({RDS_PANEL_PROGRAM, "--headless", "--config-dir", notAFolder}, log);
+  EXPECT_EQ(Finish(panel, 10000), 2);
+  EXPECT_NE(Contents(log).find("Cannot use " + notAFolder + " as the settings folder: "),
+            std::string::npos)
+      << Contents(log);
+
+  const fs::path settings = dir / "settings";
+  fs::create_directories(settings / "ports");
+  platform::IniWriteString((settings / "rds.ini").string(), "Other settings", "Auto to tray", "1");
+  panel = SpawnHeadless({RDS_PANEL_PROGRAM, "--headless", "--config-dir", settings.string()}, log);
+  std::string text;
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        text = Contents(log);
+        return text.find("nothing will be sent") != std::string::npos;
+      },
+      8000))
+      << text;
+  std::this_thread::sleep_for(std::chrono::milliseconds(4500));  // past the hide into the tray
+  ::kill(panel, SIGTERM);
+  EXPECT_EQ(Finish(panel, 10000), 0);
+  text = Contents(log);
+  EXPECT_NE(text.find("\"Auto connect\" is off in rds.ini"), std::string::npos) << text;
+  EXPECT_EQ(text.find("notification area"), std::string::npos) << text;
+  fs::remove_all(dir);
+}

@@ -141,9 +141,10 @@ TEST_F(SimulatedDayTest, TwentyFourHoursOnAir) {
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
 
-  // Pages change every 2 s and each change is one PS line half a second later; the first hour
-  // also holds the empty window before the first page and the clock time of its first second.
-  std::vector<HourCount> expected(kHours, HourCount{1800, kTitlesPerHour, 60});
+  // Pages change every 2 s and each change is one PS line half a second later, but for the blank
+  // page that ends each round, which never goes on air; the first hour also holds the clock time
+  // of its first second.
+  std::vector<HourCount> expected(kHours, HourCount{1440, kTitlesPerHour, 60});
   expected[0].ti = 61;
   EXPECT_EQ(hours, expected);
   EXPECT_EQ(encoder_.state().rt, RtField(kHours * kTitlesPerHour - 1));

@@ -67,11 +67,15 @@ TEST_F(SerialPortTest, OpensRawAndExclusiveWritesExactBytesAndNoticesTheDeviceGo
 
   SerialPort second;
   EXPECT_FALSE(second.open(pty.slavePath()));
+  EXPECT_EQ(second.openFailure(), platform::OpenFailure::Busy);
   EXPECT_FALSE(second.isOpen());
   EXPECT_FALSE(second.open("/nonexistent/tty"));
+  EXPECT_EQ(second.openFailure(), platform::OpenFailure::Missing);
   EXPECT_FALSE(second.open("/dev/null"));  // not a terminal
+  EXPECT_EQ(second.openFailure(), platform::OpenFailure::NotSerial);
   port.close();
   ASSERT_TRUE(second.open(pty.slavePath()));  // exclusive only until closed
+  EXPECT_EQ(second.openFailure(), platform::OpenFailure::None);
 
   ASSERT_TRUE(second.setTimeouts({10, 10, 10, 10, 10}));
   EXPECT_TRUE(second.usable());
