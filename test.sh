@@ -5,8 +5,9 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/setup.sh
 
-# The package test validates the desktop entry and the metainfo with Debian's own tools.
-rds_ensure_packages "${RDS_BUILD_PACKAGES[@]}" desktop-file-utils appstream
+# The package test validates the desktop entry, the metainfo and the package itself with
+# Debian's own tools.
+rds_ensure_packages "${RDS_BUILD_PACKAGES[@]}" desktop-file-utils appstream lintian
 
 rds_build build/test Debug -DRDS_SANITIZE=ON
 
@@ -16,6 +17,11 @@ export LSAN_OPTIONS=suppressions=$PWD/tests/support/lsan.supp:print_suppressions
 export QT_QPA_PLATFORM=offscreen
 if [ "${RDS_WINDOWS:-0}" = 1 ]; then
   scripts/windows-check.sh
+fi
+# The whole program for Windows, its packages and the operator test under Wine: long the first
+# time, when Qt for Windows is built.
+if [ "${RDS_WINDOWS_GUI:-0}" = 1 ]; then
+  scripts/windows-build.sh
 fi
 cd build/test
 ctest --output-on-failure -j "$(nproc)" "$@"
