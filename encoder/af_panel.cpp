@@ -58,7 +58,8 @@ AfPanel::AfPanel(TOuterSide& owner, ControlParent parent) : TClassMultiBase(owne
   panel.setBounds(134, 10, 325, 200);
   numberLabel.setBounds(30, 16, 33, 24);
   numberLabel.setCaption("Nb.:");
-  number.setBounds(71, 15, 80, 21);
+  // Wider than the frequency lists: at 80 pixels "Disable AF" showed as "Disable A".
+  number.setBounds(71, 15, 90, 21);
   number.setItems(kNumbers);
   localLabel.setBounds(165, 16, 43, 18);
   localLabel.setCaption("Local:");

@@ -3,8 +3,10 @@
 #include <algorithm>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
@@ -419,7 +421,43 @@ bool ThiRadioButtonRush::checked() const { return radio_->isChecked(); }
 
 // --- THIComboBox
 
-THIComboBox::THIComboBox(ControlParent parent) : combo_(new QComboBox(ParentWidget(parent))) {
+namespace {
+// Typing an item's text also finds it when the item starts with blanks: the frequency lists
+// right-align their entries (" 98.5"), and Qt's own search compares from the first character,
+// so "98.5" found nothing (only "100.0" and up did). Qt's search goes first, so its cycling
+// through items with the same first letter stays as it is.
+class ComboBox : public QComboBox {
+ public:
+  using QComboBox::QComboBox;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    const int before = currentIndex();
+    QComboBox::keyPressEvent(event);
+    const QString key = event->text();
+    if (key.isEmpty() || !key.at(0).isPrint() || key == QStringLiteral(" ")) return;
+    if (!lastKey_.isValid() || lastKey_.hasExpired(QApplication::keyboardInputInterval()))
+      typed_.clear();
+    typed_ += key;
+    lastKey_.start();
+    if (currentIndex() != before) return;
+    for (int i = 0; i < count(); ++i) {
+      if (!itemText(i).trimmed().startsWith(typed_, Qt::CaseInsensitive)) continue;
+      if (i != before) {
+        setCurrentIndex(i);
+        emit activated(i);
+      }
+      return;
+    }
+  }
+
+ private:
+  QString typed_;
+  QElapsedTimer lastKey_;
+};
+}  // namespace
+
+THIComboBox::THIComboBox(ControlParent parent) : combo_(new ComboBox(ParentWidget(parent))) {
   attach(combo_);
   combo_->setEditable(false);
   combo_->setMaxVisibleItems(16);

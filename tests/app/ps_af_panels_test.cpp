@@ -1,4 +1,7 @@
 // The Page PS, Scrolling PS and AF panels in the whole window, connected to COM 1.
+#include <QFontMetrics>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <string>
 #include <vector>
 
@@ -186,6 +189,22 @@ TEST_F(PsAfTest, AfLinesFollowTheChoices) {
   click(connection().connect);
   click(af.send);
   EXPECT_EQ(received(1), "AF227,204,1,5,124,125,170,205\r\n");
+
+  // A frequency typed into a list picks its entry, also below 100 MHz where the entries start
+  // with a blank.
+  QTest::keyClicks(af.local.widget(), "98.5");
+  QTest::keyClicks(af.afs[0].widget(), "101.1");
+  EXPECT_EQ(setting("RDS Settings", "Local AF"), "110");
+  click(af.send);
+  EXPECT_EQ(received(1), "AF227,110,136,5,124,125,170,205\r\n");
+
+  // The AF number list is wide enough for "Disable AF".
+  auto* numbers = qobject_cast<QComboBox*>(af.number.widget());
+  QStyleOptionComboBox option;
+  option.initFrom(numbers);
+  const QRect field = numbers->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                       QStyle::SC_ComboBoxEditField, numbers);
+  EXPECT_GE(field.width(), QFontMetrics(numbers->font()).horizontalAdvance("Disable AF"));
 }
 
 TEST_F(PsAfTest, AfStoredEntriesOutsideTheListsCountAsNone) {
