@@ -4,7 +4,8 @@
 ;
 ; makensis -DVERSION=1.0.0 -DSOURCE=<program folder> -DOUTFILE=<setup.exe> -DICON=<.ico> installer.nsi
 
-Unicode true
+; The program is 64-bit, and so is the installer: it runs where the program runs.
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 
