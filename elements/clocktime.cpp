@@ -1,19 +1,14 @@
 #include "elements/clocktime.h"
 
-namespace hi {
+#include "platform/time_host.h"
 
-int64_t ModifiedJulianDay(int64_t year, int64_t month, int64_t day) {
-  const int64_t a = (14 - month) / 12;
-  const int64_t y = year + 4800 - a;
-  const int64_t m = month + 12 * a - 3;
-  const int64_t jdn = day + (153 * m + 2) / 5 + 365 * y + y / 4 - y / 100 + y / 400 - 32045;
-  return jdn - 2400001;
-}
+namespace hi {
 
 std::string ClockTimePayload(int32_t year, int32_t month, int32_t day, int32_t hour,
                              int32_t minute) {
-  // Out-of-range inputs are used as they come; the 32-bit masks keep every byte in 0..255.
-  const auto mjd = static_cast<uint32_t>(ModifiedJulianDay(year, month, day));
+  // A date out of range counts on from its year and month, as DaysFromCivil does; the 32-bit
+  // masks keep every byte in 0..255.
+  const auto mjd = static_cast<uint32_t>(platform::ModifiedJulianDay(year, month, day));
   const auto h = static_cast<uint32_t>(hour);
   const auto n = static_cast<uint32_t>(minute);
   const uint32_t bytes[] = {

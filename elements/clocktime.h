@@ -8,8 +8,6 @@
 
 namespace hi {
 
-// Modified Julian Day of a calendar date (17 November 1858 is day 0).
-int64_t ModifiedJulianDay(int64_t year, int64_t month, int64_t day);
 // "b1,b2,b3,b4,b5": MJD, hour and minute packed as group 4A carries them, local offset 0.
 std::string ClockTimePayload(int32_t year, int32_t month, int32_t day, int32_t hour,
                              int32_t minute);

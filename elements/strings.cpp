@@ -269,14 +269,7 @@ void THIConvertor::doConvert(TData& d, uint16_t) {
 
 void THIStrList::setStrings(const std::string& text) {
   lines.clear();
-  size_t start = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r' && text[i] != '\n') continue;
-    lines.push_back(text.substr(start, i - start));
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  if (start < text.size()) lines.push_back(text.substr(start));
+  for (std::string_view line : SplitLines(text)) lines.emplace_back(line);
 }
 
 void THIStrList::doLoad(TData& d, uint16_t) {

@@ -146,8 +146,27 @@ constexpr LetterRun kLetterRuns[] = {
 };
 // clang-format on
 
-// Decodes one sequence at `i`; false (and i moved past one byte) when it is not valid UTF-8.
-bool DecodeUtf8(std::string_view s, size_t& i, char32_t& code) {
+}  // namespace
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+bool DecodeUtf8(std::string_view s, size_t& i, char32_t& code, LoneSurrogates surrogates) {
   const auto b0 = static_cast<unsigned char>(s[i]);
   size_t length;
   char32_t min;
@@ -177,31 +196,13 @@ bool DecodeUtf8(std::string_view s, size_t& i, char32_t& code) {
     }
     code = (code << 6) | (b & 0x3F);
   }
-  if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+  const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
+  if (code < min || code > 0x10FFFF || (surrogate && surrogates == LoneSurrogates::Reject)) {
     ++i;
     return false;
   }
   i += length;
   return true;
-}
-}  // namespace
-
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
 }
 
 char32_t Cp1252ToUnicode(unsigned char byte) {

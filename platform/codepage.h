@@ -2,6 +2,8 @@
 // at the edges: to and from Unicode for the window layer and for text files.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -17,6 +19,20 @@ void AppendCp1252(std::string& out, char32_t code);
 
 // Appends the UTF-8 bytes of a code point.
 void AppendUtf8(std::string& out, char32_t code);
+
+// What DecodeUtf8 makes of the three-byte form of a surrogate (U+D800..U+DFFF). Valid UTF-8 never
+// holds one; UTF-16 with a surrogate that lacks its partner, carried as UTF-8 (the INI code does,
+// so that a file's untouched units come back as they were), holds one for each such unit.
+enum class LoneSurrogates : uint8_t {
+  Reject,  // invalid, like any other broken sequence
+  Keep,    // decoded to the surrogate's own code
+};
+
+// Decodes the character at `i` (inside the text) into `code` and moves `i` past it. On bytes that
+// are no valid UTF-8 (a stray continuation byte, a sequence cut short, an overlong form, a code
+// beyond U+10FFFF, a surrogate unless kept) it returns false and moves `i` past one byte only.
+[[nodiscard]] bool DecodeUtf8(std::string_view text, size_t& i, char32_t& code,
+                              LoneSurrogates surrogates = LoneSurrogates::Reject);
 
 std::string Cp1252ToUtf8(std::string_view text);
 // Each code point as AppendCp1252 spells it; invalid UTF-8 sequences become '?' each.

@@ -31,15 +31,21 @@ struct Bounded {
 #ifdef _WIN32
 
 // Reads at most `maxBytes`, never past them. With `steady`, nothing when the file's size or
-// modification time moved while it was read.
+// modification time moved while it was read. `missing` tells a file that does not exist from
+// one that cannot be read.
 std::optional<Bounded> ReadBounded(const std::string& path, size_t maxBytes, bool steady,
-                                   const std::function<void()>& afterChunk) {
+                                   const std::function<void()>& afterChunk,
+                                   bool* missing = nullptr) {
   if (path.empty()) return std::nullopt;
   // A writer that shares no reading makes the open fail: the file is skipped while it is busy.
   const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = ::GetLastError();
+    if (missing) *missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    return std::nullopt;
+  }
   BY_HANDLE_FILE_INFORMATION before{}, after{};
   if (!::GetFileInformationByHandle(file, &before) ||
       (before.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
@@ -114,11 +120,16 @@ bool WriteLockedByOther(int fd) {
 }
 
 // Reads at most `maxBytes`, never past them. With `steady`, nothing when the file is
-// write-locked or its size or modification time moved while it was read.
+// write-locked or its size or modification time moved while it was read. `missing` tells a file
+// that does not exist from one that cannot be read.
 std::optional<Bounded> ReadBounded(const std::string& path, size_t maxBytes, bool steady,
-                                   const std::function<void()>& afterChunk) {
+                                   const std::function<void()>& afterChunk,
+                                   bool* missing = nullptr) {
   FileHandle file(path);
-  if (file.fd() < 0) return std::nullopt;
+  if (file.fd() < 0) {
+    if (missing) *missing = !path.empty() && errno == ENOENT;
+    return std::nullopt;
+  }
   struct stat before {};
   if (::fstat(file.fd(), &before) != 0 || !S_ISREG(before.st_mode)) return std::nullopt;
   if (steady && WriteLockedByOther(file.fd())) return std::nullopt;
@@ -192,6 +203,14 @@ bool IsRegularFile(const std::string& path) {
 std::optional<std::string> ReadWholeFile(const std::string& path, size_t maxBytes) {
   std::optional<Bounded> read = ReadBounded(path, maxBytes, false, {});
   if (!read) return std::nullopt;
+  return std::move(read->bytes);
+}
+
+std::optional<std::string> ReadFileForReplace(const std::string& path, size_t maxBytes) {
+  bool missing = false;
+  std::optional<Bounded> read = ReadBounded(path, maxBytes, false, {}, &missing);
+  if (!read) return missing ? std::optional<std::string>(std::string()) : std::nullopt;
+  if (read->cut) return std::nullopt;
   return std::move(read->bytes);
 }
 

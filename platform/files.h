@@ -12,9 +12,20 @@ namespace platform {
 // the automation costs no more than this.
 inline constexpr size_t kTextFileLimit = 64u << 10;
 
+// The most ReadWholeFile takes from a file: the settings file and the operator's files are far
+// smaller.
+inline constexpr size_t kWholeFileLimit = 64u << 20;
+
 // The bytes of a regular file; nothing when it is missing, not a regular file or unreadable.
 // Never more than `maxBytes` are read, however large the file is.
-std::optional<std::string> ReadWholeFile(const std::string& path, size_t maxBytes = 64u << 20);
+std::optional<std::string> ReadWholeFile(const std::string& path,
+                                         size_t maxBytes = kWholeFileLimit);
+
+// The bytes of a file about to be replaced by a new version of itself: an empty text when there
+// is no such file yet; nothing when it cannot be read, is no regular file or holds more than
+// `maxBytes`, since a replacement made from a read cut short would lose the rest.
+std::optional<std::string> ReadFileForReplace(const std::string& path,
+                                              size_t maxBytes = kWholeFileLimit);
 
 // A text file another program keeps up to date, in the program's code page: a file that is valid
 // UTF-8 (with or without a byte-order mark) is converted from UTF-8, any other file is taken byte

@@ -102,24 +102,10 @@ std::string Utf8ToUtf16(std::string_view text, bool bigEndian) {
   out.reserve(2 * text.size());
   size_t i = 0;
   while (i < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    size_t length = 0;  // 0: a byte no character starts with
-    if (lead < 0x80) {
-      length = 1;
-    } else if (lead >= 0xC0) {
-      length = lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF8 ? 4 : 0;
-    }
-    char32_t c = length == 1 ? lead : lead & (0x7F >> length);
-    bool whole = length > 0 && i + length <= text.size();
-    for (size_t k = 1; whole && k < length; ++k) {
-      const auto b = static_cast<unsigned char>(text[i + k]);
-      whole = (b & 0xC0) == 0x80;
-      c = (c << 6) | (b & 0x3F);
-    }
+    char32_t c = 0;
     // The text came from UTF-16 and from valid UTF-8 of our own; should a broken byte ever turn
     // up, it shows as a replacement character rather than vanishing.
-    if (!whole) c = 0xFFFD;
-    i += whole ? length : 1;
+    if (!DecodeUtf8(text, i, c, LoneSurrogates::Keep)) c = 0xFFFD;
     if (c >= 0x10000) {
       AppendUtf16(out, 0xD800 + ((c - 0x10000) >> 10), bigEndian);
       AppendUtf16(out, 0xDC00 + ((c - 0x10000) & 0x3FF), bigEndian);
@@ -355,30 +341,6 @@ bool IsTempName(std::string_view candidate, std::string_view name) {
   return SameName(candidate.substr(kTempDigits), kTempSuffix);
 }
 
-// The whole file, or an empty text when it does not exist; nothing when it cannot be read.
-std::optional<std::string> ReadForUpdate(const std::string& path) {
-  HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    const DWORD error = ::GetLastError();
-    const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-    return missing ? std::optional<std::string>(std::string()) : std::nullopt;
-  }
-  std::string data;
-  std::vector<char> buffer(1 << 16);
-  for (;;) {
-    DWORD n = 0;
-    if (!::ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &n, nullptr)) {
-      ::CloseHandle(file);
-      return std::nullopt;
-    }
-    if (n == 0) break;
-    data.append(buffer.data(), n);
-  }
-  ::CloseHandle(file);
-  return data;
-}
-
 // Writes a new file beside `path`, flushes it and moves it over `path` in one step.
 bool ReplaceFileContents(const std::string& path, std::string_view data) {
   const FolderAndName where = SplitPath(path);
@@ -457,26 +419,6 @@ bool IsTempName(std::string_view candidate, std::string_view name) {
   for (char c : candidate.substr(name.size() + 2))
     if (!IsAlnum(c)) return false;
   return true;
-}
-
-// The whole file, or an empty text when it does not exist; nothing when it cannot be read.
-std::optional<std::string> ReadForUpdate(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return errno == ENOENT ? std::optional<std::string>(std::string()) : std::nullopt;
-  std::string data;
-  std::vector<char> buffer(1 << 16);
-  for (;;) {
-    ssize_t n = ::read(fd, buffer.data(), buffer.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      ::close(fd);
-      return std::nullopt;
-    }
-    if (n == 0) break;
-    data.append(buffer.data(), static_cast<size_t>(n));
-  }
-  ::close(fd);
-  return data;
 }
 
 bool WriteAll(int fd, std::string_view data) {
@@ -581,7 +523,7 @@ bool IniWriteString(const std::string& path, std::string_view section, std::stri
 
 bool IniWriteEntries(const std::string& path, std::string_view section,
                      const std::vector<IniEntry>& entries) {
-  std::optional<std::string> text = ReadForUpdate(path);
+  std::optional<std::string> text = ReadFileForReplace(path);
   if (!text) return false;
   Decoded file = Decode(*text);
   for (const IniEntry& e : entries) UpdateDecoded(file, section, e.key, e.value);

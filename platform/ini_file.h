@@ -53,7 +53,8 @@ int32_t IniReadInt(const std::string& path, std::string_view section, std::strin
                    int32_t def = 0);
 // Stores the value, creating the file, section or key as needed. The new file is written beside
 // the old one, flushed to disk and renamed over it: on any failure (read-only folder, full disk,
-// an unreadable old file) the old file stays exactly as it was and the result is false.
+// an old file that cannot be read whole) the old file stays exactly as it was and the result is
+// false.
 bool IniWriteString(const std::string& path, std::string_view section, std::string_view key,
                     std::string_view value);
 

@@ -7,10 +7,13 @@
 namespace platform {
 
 int64_t DaysFromCivil(int year, int month, int day) {
-  const int64_t y = static_cast<int64_t>(year) - (month <= 2 ? 1 : 0);
+  // Counted from March, so that a leap day ends its year; months beyond the year move it.
+  const int64_t fromMarch = static_cast<int64_t>(month) - 3;
+  const int64_t yearsOver = fromMarch >= 0 ? fromMarch / 12 : (fromMarch - 11) / 12;
+  const int64_t y = year + yearsOver;
   const int64_t era = (y >= 0 ? y : y - 399) / 400;
   const int64_t yoe = y - era * 400;
-  const int64_t mp = (month + 9) % 12;
+  const int64_t mp = fromMarch - 12 * yearsOver;
   const int64_t doy = (153 * mp + 2) / 5 + day - 1;
   const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
   return era * 146097 + doe - 719468;

@@ -21,9 +21,16 @@ struct LocalDateTime {
   int millisecond = 0;
 };
 
-// Days since 1970-01-01 of a civil date, and back.
+// Days since 1970-01-01 of a civil date, and back. A month outside 1..12 counts on from the
+// year's January (13 is the next January, 0 the December before) and a day outside the month
+// from its first, so any three numbers name a day.
 int64_t DaysFromCivil(int year, int month, int day);
 void CivilFromDays(int64_t days, int& year, int& month, int& day);
+// RDS clock time counts Modified Julian Days, from 17 November 1858; 1970-01-01 is day 40587.
+inline constexpr int64_t kUnixEpochMjd = 40587;
+inline int64_t ModifiedJulianDay(int year, int month, int day) {
+  return DaysFromCivil(year, month, day) + kUnixEpochMjd;
+}
 // Milliseconds since 1970-01-01 00:00 of a local date and time, and back (day of week filled).
 int64_t ToEpochMs(const LocalDateTime& t);
 LocalDateTime FromEpochMs(int64_t ms);

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "runtime/data.h"
 
@@ -39,6 +40,12 @@ using ReplacePredicate = std::function<bool(size_t position, std::string_view re
 // Replaces every occurrence from left to right; inserted text is never searched again.
 std::string ReplaceAll(std::string_view text, std::string_view pattern,
                        std::string_view replacement, const ReplacePredicate& keep = nullptr);
+
+// The lines of a text: CR LF, a lone CR and a lone LF each end one. A line end at the very end
+// opens no further, empty line, so "a\r\n" is one line and "" none; "a\r\n\r\n" is "a" and "".
+// The views point into `text`. Where every CR comes before an LF (lists written with CR LF, files
+// with LF ends) this is the same as splitting at each LF and dropping the CR before it.
+std::vector<std::string_view> SplitLines(std::string_view text);
 
 // Byte-wise comparison folding only a..z to upper case: negative, zero or positive.
 int CompareNoCase(std::string_view a, std::string_view b);

@@ -337,7 +337,7 @@ void VirtualEncoder::decodeBody(const std::string& cmd, const std::string& body,
     ct.hour = ((b[2] & 1) << 4) | (b[3] >> 4);
     ct.minute = ((b[3] & 15) << 2) | (b[4] >> 6);
     ct.offsetHalfHours = (b[4] & 31) * ((b[4] & 32) ? -1 : 1);
-    platform::CivilFromDays(ct.mjd - 40587, ct.year, ct.month, ct.day);
+    platform::CivilFromDays(ct.mjd - platform::kUnixEpochMjd, ct.year, ct.month, ct.day);
     if (ct.hour > 23 || ct.minute > 59) out.warnings.push_back("time of day out of range");
     state_.ct = ct;
     return accept("CT = " + CtDate(ct) + " " + CtTime(ct) + " UTC" + Offset(ct.offsetHalfHours) +
