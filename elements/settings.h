@@ -20,7 +20,9 @@ class THIini : public TDebug {
   std::string fileName;
   std::string section;
   std::string key;
-  uint8_t type = 0;  // 0: integer, 1: string
+  // How the value is stored and read.
+  enum Type : uint8_t { Integer = 0, Text = 1 };
+  uint8_t type = Integer;
 
   TLink FileName;
   TLink Section;
