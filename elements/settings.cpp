@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/codepage.h"
+#include "platform/event_log.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
 
@@ -74,6 +75,13 @@ std::optional<std::pair<std::string, std::string>> SplitPlace(const std::string&
   return std::make_pair(file, place.substr(at + kMark.size()));
 }
 
+// A failed write has no event to fire; the log at least tells an operator which setting did not
+// stick (a read-only folder, a full disk).
+void LogFailedWrite(const std::string& path, std::string_view section, std::string_view keys) {
+  platform::LogEvent("settings not stored: " + platform::EscapeBytes(path) + " [" +
+                     platform::EscapeBytes(section) + "] " + platform::EscapeBytes(keys));
+}
+
 }  // namespace
 
 std::string ResolveIniPath(const std::string& name) {
@@ -110,7 +118,8 @@ void THIini::doWrite(TData& data, uint16_t) {
   std::string value =
       type == 1 ? ReadString(data, Value) : std::to_string(ReadInteger(data, Value));
   std::string name = ReadString(data, Key, key);
-  platform::IniWriteString(target.path, target.section, name, value);
+  if (!platform::IniWriteString(target.path, target.section, name, value))
+    LogFailedWrite(target.path, target.section, name);
 }
 
 bool LoadWindowPosition(const std::string& place, WindowPosition& pos) {
@@ -128,11 +137,12 @@ void SaveWindowPosition(const std::string& place, const WindowPosition& pos) {
   auto split = SplitPlace(place);
   if (!split) return;
   const auto& [file, section] = *split;
-  platform::IniWriteEntries(file, section,
-                            {{"Left", std::to_string(pos.left)},
-                             {"Top", std::to_string(pos.top)},
-                             {"Width", std::to_string(pos.width)},
-                             {"Height", std::to_string(pos.height)}});
+  if (!platform::IniWriteEntries(file, section,
+                                 {{"Left", std::to_string(pos.left)},
+                                  {"Top", std::to_string(pos.top)},
+                                  {"Width", std::to_string(pos.width)},
+                                  {"Height", std::to_string(pos.height)}}))
+    LogFailedWrite(file, section, "Left, Top, Width, Height");
 }
 
 }  // namespace hi

@@ -18,14 +18,14 @@ inline constexpr size_t kWholeFileLimit = 64u << 20;
 
 // The bytes of a regular file; nothing when it is missing, not a regular file or unreadable.
 // Never more than `maxBytes` are read, however large the file is.
-std::optional<std::string> ReadWholeFile(const std::string& path,
-                                         size_t maxBytes = kWholeFileLimit);
+[[nodiscard]] std::optional<std::string> ReadWholeFile(const std::string& path,
+                                                       size_t maxBytes = kWholeFileLimit);
 
 // The bytes of a file about to be replaced by a new version of itself: an empty text when there
 // is no such file yet; nothing when it cannot be read, is no regular file or holds more than
 // `maxBytes`, since a replacement made from a read cut short would lose the rest.
-std::optional<std::string> ReadFileForReplace(const std::string& path,
-                                              size_t maxBytes = kWholeFileLimit);
+[[nodiscard]] std::optional<std::string> ReadFileForReplace(const std::string& path,
+                                                            size_t maxBytes = kWholeFileLimit);
 
 // A text file another program keeps up to date, in the program's code page: a file that is valid
 // UTF-8 (with or without a byte-order mark) is converted from UTF-8, any other file is taken byte
@@ -33,7 +33,8 @@ std::optional<std::string> ReadFileForReplace(const std::string& path,
 // dropped. Nothing when the file is missing, unreadable, write-locked by another program, or
 // when its size or modification time changed during the read: the writer was busy, and the
 // caller keeps what it had.
-std::optional<std::string> ReadTextFile(const std::string& path, size_t maxBytes = kTextFileLimit);
+[[nodiscard]] std::optional<std::string> ReadTextFile(const std::string& path,
+                                                      size_t maxBytes = kTextFileLimit);
 
 // Why a text file cannot be read at all ("no such file", "permission denied", ...); empty when
 // it can, so that a failed read was only a writer at work.
@@ -49,8 +50,8 @@ void SetSettingsFolder(const std::string& folder);
 namespace detail {
 // ReadTextFile running `afterChunk` after each piece it reads from the file, so that a test can
 // rewrite the file in the middle of a read.
-std::optional<std::string> ReadTextFile(const std::string& path, size_t maxBytes,
-                                        const std::function<void()>& afterChunk);
+[[nodiscard]] std::optional<std::string> ReadTextFile(const std::string& path, size_t maxBytes,
+                                                      const std::function<void()>& afterChunk);
 }  // namespace detail
 
 }  // namespace platform

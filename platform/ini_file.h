@@ -38,32 +38,32 @@ constexpr size_t kIniMaxValue = 32767;
 
 // The value of `key` in `section` of the file's bytes, unquoted, in the program's code page and
 // cut to kIniMaxValue; nothing when absent.
-std::optional<std::string> IniLookup(std::string_view text, std::string_view section,
-                                     std::string_view key);
+[[nodiscard]] std::optional<std::string> IniLookup(std::string_view text, std::string_view section,
+                                                   std::string_view key);
 // The file's bytes with `key` in `section` set to `value`.
-std::string IniUpdate(std::string_view text, std::string_view section, std::string_view key,
-                      std::string_view value);
+[[nodiscard]] std::string IniUpdate(std::string_view text, std::string_view section,
+                                    std::string_view key, std::string_view value);
 
 // The stored string, or `def` when the file, the section or the key is missing.
-std::string IniReadString(const std::string& path, std::string_view section, std::string_view key,
-                          std::string_view def = {});
+[[nodiscard]] std::string IniReadString(const std::string& path, std::string_view section,
+                                        std::string_view key, std::string_view def = {});
 // The stored integer: an optional sign and the leading decimal digits of the value (0 when it
 // has none); `def` when the entry is missing or its value is empty.
-int32_t IniReadInt(const std::string& path, std::string_view section, std::string_view key,
-                   int32_t def = 0);
+[[nodiscard]] int32_t IniReadInt(const std::string& path, std::string_view section,
+                                 std::string_view key, int32_t def = 0);
 // Stores the value, creating the file, section or key as needed. The new file is written beside
 // the old one, flushed to disk and renamed over it: on any failure (read-only folder, full disk,
 // an old file that cannot be read whole) the old file stays exactly as it was and the result is
 // false.
-bool IniWriteString(const std::string& path, std::string_view section, std::string_view key,
-                    std::string_view value);
+[[nodiscard]] bool IniWriteString(const std::string& path, std::string_view section,
+                                  std::string_view key, std::string_view value);
 
 struct IniEntry {
   std::string key, value;
 };
 // Stores several entries of one section in one replacement of the file, in the given order.
-bool IniWriteEntries(const std::string& path, std::string_view section,
-                     const std::vector<IniEntry>& entries);
+[[nodiscard]] bool IniWriteEntries(const std::string& path, std::string_view section,
+                                   const std::vector<IniEntry>& entries);
 
 // Deletes the temporary files that writes to `path` killed before their rename left beside it,
 // and nothing else: not the file of a write still under way, nor a name a write never makes.

@@ -28,7 +28,7 @@ struct SerialMode {
 // the text names changes, the rest is kept. Keys and values are case-insensitive; the short baud
 // forms 11, 15, 30, 60, 12, 24, 48, 96 and 19 stand for 110 .. 19200. Returns false and leaves
 // `mode` untouched when any part of the text cannot be parsed.
-bool ApplyModeText(std::string_view text, SerialMode& mode);
+[[nodiscard]] bool ApplyModeText(std::string_view text, SerialMode& mode);
 
 // The five time-out values of a port, in milliseconds.
 struct SerialTimeouts {
@@ -63,19 +63,19 @@ class SerialPort {
   void close();
   bool isOpen() const;
   // Open, and the device has not gone away (unplugged, hung up) since.
-  bool usable();
+  [[nodiscard]] bool usable();
 
   // Reads the port's current settings, applies the mode text to them and sets the result. False
   // when the text is rejected or the port refuses the settings.
-  bool applyMode(std::string_view modeText);
-  bool setTimeouts(const SerialTimeouts& timeouts);
+  [[nodiscard]] bool applyMode(std::string_view modeText);
+  [[nodiscard]] bool setTimeouts(const SerialTimeouts& timeouts);
 
   // Writes the bytes in one synchronous write that gives up after the write time-out
   // (multiplier per byte plus constant). Returns the number of bytes really written, or -1 when
   // the write failed before any byte left.
-  long write(std::string_view bytes);
+  [[nodiscard]] long write(std::string_view bytes);
   // Discards what the driver has received and not yet read; the transmit side is untouched.
-  bool purgeReceive();
+  [[nodiscard]] bool purgeReceive();
 
  private:
 #ifdef _WIN32

@@ -86,7 +86,7 @@ class PanelTest : public ::testing::Test {
   }
 
   void writeSetting(const std::string& section, const std::string& key, const std::string& v) {
-    platform::IniWriteString(ini(), section, key, v);
+    EXPECT_TRUE(platform::IniWriteString(ini(), section, key, v));
   }
   std::string setting(const std::string& section, const std::string& key) {
     return platform::IniReadString(ini(), section, key, "");

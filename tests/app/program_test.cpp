@@ -72,11 +72,12 @@ TEST(Program, HeadlessRunsTheStartActionsLogsAndClosesOnSigterm) {
   const std::string ini = (dir / "rds.ini").string();
   { std::ofstream(ini) << "; kept as it is\r\n"; }
   { std::ofstream(dir / "rt.txt") << "MORNING SHOW"; }
-  platform::IniWriteString(ini, "Select device", "COM Port", "COM 1");
-  platform::IniWriteString(ini, "Select device", "Device", "0");
-  platform::IniWriteString(ini, "Other settings", "Auto connect", "1");
-  platform::IniWriteString(ini, "Other settings", "Auto on drt", "1");
-  platform::IniWriteString(ini, "Dynamic RT and PS", "Dynamic RT", (dir / "rt.txt").string());
+  ASSERT_TRUE(platform::IniWriteString(ini, "Select device", "COM Port", "COM 1"));
+  ASSERT_TRUE(platform::IniWriteString(ini, "Select device", "Device", "0"));
+  ASSERT_TRUE(platform::IniWriteString(ini, "Other settings", "Auto connect", "1"));
+  ASSERT_TRUE(platform::IniWriteString(ini, "Other settings", "Auto on drt", "1"));
+  ASSERT_TRUE(
+      platform::IniWriteString(ini, "Dynamic RT and PS", "Dynamic RT", (dir / "rt.txt").string()));
   platform::PseudoTerminal port;
   ASSERT_TRUE(port.create());
   ASSERT_TRUE(port.holdSlave());
@@ -139,7 +140,8 @@ TEST(Program, HeadlessTellsWhyItCannotOrWillNotSend) {
 
   const fs::path settings = dir / "settings";
   fs::create_directories(settings / "ports");
-  platform::IniWriteString((settings / "rds.ini").string(), "Other settings", "Auto to tray", "1");
+  ASSERT_TRUE(platform::IniWriteString((settings / "rds.ini").string(), "Other settings",
+                                       "Auto to tray", "1"));
   panel = SpawnHeadless({RDS_PANEL_PROGRAM, "--headless", "--config-dir", settings.string()}, log);
   std::string text;
   EXPECT_TRUE(WaitFor(

@@ -98,7 +98,7 @@ TEST_F(SettingsTest, WindowPositionKeepsWhatIsNotStored) {
   SaveWindowPosition("", pos);
   EXPECT_FALSE(fs::exists(folder + "/rds.ini"));
 
-  platform::IniWriteString(folder + "/rds.ini", "General window", "Top", "-5");
+  ASSERT_TRUE(platform::IniWriteString(folder + "/rds.ini", "General window", "Top", "-5"));
   EXPECT_TRUE(LoadWindowPosition("rds.ini\\General window", pos));
   EXPECT_EQ((std::tuple{pos.left, pos.top, pos.width}), (std::tuple{10, -5, 300}));
   SaveWindowPosition("rds.ini\\Info window", {-1280, 4, 640, 480});

@@ -108,11 +108,11 @@ TEST_F(FormTest, ActivationEvents) {
 
 TEST_F(FormTest, StoredPositionAppliesOnFirstShowWithinReachAndAnUnshownOneIsNotSaved) {
   const std::string ini = folder_ + "/rds.ini";
-  platform::IniWriteEntries(ini, "General window",
-                            {{"Top", "77"}, {"Width", "600"}, {"Height", "480"}});
-  platform::IniWriteEntries(
+  ASSERT_TRUE(platform::IniWriteEntries(ini, "General window",
+                                        {{"Top", "77"}, {"Width", "600"}, {"Height", "480"}}));
+  ASSERT_TRUE(platform::IniWriteEntries(
       ini, "Damaged window",
-      {{"Left", "-99999"}, {"Top", "99999999999"}, {"Width", "0"}, {"Height", "-3"}});
+      {{"Left", "-99999"}, {"Top", "99999999999"}, {"Width", "0"}, {"Height", "-3"}}));
   THIMainForm main, damaged, info;
   main.positionPlace = "rds.ini\\General window";
   main.setBounds(5, 0, 565, 464);
