@@ -57,11 +57,13 @@ rm -rf "$folder"
 mkdir -p "$folder/platforms" "$folder/styles" "$folder/fonts" "$folder/licences"
 x86_64-w64-mingw32-strip -o "$folder/rdspanel.exe" "$build/app/rdspanel.exe"
 cp "$qt/plugins/platforms/qwindows.dll" "$folder/platforms/"
+# --headless runs on the offscreen platform: a service has no desktop to draw on.
+cp "$qt/plugins/platforms/qoffscreen.dll" "$folder/platforms/"
 cp "$qt/plugins/styles/qwindowsvistastyle.dll" "$folder/styles/"
 # The Qt DLLs the program and its plugins import, and nothing else. The MinGW runtime is linked
 # into every binary; a DLL that imports it would not start on a bare Windows.
 imports() { x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\tDLL Name: //p'; }
-pending=("$folder/rdspanel.exe" "$folder/platforms/qwindows.dll" "$folder/styles/qwindowsvistastyle.dll")
+pending=("$folder/rdspanel.exe" "$folder"/platforms/*.dll "$folder/styles/qwindowsvistastyle.dll")
 while [ ${#pending[@]} -gt 0 ]; do
   binary=${pending[0]}
   pending=("${pending[@]:1}")

@@ -108,13 +108,29 @@ expected = ["PI124,111\r\n", "RM\r\n"]
 print("encoder received:", raw)
 sys.exit(0 if raw == expected else 1)
 EOF
-grep -qx 'PI=7C6F\r\?' <(tr -d '\r' <"$portable/rds.ini") || fail "no PI=7C6F in the rds.ini beside the program"
+# xdotool's typing under Wine may lose the shift key: the PI is hex, either case is the same PI.
+grep -qix 'PI=7C6F' <(tr -d '\r' <"$portable/rds.ini") || fail "no PI=7C6F in the rds.ini beside the program"
 grep -q "font DSEG14Classic-Regular.ttf registered as DSEG14 Classic" "$out/panel.log" ||
   fail "the LCD face was not loaded from the program folder ($(grep font "$out/panel.log"))"
 grep -q "LCD face: DSEG14 Classic, text face: DejaVu Sans" "$out/panel.log" ||
   fail "the program's fonts resolve to other faces ($(grep face "$out/panel.log"))"
 grep "face" "$out/panel.log" | sed 's/^[0-9: .-]*/   /'
 cp "$out/windows.png" docs/screenshots/windows.png
+
+echo "-- Headless: the automatic connect and the dynamic PS, as a service would run it"
+service=$out/service
+mkdir -p "$service"
+printf '[Select device]\r\nCOM Port=COM 1\r\nDevice=0\r\n[Other settings]\r\nAuto connect=1\r\nAuto on dps=1\r\n[Dynamic RT and PS]\r\nDynamic PS=%s\r\n' \
+  "$("$wine" winepath -w "$service/ps.txt" 2>/dev/null | tr -d '\r')" >"$service/rds.ini"
+printf 'ON AIR' >"$service/ps.txt"
+"$wine" "$portable/rdspanel.exe" --headless --config-dir "$("$wine" winepath -w "$service" 2>/dev/null | tr -d '\r')" \
+  >"$out/service.log" 2>&1 &
+for _ in $(seq 150); do grep -q '"raw":"PSON AIR  \\r\\n"' "$out/encoder.jsonl" && break; sleep 0.1; done
+grep -q '"raw":"PSON AIR  \\r\\n"' "$out/encoder.jsonl" ||
+  fail "the headless program sent no PS ($(cat "$out/service.log"))"
+grep -q "rdspanel started headless" "$out/service.log" || fail "the headless program logged nothing"
+"$wineserver" -k >/dev/null 2>&1 || true
+"$wineserver" -w
 
 echo "-- Installer: install, start once, uninstall"
 "$wine" "$setup" /S >/dev/null 2>&1
