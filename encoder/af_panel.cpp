@@ -3,6 +3,7 @@
 #include <string>
 
 #include "encoder/resource_texts.h"
+#include "encoder/wiring.h"
 
 namespace hi {
 
@@ -18,15 +19,15 @@ constexpr Place kAfPlaces[AfPanel::kAfs] = {{30, 56, 71},   {30, 81, 71},   {30,
 }  // namespace
 
 AfEnabler::AfEnabler(TOuterSide& owner, ControlParent parent)
-    : TClassMultiBase(owner, parent, 1, 0) {
+    : TClassMultiBase(owner, parent, kInputs, 0) {
   compare.setOutCount(kOutputs);
   for (size_t k = 0; k < kOutputs; ++k) {
     // AF 6 is the last list: it is enabled for six AFs only.
-    enough[k].type = k + 1 == kOutputs ? THIIf_else::Equal : THIIf_else::GreaterEqual;
-    enough[k].op2 = TData::Int(static_cast<int32_t>(k) + 1);
+    Compare(enough[k], k + 1 == kOutputs ? THIIf_else::Equal : THIIf_else::GreaterEqual,
+            TData::Int(static_cast<int32_t>(k) + 1));
   }
 
-  work<&THIMemory::doValue>(0, number);
+  work<&THIMemory::doValue>(AfNumber, number);
   link<&THIHub::doEvent>(number.onData, compare);
   for (uint16_t k = 0; k < kOutputs; ++k) {
     link<&THIIf_else::doCompare>(compare.onEvent[k], enough[k]);
@@ -44,17 +45,29 @@ AfCountCoder::AfCountCoder(TOuterSide& owner, ControlParent parent)
     codes[n].data = n == 0 ? TData::Str("0") : TData::Int(225 + static_cast<int32_t>(n));
   }
 
+  // No AFs give the text "0" (choice 0), any other number its count code (choice 1).
   for (uint16_t n = 0; n < kInputs; ++n) {
-    const uint16_t enabled = n == 0 ? 0 : 1;
+    const uint16_t carried = n == NoAfs ? 0 : 1;
     work<&THIHub::doEvent>(n, inputs[n]);
     link<&THIDoData::doData>(inputs[n].onEvent[0], codes[n]);
-    link<&THIChanelToIndex::doWork>(inputs[n].onEvent[1], choice, enabled);
-    out(codes[n].onEventData, enabled);
+    link<&THIChanelToIndex::doWork>(inputs[n].onEvent[1], choice, carried);
+    out(codes[n].onEventData, n == NoAfs ? DisabledText : CountCode);
   }
-  out(choice.onIndex, 2);
+  out(choice.onIndex, LineCarries);
 }
 
-AfPanel::AfPanel(TOuterSide& owner, ControlParent parent) : TClassMultiBase(owner, parent, 3, 0) {
+AfPanel::AfPanel(TOuterSide& owner, ControlParent parent)
+    : TClassMultiBase(owner, parent, kInputs, 0) {
+  placeControls();
+  wirePoints();
+  wireNumber();
+  wireFrequencies();
+  wireLine();
+  enabler.build<AfEnabler>(nullptr);
+  countCoder.build<AfCountCoder>(nullptr);
+}
+
+void AfPanel::placeControls() {
   panel.setBounds(134, 10, 325, 200);
   numberLabel.setBounds(30, 16, 33, 24);
   numberLabel.setCaption("Nb.:");
@@ -73,45 +86,27 @@ AfPanel::AfPanel(TOuterSide& owner, ControlParent parent) : TClassMultiBase(owne
   }
   send.setBounds(243, 168, 70, 20);
   send.setCaption("Send AF");
+}
 
-  numberSetting.fileName = "rds.ini";
-  numberSetting.section = "RDS Settings";
-  numberSetting.key = "AF Number";
-  numberSetting.type = 0;
-  for (size_t k = 0; k < kFrequencies; ++k) {
-    frequencySettings[k].fileName = "rds.ini";
-    frequencySettings[k].section = "RDS Settings";
-    frequencySettings[k].key = kFrequencyKeys[k];
-    frequencySettings[k].type = 0;
-    frequencyInList[k].type = THIIf_else::GreaterEqual;
-    frequencyInList[k].op2 = TData::Int(0);
-    noFrequency[k].data = TData::Int(kNoAf);
-    frequencyChanged[k].setOutCount(2);
-  }
+void AfPanel::wirePoints() {
+  work<&THIPanelRush::doBringToFront>(BringToFront, panel);
+  work<&THIHub::doEvent>(Load, load);
+  work<&THIPanelRush::doVisible>(ShowOrHide, panel);
+  out(afLine.onFString, AfLine);
+}
+
+// A list reports -1 for a stored entry it does not hold; it is then set to "Disable AF" or
+// "No AF", so neither the line nor rds.ini ever carries -1. The AF number enables its lists and
+// chooses what the line carries.
+void AfPanel::wireNumber() {
+  StoredSetting(numberSetting, "RDS Settings", "AF Number", THIini::Integer);
   load.setOutCount(1 + kFrequencies);
-  numberInList.type = THIIf_else::GreaterEqual;
-  numberInList.op2 = TData::Int(0);
+  Compare(numberInList, THIIf_else::GreaterEqual, TData::Int(0));
   noNumber.data = TData::Int(0);
   numberChanged.setOutCount(3);
   firstEnabled.setOutCount(2);
   countRouter.setCount(AfCountCoder::kInputs);
-  rebuild.setOutCount(1);
-  rebuild.inCount = 1 + kFrequencies;
-  list.mask = "%1,%2,%3,%4,%5,%6,%7,%8";
-  list.setDataCount(1 + kFrequencies);
-  choice.setCount(2);
-  anyChosen.type = THIIf_else::GreaterEqual;
-  anyChosen.op2 = TData::Int(0);
-  afLine.mask = "AF%1\r\n";
-  afLine.setDataCount(1);
 
-  work<&THIPanelRush::doBringToFront>(0, panel);
-  work<&THIHub::doEvent>(1, load);
-  work<&THIPanelRush::doVisible>(2, panel);
-  out(afLine.onFString, 0);
-
-  // A list reports -1 for a stored entry it does not hold; it is then set to "Disable AF" or
-  // "No AF", so neither the line nor rds.ini ever carries -1.
   link<&THIini::doRead>(load.onEvent[0], numberSetting);
   link<&THIComboBox::doSelect>(numberSetting.onRead, number);
   link<&THIIf_else::doCompare>(number.onChange, numberInList);
@@ -119,21 +114,25 @@ AfPanel::AfPanel(TOuterSide& owner, ControlParent parent) : TClassMultiBase(owne
   link<&THIHub::doEvent>(numberInList.onTrue, numberChanged);
   link<&THIDoData::doData>(numberInList.onFalse, noNumber);
   link<&THIComboBox::doSelect>(noNumber.onEventData, number);
-  link<&THIMultiElement::doWork>(numberChanged.onEvent[0], enabler, 0);
+  link<&THIMultiElement::doWork>(numberChanged.onEvent[0], enabler, AfEnabler::AfNumber);
   link<&THIini::doWrite>(numberChanged.onEvent[1], numberSetting);
   link<&THIIndexToChanel::doEvent>(numberChanged.onEvent[2], countRouter);
 
-  link<&THIHub::doEvent>(enabler.onEvent[0], firstEnabled);
+  link<&THIHub::doEvent>(enabler.onEvent[AfEnabler::LocalAndAf1], firstEnabled);
   link<&THIComboBox::doEnabled>(firstEnabled.onEvent[0], local);
   link<&THIComboBox::doEnabled>(firstEnabled.onEvent[1], afs[0]);
   for (uint16_t k = 1; k < kAfs; ++k) link<&THIComboBox::doEnabled>(enabler.onEvent[k], afs[k]);
   for (uint16_t n = 0; n < AfCountCoder::kInputs; ++n)
     link<&THIMultiElement::doWork>(countRouter.onEvent[n], countCoder, n);
-  link<&THIMemory::doValue>(countCoder.onEvent[0], disabledText);
-  link<&THIMemory::doValue>(countCoder.onEvent[1], countCode);
-  link<&THIGetIndexData::doIndex>(countCoder.onEvent[2], choice);
-  link<&THIHub::doEvent>(countCode.onData, rebuild);
-  link<&THIMemory::Value>(list.Str[1], countCode);
+}
+
+void AfPanel::wireFrequencies() {
+  for (size_t k = 0; k < kFrequencies; ++k) {
+    StoredSetting(frequencySettings[k], "RDS Settings", kFrequencyKeys[k], THIini::Integer);
+    Compare(frequencyInList[k], THIIf_else::GreaterEqual, TData::Int(0));
+    noFrequency[k].data = TData::Int(kNoAf);
+    frequencyChanged[k].setOutCount(2);
+  }
 
   for (uint16_t k = 0; k < kFrequencies; ++k) {
     THIComboBox& frequency = frequencyList(k);
@@ -147,12 +146,31 @@ AfPanel::AfPanel(TOuterSide& owner, ControlParent parent) : TClassMultiBase(owne
     link<&THIMemory::doValue>(frequencyChanged[k].onEvent[0], frequencies[k]);
     link<&THIini::doWrite>(frequencyChanged[k].onEvent[1], frequencySettings[k]);
     link<&THIHub::doEvent>(frequencies[k].onData, rebuild);
-    link<&THIMemory::Value>(list.Str[2u + k], frequencies[k]);
   }
+}
+
+// The count code and the frequencies, or the text "0". Before any AF number was chosen or loaded
+// the line would carry nothing: nothing is sent.
+void AfPanel::wireLine() {
+  rebuild.setOutCount(1);
+  rebuild.inCount = 1 + kFrequencies;
+  list.mask = "%1,%2,%3,%4,%5,%6,%7,%8";
+  list.setDataCount(1 + kFrequencies);
+  choice.setCount(2);
+  Compare(anyChosen, THIIf_else::GreaterEqual, TData::Int(0));
+  afLine.mask = "AF%1\r\n";
+  afLine.setDataCount(1);
+
+  link<&THIMemory::doValue>(countCoder.onEvent[AfCountCoder::DisabledText], disabledText);
+  link<&THIMemory::doValue>(countCoder.onEvent[AfCountCoder::CountCode], countCode);
+  link<&THIGetIndexData::doIndex>(countCoder.onEvent[AfCountCoder::LineCarries], choice);
+  link<&THIHub::doEvent>(countCode.onData, rebuild);
+  link<&THIMemory::Value>(list.Str[1], countCode);
+  for (uint16_t k = 0; k < kFrequencies; ++k)
+    link<&THIMemory::Value>(list.Str[2u + k], frequencies[k]);
   link<&THIFormatStr::doString>(rebuild.onEvent[0], list);
   link<&THIMemory::doValue>(list.onFString, listText);
 
-  // Before any AF number was chosen or loaded the line would carry nothing: nothing is sent.
   link<&THIMemory::Value>(choice.Data[0], disabledText);
   link<&THIMemory::Value>(choice.Data[1], listText);
   link<&THIMemory::doValue>(choice.onIndex, chosen);
@@ -160,9 +178,6 @@ AfPanel::AfPanel(TOuterSide& owner, ControlParent parent) : TClassMultiBase(owne
   link<&THIMemory::Value>(anyChosen.Op1, chosen);
   link<&THIFormatStr::doString>(anyChosen.onTrue, afLine);
   link<&THIGetIndexData::Value>(afLine.Str[1], choice);
-
-  enabler.build<AfEnabler>(nullptr);
-  countCoder.build<AfCountCoder>(nullptr);
 }
 
 }  // namespace hi

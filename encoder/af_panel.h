@@ -13,10 +13,11 @@
 namespace hi {
 
 // Enables the frequency lists that the AF number uses.
-// Input 0: the AF number. Output 0: Local and AF 1 enabled (1) or not (0); outputs 1..5: AF 2..6.
 class AfEnabler : public TClassMultiBase {
  public:
-  static constexpr int kOutputs = 6;
+  enum Input : uint16_t { AfNumber, kInputs };
+  // Each enables (1) or disables (0) its lists.
+  enum Output : uint16_t { LocalAndAf1, Af2, Af3, Af4, Af5, Af6, kOutputs };
 
   AfEnabler(TOuterSide& owner, ControlParent parent);
 
@@ -27,11 +28,16 @@ class AfEnabler : public TClassMultiBase {
 };
 
 // Turns the AF number into what the AF line carries.
-// Input N (0..6): N AFs chosen. Output 0: the text "0" (AF disabled); output 1: the count code
-// 225 + N; output 2: which of the two the line carries (0 or 1).
 class AfCountCoder : public TClassMultiBase {
  public:
-  static constexpr int kInputs = 7;
+  // Input N tells that N AFs were chosen.
+  enum Input : uint16_t { NoAfs, SixAfs = NoAfs + 6, kInputs };
+  enum Output : uint16_t {
+    DisabledText,  // the text "0"
+    CountCode,     // 225 + N
+    LineCarries,   // which of the two the line carries, 0 or 1
+    kOutputs
+  };
 
   AfCountCoder(TOuterSide& owner, ControlParent parent);
 
@@ -40,9 +46,11 @@ class AfCountCoder : public TClassMultiBase {
   THIChanelToIndex choice;
 };
 
-// Inputs: 0 bring to front, 1 load, 2 show or hide. Output 0: the AF line.
 class AfPanel : public TClassMultiBase {
  public:
+  enum Input : uint16_t { BringToFront, Load, ShowOrHide, kInputs };
+  enum Output : uint16_t { AfLine, kOutputs };
+
   static constexpr int kAfs = 6;
   // Local and AF 1..6.
   static constexpr int kFrequencies = kAfs + 1;
@@ -86,10 +94,17 @@ class AfPanel : public TClassMultiBase {
   THIFormatStr afLine;
 
   THIMultiElement enabler{AfEnabler::kOutputs, 0};
-  THIMultiElement countCoder{3, 0};
+  THIMultiElement countCoder{AfCountCoder::kOutputs, 0};
 
   // The frequency lists in the order of their settings: Local, AF 1..6.
   THIComboBox& frequencyList(int k) { return k == 0 ? local : afs[static_cast<size_t>(k - 1)]; }
+
+ private:
+  void placeControls();
+  void wirePoints();
+  void wireNumber();
+  void wireFrequencies();
+  void wireLine();
 };
 
 }  // namespace hi

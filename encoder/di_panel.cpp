@@ -1,5 +1,7 @@
 #include "encoder/di_panel.h"
 
+#include "encoder/wiring.h"
+
 namespace hi {
 
 namespace {
@@ -18,7 +20,8 @@ constexpr DiPanel::Flag kLoadOrder[DiPanel::kFlags] = {DiPanel::Stereo, DiPanel:
                                                        DiPanel::Compressed, DiPanel::DynamicPty};
 }  // namespace
 
-DiPanel::DiPanel(TOuterSide& owner, ControlParent parent) : TClassMultiBase(owner, parent, 2, 0) {
+DiPanel::DiPanel(TOuterSide& owner, ControlParent parent)
+    : TClassMultiBase(owner, parent, kInputs, 0) {
   panel.setBounds(134, 10, 325, 200);
   load.setOutCount(kFlags);
   build.setOutCount(3);
@@ -27,18 +30,14 @@ DiPanel::DiPanel(TOuterSide& owner, ControlParent parent) : TClassMultiBase(owne
   formatter.mask = "DI%1%2";
   formatter.setDataCount(2);
 
-  work<&THIPanelRush::doBringToFront>(0, panel);
-  work<&THIHub::doEvent>(1, load);
+  work<&THIPanelRush::doBringToFront>(BringToFront, panel);
+  work<&THIHub::doEvent>(Load, load);
 
   for (uint16_t f = 0; f < kFlags; ++f) {
     boxes[f].setBounds(10, kFlagPlaces[f].top, 130, 20);
     boxes[f].setCaption(kFlagPlaces[f].caption);
-    settings[f].fileName = "rds.ini";
-    settings[f].section = "RDS Settings";
-    settings[f].key = kFlagPlaces[f].key;
-    settings[f].type = 0;
-    loadTests[f].type = THIIf_else::Equal;
-    loadTests[f].op2 = TData::Int(1);
+    StoredSetting(settings[f], "RDS Settings", kFlagPlaces[f].key, THIini::Integer);
+    IsOne(loadTests[f]);
     boxHubs[f].setOutCount(2);
     states[f].setDefault(TData::Int(0));
 
@@ -69,8 +68,8 @@ DiPanel::DiPanel(TOuterSide& owner, ControlParent parent) : TClassMultiBase(owne
   link<&THIMemory::doValue>(converter.onResult, value);
   link<&THIFormatStr::doString>(value.onData, formatter);
   link<&THIMemory::Value>(formatter.Str[1], value);
-  in(formatter.Str[2], 0);
-  out(formatter.onFString, 0);
+  in(formatter.Str[2], Terminator);
+  out(formatter.onFString, DiLine);
 }
 
 }  // namespace hi

@@ -11,9 +11,12 @@
 
 namespace hi {
 
-// Inputs: 0 bring to front, 1 load. Output 0: the DI line. Data input 0: line terminator.
 class DiPanel : public TClassMultiBase {
  public:
+  enum Input : uint16_t { BringToFront, Load, kInputs };
+  enum Output : uint16_t { DiLine, kOutputs };
+  enum DataInput : uint16_t { Terminator, kDataInputs };
+
   DiPanel(TOuterSide& owner, ControlParent parent);
 
   // The flags in the order of their boxes on the panel.

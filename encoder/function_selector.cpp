@@ -22,7 +22,7 @@ constexpr ItemPlace kPlaces[FunctionSelector::kItems] = {
 }  // namespace
 
 FunctionSelector::FunctionSelector(TOuterSide& owner, ControlParent parent)
-    : TClassMultiBase(owner, parent, 4, 0) {
+    : TClassMultiBase(owner, parent, kInputs, 0) {
   panel.setBounds(10, 10, 125, 200);
   marker.setBounds(10, 13, 20, 20);
   marker.setPicture(":/pictures/marker.png");
@@ -37,14 +37,14 @@ FunctionSelector::FunctionSelector(TOuterSide& owner, ControlParent parent)
   markerTops.setStrings("13\r\n36\r\n59\r\n82\r\n105\r\n128\r\n151\r\n36\r\n174");
   showPagedPs.setOutCount(2);
 
-  work<&THIHub::doEvent>(1, showPagedPs);
+  work<&THIHub::doEvent>(ShowPagedPs, showPagedPs);
   link<&THILabel::doVisible>(showPagedPs.onEvent[0], items[ScrollingPS]);
   link<&THILabel::doVisible>(showPagedPs.onEvent[1], items[PagePS]);
-  work<&THILabel::doVisible>(2, items[PS]);
-  work<&THILabel::doVisible>(3, items[AF]);
+  work<&THILabel::doVisible>(ShowPs, items[PS]);
+  work<&THILabel::doVisible>(ShowAf, items[AF]);
 
   link<&THIHub::doEvent>(clicked.onIndex, choose);
-  out(choose.onEvent[0], 0);
+  out(choose.onEvent[0], Chosen);
   link<&THIStrList::doGetString>(choose.onEvent[1], markerTops);
   link<&THIImage::doPosition>(markerTops.onGetString, marker);
 }

@@ -12,9 +12,14 @@
 
 namespace hi {
 
-// Inputs: 1 show Scrolling PS and Page PS, 2 show PS, 3 show AF. Output 0: the position clicked.
 class FunctionSelector : public TClassMultiBase {
  public:
+  // Each input shows its items (value 1) or hides them (0); ShowPagedPs both "Scrolling PS" and
+  // "Page PS".
+  enum Input : uint16_t { UnusedInput0, ShowPagedPs, ShowPs, ShowAf, kInputs };
+  // The position of the item clicked.
+  enum Output : uint16_t { Chosen, kOutputs };
+
   FunctionSelector(TOuterSide& owner, ControlParent parent);
 
   enum Item { PI, ScrollingPS, PagePS, RT, PTY, DI, TpTaMs, PS, AF, kItems };

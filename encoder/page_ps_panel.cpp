@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "encoder/wiring.h"
+
 namespace hi {
 
 namespace {
@@ -18,7 +20,7 @@ constexpr int kFirstLaterPage = 6;
 }  // namespace
 
 PagePsPanel::PagePsPanel(TOuterSide& owner, ControlParent parent)
-    : TClassMultiBase(owner, parent, 4, 0) {
+    : TClassMultiBase(owner, parent, kInputs, 0) {
   panel.setBounds(134, 10, 325, 200);
   for (size_t i = 0; i < kPages; ++i) {
     const PagePlace& at = kPlaces[i];
@@ -38,15 +40,10 @@ PagePsPanel::PagePsPanel(TOuterSide& owner, ControlParent parent)
     padded[i].str2 = std::string(8, ' ');
     cut[i].position = 1;
     cut[i].count = 8;
-    pageSettings[i].fileName = "rds.ini";
-    pageSettings[i].section = "RDS Settings";
-    pageSettings[i].key = "Page PS" + std::to_string(i + 1);
-    pageSettings[i].type = 1;
+    StoredSetting(pageSettings[i], "RDS Settings", "Page PS" + std::to_string(i + 1), THIini::Text);
     lengthChecks[i].setOutCount(2);
-    empty[i].type = THIIf_else::Equal;
-    empty[i].op2 = TData::Int(0);
-    tooLong[i].type = THIIf_else::GreaterEqual;
-    tooLong[i].op2 = TData::Int(9);
+    IsZero(empty[i]);
+    Compare(tooLong[i], THIIf_else::GreaterEqual, TData::Int(9));
   }
   load.setOutCount(kPages + 1);
 
@@ -57,11 +54,11 @@ PagePsPanel::PagePsPanel(TOuterSide& owner, ControlParent parent)
   lines.inCount = 2;
   laterPages.setOutCount(2 * (kPages - kFirstLaterPage));
 
-  work<&THIPanelRush::doBringToFront>(0, panel);
-  work<&THIHub::doEvent>(1, load);
-  work<&THIPanelRush::doVisible>(2, panel);
-  work<&THIHub::doEvent>(3, laterPages);
-  out(lines.onEvent[0], 0);
+  work<&THIPanelRush::doBringToFront>(BringToFront, panel);
+  work<&THIHub::doEvent>(Load, load);
+  work<&THIPanelRush::doVisible>(ShowOrHide, panel);
+  work<&THIHub::doEvent>(ShowLaterPages, laterPages);
+  out(lines.onEvent[0], Lines);
 
   // A page's value is its text padded and cut to eight characters; an empty page has none.
   for (uint16_t i = 0; i < kPages; ++i) {
@@ -83,7 +80,7 @@ PagePsPanel::PagePsPanel(TOuterSide& owner, ControlParent parent)
     link<&THIini::doRead>(load.onEvent[i], pageSettings[i]);
   }
   link<&THILabel::doVisible>(showWarning.onIndex, warning);
-  link<&THIMultiElement::doWork>(load.onEvent[kPages], psInterval, 0);
+  link<&THIMultiElement::doWork>(load.onEvent[kPages], psInterval, PsInterval::Load);
   for (uint16_t k = 0; k < kPages - kFirstLaterPage; ++k) {
     link<&THIEdit::doVisible>(laterPages.onEvent[k], pages[kFirstLaterPage + k]);
     link<&THILabel::doVisible>(laterPages.onEvent[kPages - kFirstLaterPage + k],
@@ -93,8 +90,8 @@ PagePsPanel::PagePsPanel(TOuterSide& owner, ControlParent parent)
   link<&THIFormatStr::doString>(send.onClick, psLine);
   link<&THIHub::doEvent>(psLine.onFString, psSent);
   link<&THIHub::doEvent>(psSent.onEvent[0], lines);
-  link<&THIMultiElement::doWork>(psSent.onEvent[1], psInterval, 1);
-  link<&THIHub::doEvent>(psInterval.onEvent[0], lines, 1);
+  link<&THIMultiElement::doWork>(psSent.onEvent[1], psInterval, PsInterval::PsSent);
+  link<&THIHub::doEvent>(psInterval.onEvent[PsInterval::DsLine], lines, 1);
 
   intervals = &psInterval.build<PagePsInterval>(panel.controlParent());
 }

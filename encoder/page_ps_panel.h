@@ -13,10 +13,13 @@
 
 namespace hi {
 
-// Inputs: 0 bring to front, 1 load, 2 show or hide, 3 show or hide pages 7..10.
-// Output 0: the PS line, then the DS line 300 ms later.
 class PagePsPanel : public TClassMultiBase {
  public:
+  // ShowLaterPages shows or hides pages 7..10.
+  enum Input : uint16_t { BringToFront, Load, ShowOrHide, ShowLaterPages, kInputs };
+  // The PS line, then the DS line 300 ms later.
+  enum Output : uint16_t { Lines, kOutputs };
+
   static constexpr int kPages = 10;
 
   PagePsPanel(TOuterSide& owner, ControlParent parent);
@@ -46,7 +49,7 @@ class PagePsPanel : public TClassMultiBase {
   THIHub lines;
   THIHub laterPages;
 
-  THIMultiElement psInterval{1, 0};
+  THIMultiElement psInterval{PsInterval::kOutputs, 0};
 
   PsInterval* intervals = nullptr;
 };

@@ -1,13 +1,12 @@
 #include "encoder/pi_panel.h"
 
+#include "encoder/wiring.h"
+
 namespace hi {
 
 PiFormatter::PiFormatter(TOuterSide& owner, ControlParent parent)
-    : TClassMultiBase(owner, parent, 3, 0) {
-  settings.fileName = "rds.ini";
-  settings.section = "RDS Settings";
-  settings.key = "PI";
-  settings.type = 1;
+    : TClassMultiBase(owner, parent, kInputs, 0) {
+  StoredSetting(settings, "RDS Settings", "PI", THIini::Text);
   newText.setOutCount(5);
   cutEnd.position = 1;
   cutEnd.count = 2;
@@ -20,35 +19,35 @@ PiFormatter::PiFormatter(TOuterSide& owner, ControlParent parent)
   check.length = 4;
   checked.setOutCount(2);
   verdict.setDefault(TData::Int(THIStrCheck::TooShort));
-  valid.type = THIIf_else::Equal;
-  valid.op2 = TData::Int(THIStrCheck::Fits);
+  Compare(valid, THIIf_else::Equal, TData::Int(THIStrCheck::Fits));
   formatter.mask = "PI%1,%2%3";
   formatter.setDataCount(3);
 
-  work<&THIini::doRead>(0, settings);
-  out(settings.onRead, 0);
-  work<&THIHub::doEvent>(1, newText);
+  work<&THIini::doRead>(Load, settings);
+  out(settings.onRead, LoadedText);
+  work<&THIHub::doEvent>(NewText, newText);
   link<&THIDelete::doDelete>(newText.onEvent[0], cutEnd);
   link<&THIDelete::doDelete>(newText.onEvent[1], cutStart);
   link<&THIini::doWrite>(newText.onEvent[2], settings);
   link<&THIStrCheck::doCheck>(newText.onEvent[3], check);
   link<&THIHub::doEvent>(check.onResult, checked);
   link<&THIMemory::doValue>(checked.onEvent[0], verdict);
-  out(checked.onEvent[1], 1);
+  out(checked.onEvent[1], TextStored);
   link<&THIConvertor::doConvert>(cutEnd.onDelete, hexHigh);
   link<&THIConvertor::doConvert>(cutStart.onDelete, hexLow);
   link<&THIMemory::doValue>(hexHigh.onResult, high);
   link<&THIMemory::doValue>(hexLow.onResult, low);
   link<&THIMemory::Value>(formatter.Str[1], high);
   link<&THIMemory::Value>(formatter.Str[2], low);
-  in(formatter.Str[3], 0);
-  work<&THIIf_else::doCompare>(2, valid);
+  in(formatter.Str[3], Terminator);
+  work<&THIIf_else::doCompare>(Format, valid);
   link<&THIMemory::Value>(valid.Op1, verdict);
   link<&THIFormatStr::doString>(valid.onTrue, formatter);
-  out(formatter.onFString, 2);
+  out(formatter.onFString, PiLine);
 }
 
-PiPanel::PiPanel(TOuterSide& owner, ControlParent parent) : TClassMultiBase(owner, parent, 2, 1) {
+PiPanel::PiPanel(TOuterSide& owner, ControlParent parent)
+    : TClassMultiBase(owner, parent, kInputs, kReadables) {
   panel.setBounds(134, 10, 325, 200);
   text.setBounds(10, 10, 55, 20);
   text.setText("7C6F");
@@ -58,8 +57,7 @@ PiPanel::PiPanel(TOuterSide& owner, ControlParent parent) : TClassMultiBase(owne
   warning.setCaption("Max 4 hex symbols!");
   warning.setVisible(false);
   newText.setOutCount(2);
-  fits.type = THIIf_else::Equal;
-  fits.op2 = TData::Int(THIStrCheck::Fits);
+  Compare(fits, THIIf_else::Equal, TData::Int(THIStrCheck::Fits));
   hideWarning.data = TData::Int(0);
   showWarning.data = TData::Int(1);
   warn.setOutCount(2);
@@ -68,14 +66,14 @@ PiPanel::PiPanel(TOuterSide& owner, ControlParent parent) : TClassMultiBase(owne
   warningTexts[THIStrCheck::TooShort].data = TData::Str("4 hex symbols needed!");
   warningTexts[THIStrCheck::ForeignCharacter].data = TData::Str("Only hex symbols 0-9, A-F!");
 
-  work<&THIPanelRush::doBringToFront>(0, panel);
-  work<&THIMultiElement::doWork>(1, pi, 0);
-  var<&THIEdit::Text>(0, text);
+  work<&THIPanelRush::doBringToFront>(BringToFront, panel);
+  work<&THIMultiElement::doWork>(Load, pi, PiFormatter::Load);
+  var<&THIEdit::Text>(PiText, text);
   link<&THIHub::doEvent>(text.onChangeText, newText);
-  link<&THIMultiElement::doWork>(newText.onEvent[0], pi, 1);
-  out(newText.onEvent[1], 1);
-  link<&THIEdit::doText>(pi.onEvent[0], text);
-  link<&THIIf_else::doCompare>(pi.onEvent[1], fits);
+  link<&THIMultiElement::doWork>(newText.onEvent[0], pi, PiFormatter::NewText);
+  out(newText.onEvent[1], TextChanged);
+  link<&THIEdit::doText>(pi.onEvent[PiFormatter::LoadedText], text);
+  link<&THIIf_else::doCompare>(pi.onEvent[PiFormatter::TextStored], fits);
   link<&THIDoData::doData>(fits.onTrue, hideWarning);
   link<&THILabel::doVisible>(hideWarning.onEventData, warning);
   link<&THIHub::doEvent>(fits.onFalse, warn);
@@ -87,9 +85,9 @@ PiPanel::PiPanel(TOuterSide& owner, ControlParent parent) : TClassMultiBase(owne
   }
   link<&THIDoData::doData>(warn.onEvent[1], showWarning);
   link<&THILabel::doVisible>(showWarning.onEventData, warning);
-  link<&THIMultiElement::doWork>(send.onClick, pi, 2);
-  out(pi.onEvent[2], 0);
-  in(pi.Data[0], 0);
+  link<&THIMultiElement::doWork>(send.onClick, pi, PiFormatter::Format);
+  out(pi.onEvent[PiFormatter::PiLine], PiLine);
+  in(pi.Data[PiFormatter::Terminator], Terminator);
 
   formatter = &pi.build<PiFormatter>(nullptr);
 }

@@ -13,10 +13,13 @@
 namespace hi {
 
 // Converts and stores the PI text and formats the PI line.
-// Inputs: 0 load, 1 new text, 2 format. Outputs: 0 loaded text, 1 text stored (value: its
-// THIStrCheck verdict), 2 the line. Data input 0: line terminator.
 class PiFormatter : public TClassMultiBase {
  public:
+  enum Input : uint16_t { Load, NewText, Format, kInputs };
+  // TextStored carries the THIStrCheck verdict of the text.
+  enum Output : uint16_t { LoadedText, TextStored, PiLine, kOutputs };
+  enum DataInput : uint16_t { Terminator, kDataInputs };
+
   PiFormatter(TOuterSide& owner, ControlParent parent);
 
   THIini settings;
@@ -32,10 +35,14 @@ class PiFormatter : public TClassMultiBase {
   THIFormatStr formatter;
 };
 
-// Inputs: 0 bring to front, 1 load. Outputs: 0 the PI line, 1 the text changed.
-// Data input 0: line terminator. Readable 0: the PI text as typed.
 class PiPanel : public TClassMultiBase {
  public:
+  enum Input : uint16_t { BringToFront, Load, kInputs };
+  enum Output : uint16_t { PiLine, TextChanged, kOutputs };
+  enum DataInput : uint16_t { Terminator, kDataInputs };
+  // The PI text as typed.
+  enum Readable : uint16_t { PiText, kReadables };
+
   PiPanel(TOuterSide& owner, ControlParent parent);
 
   THIPanelRush panel{controlParent()};
@@ -48,7 +55,7 @@ class PiPanel : public TClassMultiBase {
   THIHub warn;
   THIIndexToChanel warningKind;
   std::array<THIDoData, 4> warningTexts;
-  THIMultiElement pi{3, 1};
+  THIMultiElement pi{PiFormatter::kOutputs, PiFormatter::kDataInputs};
 
   PiFormatter* formatter = nullptr;
 };

@@ -1,40 +1,35 @@
 #include "encoder/ps_interval.h"
 
+#include "encoder/wiring.h"
+
 namespace hi {
 
 PsInterval::PsInterval(TOuterSide& owner, ControlParent parent, const char* key, const char* dsMask)
-    : TClassMultiBase(owner, parent, 2, 0) {
+    : TClassMultiBase(owner, parent, kInputs, 0) {
   list.setBounds(243, 138, 70, 21);
   list.setItems(
       "1 sec\r\n1,5 sec\r\n2 sec\r\n2,5 sec\r\n3 sec\r\n3,5 sec\r\n4 sec\r\n4,5 sec\r\n5 sec");
-  chosen.type = THIIf_else::GreaterEqual;
-  chosen.op2 = TData::Int(0);
+  Compare(chosen, THIIf_else::GreaterEqual, TData::Int(0));
   toValue.op2 = 2;
   changed.setOutCount(2);
-  setting.fileName = "rds.ini";
-  setting.section = "RDS Settings";
-  setting.key = key;
-  setting.type = 0;
+  StoredSetting(setting, "RDS Settings", key, THIini::Integer);
   toPosition.op2 = 2;
   pending.setDefault(TData::Int(0));
   addPending.op2 = 1;
   removePending.op2 = 1;
   owed.setOutCount(2);
-  firstOwed.type = THIIf_else::Equal;
-  firstOwed.op2 = TData::Int(1);
-  stillOwed.type = THIIf_else::GreaterEqual;
-  stillOwed.op2 = TData::Int(1);
+  IsOne(firstOwed);
+  Compare(stillOwed, THIIf_else::GreaterEqual, TData::Int(1));
   timer.setInterval(300);
   timer.setCount(1);
   due.setOutCount(2);
-  known.type = THIIf_else::GreaterEqual;
-  known.op2 = TData::Int(2);
+  Compare(known, THIIf_else::GreaterEqual, TData::Int(2));
   dsLine.mask = dsMask;
   dsLine.setDataCount(1);
 
-  work<&THIini::doRead>(0, setting);
-  work<&THIHub::doEvent>(1, owed);
-  out(dsLine.onFString, 0);
+  work<&THIini::doRead>(Load, setting);
+  work<&THIHub::doEvent>(PsSent, owed);
+  out(dsLine.onFString, DsLine);
 
   // The list reports -1 for a stored interval it does not hold: that leaves no interval rather
   // than one the encoder does not take, and nothing is written back.

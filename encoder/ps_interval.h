@@ -12,10 +12,13 @@
 namespace hi {
 
 // The interval is the list position + 2 (half seconds); no selection means no interval.
-// Inputs: 0 load the stored interval, 1 a PS line was sent. Output 0: the DS line.
 // The list is placed on the parent the panel passes.
 class PsInterval : public TClassMultiBase {
  public:
+  // Load reads the stored interval; PsSent tells that a PS line was sent.
+  enum Input : uint16_t { Load, PsSent, kInputs };
+  enum Output : uint16_t { DsLine, kOutputs };
+
   PsInterval(TOuterSide& owner, ControlParent parent, const char* key, const char* dsMask);
 
   THIComboBox list{controlParent()};

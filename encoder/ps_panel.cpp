@@ -1,17 +1,16 @@
 #include "encoder/ps_panel.h"
 
+#include "encoder/wiring.h"
+
 namespace hi {
 
-PsPanel::PsPanel(TOuterSide& owner, ControlParent parent) : TClassMultiBase(owner, parent, 3, 0) {
+PsPanel::PsPanel(TOuterSide& owner, ControlParent parent)
+    : TClassMultiBase(owner, parent, kInputs, 0) {
   panel.setBounds(134, 10, 325, 200);
   text.setBounds(10, 10, 75, 20);
-  setting.fileName = "rds.ini";
-  setting.section = "RDS Settings";
-  setting.key = "PS";
-  setting.type = 1;
+  StoredSetting(setting, "RDS Settings", "PS", THIini::Text);
   changed.setOutCount(2);
-  tooLong.type = THIIf_else::GreaterEqual;
-  tooLong.op2 = TData::Int(9);
+  Compare(tooLong, THIIf_else::GreaterEqual, TData::Int(9));
   // The encoder model that takes this line ends it with a line feed of its own.
   formatter.mask = "PS%1\n";
   formatter.setDataCount(1);
@@ -21,9 +20,9 @@ PsPanel::PsPanel(TOuterSide& owner, ControlParent parent) : TClassMultiBase(owne
   warning.setCaption("Max 8 symbols!");
   warning.setVisible(false);
 
-  work<&THIPanelRush::doBringToFront>(0, panel);
-  work<&THIini::doRead>(1, setting);
-  work<&THIPanelRush::doVisible>(2, panel);
+  work<&THIPanelRush::doBringToFront>(BringToFront, panel);
+  work<&THIini::doRead>(Load, setting);
+  work<&THIPanelRush::doVisible>(ShowOrHide, panel);
   link<&THIEdit::doText>(setting.onRead, text);
   link<&THIHub::doEvent>(text.onChangeText, changed);
   link<&THIini::doWrite>(changed.onEvent[0], setting);
@@ -36,7 +35,7 @@ PsPanel::PsPanel(TOuterSide& owner, ControlParent parent) : TClassMultiBase(owne
   link<&THILabel::doVisible>(showWarning.onIndex, warning);
   link<&THIEdit::Text>(formatter.Str[1], text);
   link<&THIFormatStr::doString>(send.onClick, formatter);
-  out(formatter.onFString, 0);
+  out(formatter.onFString, PsLine);
 }
 
 }  // namespace hi

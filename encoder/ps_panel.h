@@ -9,9 +9,11 @@
 
 namespace hi {
 
-// Inputs: 0 bring to front, 1 load, 2 show or hide. Output 0: the PS line.
 class PsPanel : public TClassMultiBase {
  public:
+  enum Input : uint16_t { BringToFront, Load, ShowOrHide, kInputs };
+  enum Output : uint16_t { PsLine, kOutputs };
+
   PsPanel(TOuterSide& owner, ControlParent parent);
 
   THIPanelRush panel{controlParent()};

@@ -1,19 +1,18 @@
 #include "encoder/pty_panel.h"
 
 #include "encoder/resource_texts.h"
+#include "encoder/wiring.h"
 
 namespace hi {
 
-PtyPanel::PtyPanel(TOuterSide& owner, ControlParent parent) : TClassMultiBase(owner, parent, 3, 1) {
+PtyPanel::PtyPanel(TOuterSide& owner, ControlParent parent)
+    : TClassMultiBase(owner, parent, kInputs, kReadables) {
   panel.setBounds(134, 10, 325, 200);
   list.setBounds(10, 10, 95, 21);
   list.setItems(PtyNamesText());
   send.setBounds(113, 10, 70, 20);
   send.setCaption("Send PTY");
-  setting.fileName = "rds.ini";
-  setting.section = "RDS Settings";
-  setting.key = "PTY";
-  setting.type = 0;
+  StoredSetting(setting, "RDS Settings", "PTY", THIini::Integer);
   changed.setOutCount(3);
   changed.inCount = 2;
   select.setOutCount(1);
@@ -24,22 +23,17 @@ PtyPanel::PtyPanel(TOuterSide& owner, ControlParent parent) : TClassMultiBase(ow
   outside.setOutCount(2);
   outsideCode.resultType = THIMath::IntegerResult;
   outsideNumber.type = THIIf_else::Equal;
-  for (THIIf_else* low : {&outsideLow, &storedLow}) {
-    low->type = THIIf_else::GreaterEqual;
-    low->op2 = TData::Int(0);
-  }
-  for (THIIf_else* high : {&outsideHigh, &storedHigh}) {
-    high->type = THIIf_else::LessEqual;
-    high->op2 = TData::Int(31);
-  }
+  for (THIIf_else* low : {&outsideLow, &storedLow})
+    Compare(*low, THIIf_else::GreaterEqual, TData::Int(0));
+  for (THIIf_else* high : {&outsideHigh, &storedHigh})
+    Compare(*high, THIIf_else::LessEqual, TData::Int(31));
   storedNone.data = TData::Int(0);
-  codeKnown.type = THIIf_else::GreaterEqual;
-  codeKnown.op2 = TData::Int(0);
+  Compare(codeKnown, THIIf_else::GreaterEqual, TData::Int(0));
 
-  work<&THIPanelRush::doBringToFront>(0, panel);
-  work<&THIini::doRead>(1, setting);
-  work<&THIHub::doEvent>(2, outside);
-  var<&THIComboBox::String>(0, list);
+  work<&THIPanelRush::doBringToFront>(BringToFront, panel);
+  work<&THIini::doRead>(Load, setting);
+  work<&THIHub::doEvent>(SelectCode, outside);
+  var<&THIComboBox::String>(PtyName, list);
 
   link<&THIMemory::doValue>(outside.onEvent[0], outsideValue);
   link<&THIMath::doAdd>(outside.onEvent[1], outsideCode);
@@ -60,14 +54,14 @@ PtyPanel::PtyPanel(TOuterSide& owner, ControlParent parent) : TClassMultiBase(ow
   link<&THIHub::doEvent>(list.onSelect, changed);
   link<&THIMemory::doValue>(changed.onEvent[0], code);
   link<&THIini::doWrite>(changed.onEvent[1], setting);
-  out(changed.onEvent[2], 1);
+  out(changed.onEvent[2], CodeChanged);
 
   link<&THIIf_else::doCompare>(send.onClick, codeKnown);
   link<&THIMemory::Value>(codeKnown.Op1, code);
   link<&THIFormatStr::doString>(codeKnown.onTrue, formatter);
   link<&THIMemory::Value>(formatter.Str[1], code);
-  in(formatter.Str[2], 0);
-  out(formatter.onFString, 0);
+  in(formatter.Str[2], Terminator);
+  out(formatter.onFString, PtLine);
 }
 
 }  // namespace hi

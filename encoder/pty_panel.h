@@ -10,11 +10,16 @@
 
 namespace hi {
 
-// Inputs: 0 bring to front, 1 load, 2 select the code given from outside.
-// Outputs: 0 the PT line, 1 the code after every change of the selection.
-// Data input 0: line terminator. Readable 0: the selected name.
 class PtyPanel : public TClassMultiBase {
  public:
+  // SelectCode selects the code given from outside.
+  enum Input : uint16_t { BringToFront, Load, SelectCode, kInputs };
+  // CodeChanged fires the code after every change of the selection.
+  enum Output : uint16_t { PtLine, CodeChanged, kOutputs };
+  enum DataInput : uint16_t { Terminator, kDataInputs };
+  // The selected name.
+  enum Readable : uint16_t { PtyName, kReadables };
+
   PtyPanel(TOuterSide& owner, ControlParent parent);
 
   THIPanelRush panel{controlParent()};

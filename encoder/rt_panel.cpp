@@ -1,5 +1,7 @@
 #include "encoder/rt_panel.h"
 
+#include "encoder/wiring.h"
+
 namespace hi {
 
 namespace {
@@ -12,7 +14,8 @@ constexpr Model kModels[3] = {
     {65, "Max 64 symbols!", 64}, {33, "Max 32 symbols!", 32}, {36, "Max 35 symbols!", 35}};
 }  // namespace
 
-RtPanel::RtPanel(TOuterSide& owner, ControlParent parent) : TClassMultiBase(owner, parent, 3, 0) {
+RtPanel::RtPanel(TOuterSide& owner, ControlParent parent)
+    : TClassMultiBase(owner, parent, kInputs, 0) {
   panel.setBounds(134, 10, 325, 200);
   text.setBounds(10, 10, 305, 20);
   send.setBounds(243, 168, 70, 20);
@@ -31,10 +34,7 @@ RtPanel::RtPanel(TOuterSide& owner, ControlParent parent) : TClassMultiBase(owne
     widths[k].data = TData::Int(kModels[k].width);
   }
   rebuild.setOutCount(2);
-  setting.fileName = "rds.ini";
-  setting.section = "RDS Settings";
-  setting.key = "RT";
-  setting.type = 1;
+  StoredSetting(setting, "RDS Settings", "RT", THIini::Text);
   changed.setOutCount(3);
   padded.str2 = std::string(64, ' ');
   cut.position = 1;
@@ -42,9 +42,9 @@ RtPanel::RtPanel(TOuterSide& owner, ControlParent parent) : TClassMultiBase(owne
   formatter.mask = "RT%1%2";
   formatter.setDataCount(2);
 
-  work<&THIPanelRush::doBringToFront>(0, panel);
-  work<&THIini::doRead>(1, setting);
-  work<&THIIndexToChanel::doEvent>(2, byType);
+  work<&THIPanelRush::doBringToFront>(BringToFront, panel);
+  work<&THIini::doRead>(Load, setting);
+  work<&THIIndexToChanel::doEvent>(DeviceType, byType);
 
   for (uint16_t k = 0; k < 3; ++k) {
     link<&THIHub::doEvent>(byType.onEvent[k], typeHubs[k]);
@@ -80,9 +80,9 @@ RtPanel::RtPanel(TOuterSide& owner, ControlParent parent) : TClassMultiBase(owne
   link<&THILabel::doVisible>(showWarning.onIndex, warning);
 
   link<&THIMemory::Value>(formatter.Str[1], field);
-  in(formatter.Str[2], 0);
+  in(formatter.Str[2], Terminator);
   link<&THIFormatStr::doString>(send.onClick, formatter);
-  out(formatter.onFString, 0);
+  out(formatter.onFString, RtLine);
 }
 
 }  // namespace hi

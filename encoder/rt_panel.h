@@ -11,10 +11,13 @@
 
 namespace hi {
 
-// Inputs: 0 bring to front, 1 load, 2 device type (0, 1 or 2). Output 0: the RT line.
-// Data input 0: line terminator.
 class RtPanel : public TClassMultiBase {
  public:
+  // DeviceType takes the type 0, 1 or 2.
+  enum Input : uint16_t { BringToFront, Load, DeviceType, kInputs };
+  enum Output : uint16_t { RtLine, kOutputs };
+  enum DataInput : uint16_t { Terminator, kDataInputs };
+
   RtPanel(TOuterSide& owner, ControlParent parent);
 
   THIPanelRush panel{controlParent()};

@@ -2,10 +2,12 @@
 
 #include <string>
 
+#include "encoder/wiring.h"
+
 namespace hi {
 
 ScrollingPsPanel::ScrollingPsPanel(TOuterSide& owner, ControlParent parent)
-    : TClassMultiBase(owner, parent, 5, 0) {
+    : TClassMultiBase(owner, parent, kInputs, 0) {
   panel.setBounds(134, 10, 325, 200);
   text.setBounds(10, 10, 305, 20);
   // The rolling-mode line is "PS", a space, the text, a space, seven characters and CR LF:
@@ -23,10 +25,7 @@ ScrollingPsPanel::ScrollingPsPanel(TOuterSide& owner, ControlParent parent)
   headCopy.count = 7;
   rolled.mask = "%1 %2";
   rolled.setDataCount(2);
-  textSetting.fileName = "rds.ini";
-  textSetting.section = "RDS Settings";
-  textSetting.key = "Scrolling PS";
-  textSetting.type = 1;
+  StoredSetting(textSetting, "RDS Settings", "Scrolling PS", THIini::Text);
   tooLong.type = THIIf_else::GreaterEqual;
   longLimit.setOutCount(2);
   shortLimit.setOutCount(2);
@@ -40,12 +39,8 @@ ScrollingPsPanel::ScrollingPsPanel(TOuterSide& owner, ControlParent parent)
   textChoice.setCount(2);
   paddingChoice.setCount(2);
   sevenSpaces.setDefault(TData::Str(std::string(7, ' ')));
-  modeSetting.fileName = "rds.ini";
-  modeSetting.section = "RDS Settings";
-  modeSetting.key = "Rolling mode";
-  modeSetting.type = 0;
-  modeOn.type = THIIf_else::Equal;
-  modeOn.op2 = TData::Int(1);
+  StoredSetting(modeSetting, "RDS Settings", "Rolling mode", THIini::Integer);
+  IsOne(modeOn);
   modeOff.data = TData::Int(0);
 
   psLine.mask = "PS%1 %2\r\n";
@@ -55,15 +50,15 @@ ScrollingPsPanel::ScrollingPsPanel(TOuterSide& owner, ControlParent parent)
   lines.inCount = 2;
   load.setOutCount(3);
 
-  work<&THIPanelRush::doBringToFront>(0, panel);
-  work<&THIHub::doEvent>(1, load);
-  work<&THIPanelRush::doVisible>(2, panel);
-  work<&THIHub::doEvent>(3, longLimit);
-  work<&THIHub::doEvent>(4, shortLimit);
-  out(lines.onEvent[0], 0);
+  work<&THIPanelRush::doBringToFront>(BringToFront, panel);
+  work<&THIHub::doEvent>(Load, load);
+  work<&THIPanelRush::doVisible>(ShowOrHide, panel);
+  work<&THIHub::doEvent>(LongLimit, longLimit);
+  work<&THIHub::doEvent>(ShortLimit, shortLimit);
+  out(lines.onEvent[0], Lines);
 
   link<&THIini::doRead>(load.onEvent[0], textSetting);
-  link<&THIMultiElement::doWork>(load.onEvent[1], psInterval, 0);
+  link<&THIMultiElement::doWork>(load.onEvent[1], psInterval, PsInterval::Load);
   link<&THIini::doRead>(load.onEvent[2], modeSetting);
 
   // The head is emptied before it is copied, so the rolled text follows every change of the
@@ -115,8 +110,8 @@ ScrollingPsPanel::ScrollingPsPanel(TOuterSide& owner, ControlParent parent)
   link<&THIGetIndexData::Value>(psLine.Str[2], paddingChoice);
   link<&THIHub::doEvent>(psLine.onFString, psSent);
   link<&THIHub::doEvent>(psSent.onEvent[0], lines);
-  link<&THIMultiElement::doWork>(psSent.onEvent[1], psInterval, 1);
-  link<&THIHub::doEvent>(psInterval.onEvent[0], lines, 1);
+  link<&THIMultiElement::doWork>(psSent.onEvent[1], psInterval, PsInterval::PsSent);
+  link<&THIHub::doEvent>(psInterval.onEvent[PsInterval::DsLine], lines, 1);
 
   intervals = &psInterval.build<ScrollingPsInterval>(panel.controlParent());
 }

@@ -11,10 +11,13 @@
 
 namespace hi {
 
-// Inputs: 0 bring to front, 1 load, 2 show or hide, 3 long limit (56), 4 short limit (24).
-// Output 0: the PS line, then the DS line 300 ms later.
 class ScrollingPsPanel : public TClassMultiBase {
  public:
+  // The limits are 56 (long) and 24 (short) characters.
+  enum Input : uint16_t { BringToFront, Load, ShowOrHide, LongLimit, ShortLimit, kInputs };
+  // The PS line, then the DS line 300 ms later.
+  enum Output : uint16_t { Lines, kOutputs };
+
   ScrollingPsPanel(TOuterSide& owner, ControlParent parent);
 
   THIPanelRush panel{controlParent()};
@@ -53,7 +56,7 @@ class ScrollingPsPanel : public TClassMultiBase {
   THIHub lines;
   THIHub load;
 
-  THIMultiElement psInterval{1, 0};
+  THIMultiElement psInterval{PsInterval::kOutputs, 0};
 
   PsInterval* intervals = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "encoder/tp_ta_ms_panel.h"
 
+#include "encoder/wiring.h"
+
 namespace hi {
 
 namespace {
@@ -13,31 +15,32 @@ constexpr FlagPlace kFlagPlaces[TpTaMsPanel::kFlags] = {
     {"Traffic Program", 10, 140, "TP", "TP%1%2"},
     {"Traffic Announcement", 30, 185, "TA", "TA%1%2"},
     {"Music/Speech", 50, 130, "M/S", "MS%1%2"}};
-// The container inputs that set each flag, and those that toggle TP and TA.
-constexpr uint16_t kSetInput[TpTaMsPanel::kFlags] = {2, 3, 6};
-constexpr uint16_t kToggleInput[2] = {4, 5};
+// The container points of each flag; only TP and TA have a toggle.
+constexpr TpTaMsPanel::Input kSetInput[TpTaMsPanel::kFlags] = {
+    TpTaMsPanel::SetTp, TpTaMsPanel::SetTa, TpTaMsPanel::SetMs};
+constexpr TpTaMsPanel::Input kToggleInput[2] = {TpTaMsPanel::ToggleTp, TpTaMsPanel::ToggleTa};
+constexpr TpTaMsPanel::Output kChangedOutput[TpTaMsPanel::kFlags] = {
+    TpTaMsPanel::TpChanged, TpTaMsPanel::TaChanged, TpTaMsPanel::MsChanged};
+constexpr TpTaMsPanel::Readable kStateReadable[TpTaMsPanel::kFlags] = {
+    TpTaMsPanel::TpState, TpTaMsPanel::TaState, TpTaMsPanel::MsState};
 }  // namespace
 
 TpTaMsPanel::TpTaMsPanel(TOuterSide& owner, ControlParent parent)
-    : TClassMultiBase(owner, parent, 7, 3) {
+    : TClassMultiBase(owner, parent, kInputs, kReadables) {
   panel.setBounds(134, 10, 325, 200);
   load.setOutCount(kFlags);
   lines.setOutCount(1);
   lines.inCount = kFlags;
 
-  work<&THIPanelRush::doBringToFront>(0, panel);
-  work<&THIHub::doEvent>(1, load);
-  out(lines.onEvent[0], 0);
+  work<&THIPanelRush::doBringToFront>(BringToFront, panel);
+  work<&THIHub::doEvent>(Load, load);
+  out(lines.onEvent[0], Lines);
 
   for (uint16_t f = 0; f < kFlags; ++f) {
     boxes[f].setBounds(10, kFlagPlaces[f].top, kFlagPlaces[f].width, 20);
     boxes[f].setCaption(kFlagPlaces[f].caption);
-    settings[f].fileName = "rds.ini";
-    settings[f].section = "RDS Settings";
-    settings[f].key = kFlagPlaces[f].key;
-    settings[f].type = 0;
-    loadTests[f].type = THIIf_else::Equal;
-    loadTests[f].op2 = TData::Int(1);
+    StoredSetting(settings[f], "RDS Settings", kFlagPlaces[f].key, THIini::Integer);
+    IsOne(loadTests[f]);
     setHubs[f].setOutCount(1);
     setHubs[f].inCount = f == MS ? 2 : 3;
     changeHubs[f].setOutCount(3);
@@ -53,15 +56,14 @@ TpTaMsPanel::TpTaMsPanel(TOuterSide& owner, ControlParent parent)
     link<&THIHub::doEvent>(boxes[f].onCheck, changeHubs[f]);
     link<&THIini::doWrite>(changeHubs[f].onEvent[0], settings[f]);
     link<&THIFormatStr::doString>(changeHubs[f].onEvent[1], formatters[f]);
-    out(changeHubs[f].onEvent[2], static_cast<uint16_t>(f + 1));
+    out(changeHubs[f].onEvent[2], kChangedOutput[f]);
     link<&ThiCheckBoxRush::Checked>(formatters[f].Str[1], boxes[f]);
-    in(formatters[f].Str[2], 0);
+    in(formatters[f].Str[2], Terminator);
     link<&THIHub::doEvent>(formatters[f].onFString, lines);
-    var<&ThiCheckBoxRush::Checked>(f, boxes[f]);
+    var<&ThiCheckBoxRush::Checked>(kStateReadable[f], boxes[f]);
   }
   for (uint16_t f = 0; f < 2; ++f) {
-    toggleTests[f].type = THIIf_else::Equal;
-    toggleTests[f].op2 = TData::Int(0);
+    IsZero(toggleTests[f]);
     toggleOn[f].data = TData::Int(1);
     toggleOff[f].data = TData::Int(0);
     work<&THIIf_else::doCompare>(kToggleInput[f], toggleTests[f]);

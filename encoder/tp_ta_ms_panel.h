@@ -11,11 +11,14 @@
 
 namespace hi {
 
-// Inputs: 0 bring to front, 1 load, 2 set TP, 3 set TA, 4 toggle TP, 5 toggle TA, 6 set MS.
-// Outputs: 0 the TP, TA and MS lines, 1..3 the new state of TP, TA, MS.
-// Data input 0: line terminator. Readables 0..2: the states of TP, TA, MS.
 class TpTaMsPanel : public TClassMultiBase {
  public:
+  enum Input : uint16_t { BringToFront, Load, SetTp, SetTa, ToggleTp, ToggleTa, SetMs, kInputs };
+  // Lines carries the TP, TA and MS lines; the others the new state of their flag.
+  enum Output : uint16_t { Lines, TpChanged, TaChanged, MsChanged, kOutputs };
+  enum DataInput : uint16_t { Terminator, kDataInputs };
+  enum Readable : uint16_t { TpState, TaState, MsState, kReadables };
+
   TpTaMsPanel(TOuterSide& owner, ControlParent parent);
 
   enum Flag { TP, TA, MS, kFlags };
