@@ -1,15 +1,37 @@
 #include "encoder/connection_panel.h"
 
+#include <utility>
+
+#include "encoder/wiring.h"
 #include "platform/serial.h"
 
 namespace hi {
 
 namespace {
 void SetConstant(THIDoData& d, int32_t value) { d.data = TData::Int(value); }
+
+// Hub output → a constant 0 or 1 → its target: the event that carries the constant.
+TLink& Constant(THIHub& hub, size_t output, THIDoData& value, int32_t n) {
+  SetConstant(value, n);
+  link<&THIDoData::doData>(hub.onEvent[output], value);
+  return value.onEventData;
+}
 }  // namespace
 
 ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
-    : TClassMultiBase(owner, parent, 8, 2) {
+    : TClassMultiBase(owner, parent, kInputs, kReadables) {
+  placeControls();
+  wirePoints();
+  wireScan();
+  wireCheck();
+  wireLoad();
+  wireDeviceTypes();
+  wireConnect();
+  wireDisconnect();
+  wireLostPort();
+}
+
+void ConnectionPanel::placeControls() {
   panel.setBounds(83, 46, 470, 315);
   deviceLabel.setBounds(10, 9, 64, 16);
   deviceLabel.setCaption("Device:");
@@ -49,7 +71,27 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
     com->parity = 0;
     com->timeout = 10;
   }
+}
 
+void ConnectionPanel::wirePoints() {
+  Compare(written, THIIf_else::Greater, TData::Int(0));
+
+  work<&THIPanelRush::doBringToFront>(BringToFront, panel);
+  work<&THIFor::doFor>(Scan, scanLoop);
+  work<&THICOM::doSend>(SendLine, lineCom);
+  link<&THIIf_else::doCompare>(lineCom.onWrite, written);
+  out(written.onTrue, LineWritten);
+  work<&THIHub::doEvent>(Load, loadHub);
+  work<&THIHub::doEvent>(Connect, manualConnect);
+  work<&THIHub::doEvent>(Disconnect, disconnectHub);
+  work<&THIHub::doEvent>(Check, checkHub);
+  work<&THIHub::doEvent>(AutoConnect, autoConnect);
+  var<&THIMemory::Value>(ConnectedFlag, connectedFlag);
+  var<&THIMemory::Value>(Terminator, terminator);
+}
+
+// Every port that opens now is listed as "COM n"; then the first entry is chosen.
+void ConnectionPanel::wireScan() {
   rescanHub.setOutCount(4);
   scanLoop.start = 0;
   scanLoop.end = 25;
@@ -62,114 +104,11 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
   SetConstant(firstEntry, 0);
   selectedNumber.position = 1;
   selectedNumber.count = 4;
-  denied.type = THIIf_else::Equal;
-  denied.op2 = TData::Str("permission denied");
+  Compare(denied, THIIf_else::Equal, TData::Str("permission denied"));
   deniedName.str1 = "COM ";
   deniedPort.setDefault(TData::Str(""));
   noDenied.data = TData::Str("");
 
-  noPorts.type = THIIf_else::Equal;
-  noPorts.op2 = TData::Int(0);
-  SetConstant(showWarning, 1);
-  SetConstant(one, 1);
-  checkHub.setOutCount(2);
-  found.setOutCount(2);
-  enablePorts.setOutCount(5);
-  noPortsHub.setOutCount(3);
-  deniedKnown.type = THIIf_else::NotEqual;
-  deniedKnown.op2 = TData::Str("");
-  const std::string advice = platform::DeniedAdvice();
-  // "—" in the program's code page.
-  deniedText.mask = "%1: permission denied" + (advice.empty() ? "!" : " \x97 " + advice);
-  deniedText.setDataCount(1);
-  noFreeText.data = TData::Str("Can not find free COM ports!");
-  SetConstant(rescanOn, 1);
-  rescanFound.type = THIIf_else::Equal;
-  rescanFound.op2 = TData::Int(0);
-  portsBack.setOutCount(2);
-  SetConstant(hideWarning, 0);
-
-  for (THIini* ini : {&iniPort, &iniDevice}) {
-    ini->fileName = "rds.ini";
-    ini->section = "Select device";
-  }
-  iniPort.key = "COM Port";
-  iniPort.type = 1;
-  iniDevice.key = "Device";
-  iniDevice.type = 0;
-  written.type = THIIf_else::Greater;
-  written.op2 = TData::Int(0);
-  deviceLow.type = THIIf_else::GreaterEqual;
-  deviceLow.op2 = TData::Int(0);
-  deviceHigh.type = THIIf_else::LessEqual;
-  deviceHigh.op2 = TData::Int(2);
-  firstDevice.data = TData::Int(0);
-  loadHub.setOutCount(2);
-  portLoaded.setOutCount(3);
-  selectStored.setOutCount(2);
-  portChosen.setOutCount(2);
-  deviceChosen.setOutCount(2);
-  portTextSet.type = THIIf_else::NotEqual;
-  portTextSet.op2 = TData::Str("");
-  stripCom.position = 1;
-  stripCom.count = 4;
-
-  byType.setCount(3);
-  type0.setOutCount(10);
-  type1.setOutCount(10);
-  type2.setOutCount(8);
-  crlf.data = TData::Str("\r\n");
-  lf.data = TData::Str("\n");
-  sw10.count = 3;
-
-  manualConnect.setOutCount(2);
-  autoConnect.setOutCount(2);
-  keepTrying.setDefault(TData::Int(0));
-  SetConstant(tryOnce, 0);
-  SetConstant(tryOn, 1);
-  retrying.type = THIIf_else::Equal;
-  retrying.op2 = TData::Int(1);
-  waitHub.setOutCount(7);
-  waitText.mask = "Can not open COM %1 (%2), retrying";
-  waitText.setDataCount(2);
-  SetConstant(showWaiting, 1);
-  tryConnect.setOutCount(2);
-  opened.type = THIIf_else::Equal;
-  opened.op2 = TData::Int(1);
-  connectHub.setOutCount(12);
-  disconnectHub.setOutCount(13);
-  failHub.setOutCount(2);
-  failText.mask = "Can not open COM %1!";
-  failText.setDataCount(1);
-  SetConstant(showFailure, 1);
-  watch.setInterval(kWatchMs);
-  retry.setInterval(kRetryMs);
-  lostHub.setOutCount(6);
-  lostText.mask = "Connection to COM %1 lost, retrying";
-  lostText.setDataCount(1);
-  SetConstant(showLost, 1);
-  SetConstant(hideLost, 0);
-  SetConstant(hideOnDisconnect, 0);
-  retryHub.setOutCount(2);
-  reopened.type = THIIf_else::Equal;
-  reopened.op2 = TData::Int(1);
-  backHub.setOutCount(6);
-
-  // Container points.
-  work<&THIPanelRush::doBringToFront>(0, panel);
-  work<&THIFor::doFor>(1, scanLoop);
-  work<&THICOM::doSend>(2, lineCom);
-  link<&THIIf_else::doCompare>(lineCom.onWrite, written);
-  out(written.onTrue, 15);
-  work<&THIHub::doEvent>(3, loadHub);
-  work<&THIHub::doEvent>(4, manualConnect);
-  work<&THIHub::doEvent>(5, disconnectHub);
-  work<&THIHub::doEvent>(6, checkHub);
-  work<&THIHub::doEvent>(7, autoConnect);
-  var<&THIMemory::Value>(0, connectedFlag);
-  var<&THIMemory::Value>(1, terminator);
-
-  // Scan: every port that opens now is listed as "COM n"; then the first entry is chosen.
   link<&THIHub::doEvent>(rescan.onClick, rescanHub);
   link<&THIDoData::doData>(rescanHub.onEvent[0], noDenied);
   link<&THIMemory::doValue>(noDenied.onEventData, deniedPort);
@@ -198,11 +137,31 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
   link<&THIMemory::doValue>(selectedNumber.onDelete, portNumber);
   link<&THIComboBox::Count>(portCount.Data, portList);
   link<&THIMemory::doValue>(scanDone.onEvent[2], portCount);
+}
 
-  // Check. The warning names a port refused for lack of permission, since adding the user to a
-  // group is then all it takes.
+// The warning names a port refused for lack of permission, since adding the user to a group is
+// then all it takes.
+void ConnectionPanel::wireCheck() {
+  IsZero(noPorts);
+  SetConstant(showWarning, 1);
+  SetConstant(one, 1);
+  checkHub.setOutCount(2);
+  found.setOutCount(2);
+  enablePorts.setOutCount(5);
+  noPortsHub.setOutCount(3);
+  Compare(deniedKnown, THIIf_else::NotEqual, TData::Str(""));
+  const std::string advice = platform::DeniedAdvice();
+  // "—" in the program's code page.
+  deniedText.mask = "%1: permission denied" + (advice.empty() ? "!" : " \x97 " + advice);
+  deniedText.setDataCount(1);
+  noFreeText.data = TData::Str("Can not find free COM ports!");
+  SetConstant(rescanOn, 1);
+  IsZero(rescanFound);
+  portsBack.setOutCount(2);
+  SetConstant(hideWarning, 0);
+
   link<&THIIf_else::doCompare>(checkHub.onEvent[0], noPorts);
-  out(checkHub.onEvent[1], 18);
+  out(checkHub.onEvent[1], CheckDone);
   link<&THIMemory::Value>(noPorts.Op1, portCount);
   link<&THIHub::doEvent>(noPorts.onTrue, noPortsHub);
   link<&THIIf_else::doCompare>(noPortsHub.onEvent[0], deniedKnown);
@@ -219,20 +178,36 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
   link<&THIDoData::doData>(noPorts.onFalse, one);
   link<&THIHub::doEvent>(one.onEventData, found);
   link<&THIHub::doEvent>(found.onEvent[0], enablePorts);
-  out(found.onEvent[1], 1);
+  out(found.onEvent[1], PortsFound);
   link<&THIMemory::Value>(rescanFound.Op1, portCount);
   link<&THIHub::doEvent>(rescanFound.onTrue, noPortsHub);
   link<&THIHub::doEvent>(rescanFound.onFalse, portsBack);
   link<&THIDoData::doData>(portsBack.onEvent[0], hideWarning);
   link<&THILabel::doVisible>(hideWarning.onEventData, warning);
   link<&THIHub::doEvent>(portsBack.onEvent[1], enablePorts);
-  out(enablePorts.onEvent[0], 5);
+  out(enablePorts.onEvent[0], PortControlsEnabled);
   link<&ThiButtonRush::doEnabled>(enablePorts.onEvent[1], rescan);
   link<&ThiButtonRush::doEnabled>(enablePorts.onEvent[2], connect);
   link<&THIComboBox::doEnabled>(enablePorts.onEvent[3], portList);
   link<&THIComboBox::doEnabled>(enablePorts.onEvent[4], deviceList);
+}
 
-  // Load, and the operator's choices of port and device.
+// The stored port and device, and the operator's choices of them.
+void ConnectionPanel::wireLoad() {
+  StoredSetting(iniPort, kSection, "COM Port", THIini::Text);
+  StoredSetting(iniDevice, kSection, "Device", THIini::Integer);
+  Compare(deviceLow, THIIf_else::GreaterEqual, TData::Int(0));
+  Compare(deviceHigh, THIIf_else::LessEqual, TData::Int(2));
+  firstDevice.data = TData::Int(0);
+  loadHub.setOutCount(2);
+  portLoaded.setOutCount(3);
+  selectStored.setOutCount(2);
+  portChosen.setOutCount(2);
+  deviceChosen.setOutCount(2);
+  Compare(portTextSet, THIIf_else::NotEqual, TData::Str(""));
+  stripCom.position = 1;
+  stripCom.count = 4;
+
   link<&THIini::doRead>(loadHub.onEvent[0], iniPort);
   link<&THIini::doRead>(loadHub.onEvent[1], iniDevice);
   link<&THIHub::doEvent>(iniPort.onRead, portLoaded);
@@ -256,15 +231,28 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
   link<&THIHub::doEvent>(deviceList.onChange, deviceChosen);
   link<&THIini::doWrite>(deviceChosen.onEvent[0], iniDevice);
   link<&THIIndexToChanel::doEvent>(deviceChosen.onEvent[1], byType);
+}
 
-  // Device-type distribution: each switch fires the channel it was reached on.
+// Each switch fires the channel it was reached on.
+void ConnectionPanel::wireDeviceTypes() {
+  byType.setCount(3);
+  type0.setOutCount(10);
+  type1.setOutCount(10);
+  type2.setOutCount(8);
+  crlf.data = TData::Str("\r\n");
+  lf.data = TData::Str("\n");
+  sw10.count = 3;
+
   link<&THIHub::doEvent>(byType.onEvent[0], type0);
   link<&THIHub::doEvent>(byType.onEvent[1], type1);
   link<&THIHub::doEvent>(byType.onEvent[2], type2);
   link<&THIMemory::doValue>(crlf.onEventData, terminator);
   link<&THIMemory::doValue>(lf.onEventData, terminator);
-  THIChanelToIndex* switches[] = {&sw6, &sw7, &sw8, &sw9, &sw10, &sw11, &sw12, &sw13, &sw14};
-  for (int i = 0; i < 9; ++i) out(switches[i]->onIndex, static_cast<uint16_t>(6 + i));
+  const std::pair<THIChanelToIndex*, Output> switches[] = {
+      {&sw6, LaterPagesSwitch}, {&sw7, PagedPsSwitch},   {&sw8, PsSwitch},
+      {&sw9, ClockTimeForm},    {&sw10, DeviceType},     {&sw11, ScrollingLimit},
+      {&sw12, UnusedSwitch12},  {&sw13, UnusedSwitch13}, {&sw14, AfSwitch}};
+  for (const auto& [sw, output] : switches) out(sw->onIndex, output);
   auto to = [](TLink& from, THIChanelToIndex& sw, uint16_t channel) {
     link<&THIChanelToIndex::doWork>(from, sw, channel);
   };
@@ -290,8 +278,30 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
   to(type2.onEvent[5], sw12, 1);
   to(type2.onEvent[6], sw13, 1);
   to(type2.onEvent[7], sw14, 0);
+}
 
-  // Connect: only a port that really opened makes the panel connected.
+// Only a port that really opened makes the panel connected. A connect whose port does not open
+// changes nothing but a warning, unless it is the automatic one: the page of a service started
+// before its adapter is there is connected and waits for the port as for a lost one.
+void ConnectionPanel::wireConnect() {
+  manualConnect.setOutCount(2);
+  autoConnect.setOutCount(2);
+  keepTrying.setDefault(TData::Int(0));
+  SetConstant(tryOnce, 0);
+  SetConstant(tryOn, 1);
+  IsOne(retrying);
+  waitHub.setOutCount(7);
+  waitText.mask = "Can not open COM %1 (%2), retrying";
+  waitText.setDataCount(2);
+  SetConstant(showWaiting, 1);
+  tryConnect.setOutCount(2);
+  IsOne(opened);
+  connectHub.setOutCount(12);
+  failHub.setOutCount(2);
+  failText.mask = "Can not open COM %1!";
+  failText.setDataCount(1);
+  SetConstant(showFailure, 1);
+
   link<&THIHub::doEvent>(connect.onClick, manualConnect);
   link<&THIDoData::doData>(manualConnect.onEvent[0], tryOnce);
   link<&THIMemory::doValue>(tryOnce.onEventData, keepTrying);
@@ -305,30 +315,22 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
   link<&THIIf_else::doCompare>(tryConnect.onEvent[1], opened);
   link<&THICOM::Opened>(opened.Op1, lineCom);
   link<&THIHub::doEvent>(opened.onTrue, connectHub);
-  // Hub output → a constant 0 or 1 → its target.
-  auto constant = [](THIHub& hub, size_t output, THIDoData& value, int32_t n) -> TLink& {
-    SetConstant(value, n);
-    link<&THIDoData::doData>(hub.onEvent[output], value);
-    return value.onEventData;
-  };
-  out(constant(connectHub, 0, connectValues[0], 1), 0);
-  link<&ThiButtonRush::doEnabled>(constant(connectHub, 1, connectValues[1], 0), connect);
-  link<&ThiButtonRush::doEnabled>(constant(connectHub, 2, connectValues[2], 1), disconnect);
-  link<&THIMemory::doValue>(constant(connectHub, 3, connectValues[3], 1), connectedFlag);
-  out(connectHub.onEvent[4], 2);
+  out(Constant(connectHub, 0, connectValues[0], 1), ConnectionState);
+  link<&ThiButtonRush::doEnabled>(Constant(connectHub, 1, connectValues[1], 0), connect);
+  link<&ThiButtonRush::doEnabled>(Constant(connectHub, 2, connectValues[2], 1), disconnect);
+  link<&THIMemory::doValue>(Constant(connectHub, 3, connectValues[3], 1), connectedFlag);
+  out(connectHub.onEvent[4], Connected);
   link<&THICOM::doPurge>(connectHub.onEvent[5], lineCom);
-  link<&ThiButtonRush::doEnabled>(constant(connectHub, 6, connectValues[4], 0), rescan);
-  link<&THIComboBox::doEnabled>(constant(connectHub, 7, connectValues[5], 0), deviceList);
-  link<&THIComboBox::doEnabled>(constant(connectHub, 8, connectValues[6], 0), portList);
-  link<&THILabel::doVisible>(constant(connectHub, 9, connectValues[7], 0), openFailed);
+  link<&ThiButtonRush::doEnabled>(Constant(connectHub, 6, connectValues[4], 0), rescan);
+  link<&THIComboBox::doEnabled>(Constant(connectHub, 7, connectValues[5], 0), deviceList);
+  link<&THIComboBox::doEnabled>(Constant(connectHub, 8, connectValues[6], 0), portList);
+  link<&THILabel::doVisible>(Constant(connectHub, 9, connectValues[7], 0), openFailed);
   link<&THIImage::doBringToFront>(connectHub.onEvent[11], picture1);
-  out(connectedFlag.onData, 4);
+  out(connectedFlag.onData, ConnectedFlagChanged);
 
   link<&THIIf_else::doCompare>(opened.onFalse, retrying);
   link<&THIMemory::Value>(retrying.Op1, keepTrying);
   link<&THIHub::doEvent>(retrying.onFalse, failHub);
-  // The automatic connect of a service started before its adapter is there: the page is
-  // connected and waits for the port as for a lost one.
   link<&THIHub::doEvent>(retrying.onTrue, waitHub);
   link<&THIHub::doEvent>(waitHub.onEvent[0], connectHub);
   link<&THITimer::doStop>(waitHub.onEvent[1], watch);
@@ -340,33 +342,50 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
   link<&THILabel::doVisible>(showWaiting.onEventData, openFailed);
   link<&THITimer::doStart>(waitHub.onEvent[4], retry);
   link<&THIImage::doBringToFront>(waitHub.onEvent[5], picture2);
-  out(waitHub.onEvent[6], 16);
+  out(waitHub.onEvent[6], PortLost);
 
   link<&THIMemory::Value>(failText.Str[1], portNumber);
   link<&THIFormatStr::doString>(failHub.onEvent[0], failText);
   link<&THILabel::doText>(failText.onFString, openFailed);
   link<&THIDoData::doData>(failHub.onEvent[1], showFailure);
   link<&THILabel::doVisible>(showFailure.onEventData, openFailed);
+}
 
-  // Disconnect.
+void ConnectionPanel::wireDisconnect() {
+  disconnectHub.setOutCount(13);
+  SetConstant(hideOnDisconnect, 0);
+
   link<&THIHub::doEvent>(disconnect.onClick, disconnectHub);
   link<&THICOM::doClose>(disconnectHub.onEvent[0], lineCom);
-  out(constant(disconnectHub, 1, disconnectValues[0], 0), 0);
-  link<&ThiButtonRush::doEnabled>(constant(disconnectHub, 2, disconnectValues[1], 0), disconnect);
-  link<&ThiButtonRush::doEnabled>(constant(disconnectHub, 3, disconnectValues[2], 1), connect);
-  out(disconnectHub.onEvent[4], 3);
-  link<&ThiButtonRush::doEnabled>(constant(disconnectHub, 5, disconnectValues[3], 1), rescan);
-  link<&THIMemory::doValue>(constant(disconnectHub, 6, disconnectValues[4], 0), connectedFlag);
-  link<&THIComboBox::doEnabled>(constant(disconnectHub, 7, disconnectValues[5], 1), deviceList);
-  link<&THIComboBox::doEnabled>(constant(disconnectHub, 8, disconnectValues[6], 1), portList);
+  out(Constant(disconnectHub, 1, disconnectValues[0], 0), ConnectionState);
+  link<&ThiButtonRush::doEnabled>(Constant(disconnectHub, 2, disconnectValues[1], 0), disconnect);
+  link<&ThiButtonRush::doEnabled>(Constant(disconnectHub, 3, disconnectValues[2], 1), connect);
+  out(disconnectHub.onEvent[4], Disconnected);
+  link<&ThiButtonRush::doEnabled>(Constant(disconnectHub, 5, disconnectValues[3], 1), rescan);
+  link<&THIMemory::doValue>(Constant(disconnectHub, 6, disconnectValues[4], 0), connectedFlag);
+  link<&THIComboBox::doEnabled>(Constant(disconnectHub, 7, disconnectValues[5], 1), deviceList);
+  link<&THIComboBox::doEnabled>(Constant(disconnectHub, 8, disconnectValues[6], 1), portList);
   link<&THITimer::doStop>(disconnectHub.onEvent[9], retry);
   link<&THITimer::doStop>(disconnectHub.onEvent[10], watch);
   link<&THIDoData::doData>(disconnectHub.onEvent[11], hideOnDisconnect);
   link<&THILabel::doVisible>(hideOnDisconnect.onEventData, openFailed);
   link<&THIImage::doBringToFront>(disconnectHub.onEvent[12], picture2);
+}
 
-  // Lost and back. A hang-up shows on the port without a line being written, so it is looked for
-  // while connected; the look never waits.
+// A hang-up shows on the port without a line being written, so it is looked for while
+// connected; the look never waits.
+void ConnectionPanel::wireLostPort() {
+  watch.setInterval(kWatchMs);
+  retry.setInterval(kRetryMs);
+  lostHub.setOutCount(6);
+  lostText.mask = "Connection to COM %1 lost, retrying";
+  lostText.setDataCount(1);
+  SetConstant(showLost, 1);
+  SetConstant(hideLost, 0);
+  retryHub.setOutCount(2);
+  IsOne(reopened);
+  backHub.setOutCount(6);
+
   link<&THITimer::doStart>(connectHub.onEvent[10], watch);
   link<&THICOM::doCheck>(watch.onTimer, lineCom);
   link<&THIHub::doEvent>(lineCom.onLost, lostHub);
@@ -377,7 +396,7 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
   link<&THIDoData::doData>(lostHub.onEvent[2], showLost);
   link<&THILabel::doVisible>(showLost.onEventData, openFailed);
   link<&THITimer::doStart>(lostHub.onEvent[3], retry);
-  out(lostHub.onEvent[4], 16);
+  out(lostHub.onEvent[4], PortLost);
   link<&THIImage::doBringToFront>(lostHub.onEvent[5], picture2);
   link<&THIHub::doEvent>(retry.onTimer, retryHub);
   link<&THICOM::doOpen>(retryHub.onEvent[0], lineCom);
@@ -389,7 +408,7 @@ ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
   link<&THILabel::doVisible>(hideLost.onEventData, openFailed);
   link<&THICOM::doPurge>(backHub.onEvent[2], lineCom);
   link<&THITimer::doStart>(backHub.onEvent[3], watch);
-  out(backHub.onEvent[4], 17);
+  out(backHub.onEvent[4], PortBack);
   link<&THIImage::doBringToFront>(backHub.onEvent[5], picture1);
 }
 

@@ -15,19 +15,51 @@
 
 namespace hi {
 
-// Inputs: 0 bring to front, 1 scan, 2 send a line, 3 load, 4 connect, 5 disconnect, 6 check,
-// 7 connect and keep trying until the port opens (the automatic connect).
-// Outputs: 0 connection state, 1 ports found, 2 connected, 3 disconnected, 4 connected flag,
-// 5 port controls enabled, 6..14 device-type switches, 15 a line was written to the port,
-// 16 the port was lost while connected (or is not there yet for the automatic connect),
-// 17 the lost port is open again, 18 the start-up check is done.
-// Readables: 0 connected flag, 1 line terminator.
 class ConnectionPanel : public TClassMultiBase {
  public:
+  enum Input : uint16_t {
+    BringToFront,
+    Scan,
+    SendLine,
+    Load,
+    Connect,
+    Disconnect,
+    Check,
+    // Connects and keeps trying until the port opens.
+    AutoConnect,
+    kInputs
+  };
+  // The device-type switches (LaterPagesSwitch to AfSwitch) fire the value of the chosen model.
+  enum Output : uint16_t {
+    ConnectionState,  // 1 connected, 0 disconnected
+    PortsFound,       // at the check
+    Connected,
+    Disconnected,
+    ConnectedFlagChanged,
+    PortControlsEnabled,
+    LaterPagesSwitch,  // pages 7..10 of the Page PS panel
+    PagedPsSwitch,     // the Scrolling PS and Page PS functions
+    PsSwitch,          // the PS function
+    ClockTimeForm,     // 0 text form, 1 byte form
+    DeviceType,        // 0, 1 or 2
+    ScrollingLimit,    // 0 the long limit, 1 the short one
+    UnusedSwitch12,
+    UnusedSwitch13,
+    AfSwitch,     // the AF function
+    LineWritten,  // a line reached the port
+    // The port was lost while connected, or is not there yet for the automatic connect.
+    PortLost,
+    PortBack,   // the lost port is open again
+    CheckDone,  // the start-up check is done
+    kOutputs
+  };
+  enum Readable : uint16_t { ConnectedFlag, Terminator, kReadables };
+
   ConnectionPanel(TOuterSide& owner, ControlParent parent);
 
   static constexpr const char* kDevices =
       "Tessel 10(Stand Alone)\r\nTessel 20(Stand Alone)\r\nTessel 20(Last On)";
+  static constexpr const char* kSection = "Select device";
 
   THIPanelRush panel{controlParent()};
   THILabel deviceLabel{panel.controlParent()};
@@ -93,8 +125,7 @@ class ConnectionPanel : public TClassMultiBase {
   THIDoData crlf, lf;
   THIChanelToIndex sw6, sw7, sw8, sw9, sw10, sw11, sw12, sw13, sw14;
 
-  // Connect and disconnect. A connect whose port does not open changes nothing but a warning,
-  // unless it is the automatic one: that keeps trying as for a lost port.
+  // Connect and disconnect.
   THIHub manualConnect, autoConnect;
   THIMemory keepTrying;
   THIDoData tryOnce, tryOn;
@@ -123,6 +154,17 @@ class ConnectionPanel : public TClassMultiBase {
   THIFormatStr lostText;
   THIDoData showLost, showWaiting, hideLost, hideOnDisconnect;
   THIIf_else reopened;
+
+ private:
+  void placeControls();
+  void wirePoints();
+  void wireScan();
+  void wireCheck();
+  void wireLoad();
+  void wireDeviceTypes();
+  void wireConnect();
+  void wireDisconnect();
+  void wireLostPort();
 };
 
 }  // namespace hi
