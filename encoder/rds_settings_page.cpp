@@ -1,9 +1,44 @@
 #include "encoder/rds_settings_page.h"
 
+#include "encoder/wiring.h"
+
 namespace hi {
 
+namespace {
+// Every function panel is raised by its input 0 and hands over its lines on its output 0, and
+// those that end their lines with the model's terminator read it from their data input 0.
+constexpr uint16_t kRaise = 0;
+constexpr uint16_t kLines = 0;
+constexpr uint16_t kTerminator = 0;
+static_assert(PiPanel::BringToFront == kRaise && ScrollingPsPanel::BringToFront == kRaise &&
+              PagePsPanel::BringToFront == kRaise && RtPanel::BringToFront == kRaise &&
+              PtyPanel::BringToFront == kRaise && DiPanel::BringToFront == kRaise &&
+              TpTaMsPanel::BringToFront == kRaise && PsPanel::BringToFront == kRaise &&
+              AfPanel::BringToFront == kRaise);
+static_assert(PiPanel::PiLine == kLines && ScrollingPsPanel::Lines == kLines &&
+              PagePsPanel::Lines == kLines && RtPanel::RtLine == kLines &&
+              PtyPanel::PtLine == kLines && DiPanel::DiLine == kLines &&
+              TpTaMsPanel::Lines == kLines && PsPanel::PsLine == kLines &&
+              AfPanel::AfLine == kLines);
+static_assert(PiPanel::Terminator == kTerminator && RtPanel::Terminator == kTerminator &&
+              PtyPanel::Terminator == kTerminator && DiPanel::Terminator == kTerminator &&
+              TpTaMsPanel::Terminator == kTerminator);
+}  // namespace
+
 RdsSettingsPage::RdsSettingsPage(TOuterSide& owner, ControlParent parent)
-    : TClassMultiBase(owner, parent, 16, 6) {
+    : TClassMultiBase(owner, parent, kInputs, kReadables) {
+  placeControls();
+  wirePoints();
+  wireLoad();
+  wireTransmitCt();
+  wireClockTime();
+  wireEeprom();
+  wireFunctionPanels();
+  wireFlags();
+  buildPanels();
+}
+
+void RdsSettingsPage::placeControls() {
   panel.setBounds(83, 46, 470, 315);
   // The connection page is the one shown at start; this page shows when it is raised.
   panel.setVisible(false);
@@ -16,40 +51,92 @@ RdsSettingsPage::RdsSettingsPage(TOuterSide& owner, ControlParent parent)
   readEeprom.setBounds(130, 275, 115, 30);
   readEeprom.setCaption("Read from EEPROM");
   readEeprom.setHint("Read and send data from EEPROM");
+}
 
+void RdsSettingsPage::wirePoints() {
   commands.setOutCount(1);
   commands.inCount = 12;
-  panelChooser.setCount(9);
-  loadHub.setOutCount(10);
-  pagedPsSwitch.setOutCount(3);
-  psSwitch.setOutCount(2);
-  afSwitch.setOutCount(2);
-  scrollingLimit.setCount(2);
-  for (THIHub* hub : {&tpChanged, &taChanged, &msChanged}) hub->setOutCount(2);
-  tpReport.data = TData::Int(0);
-  taReport.data = TData::Int(1);
-  msReport.data = TData::Int(2);
 
-  ctSetting.fileName = "rds.ini";
-  ctSetting.section = "RDS Settings";
-  ctSetting.key = "CT";
-  ctSetting.type = 0;
-  ctStored.type = THIIf_else::Equal;
-  ctStored.op2 = TData::Int(1);
+  work<&THIPanelRush::doBringToFront>(BringToFront, panel);
+  work<&THIHub::doEvent>(Load, loadHub);
+  work<&THIIf_else::doCompare>(ConnectedChanged, ctWanted);
+  work<&THIMultiElement::doWork>(SetPty, pty, PtyPanel::SelectCode);
+  work<&THIMultiElement::doWork>(SetTp, flags, TpTaMsPanel::SetTp);
+  work<&THIMultiElement::doWork>(SetTa, flags, TpTaMsPanel::SetTa);
+  work<&THIMultiElement::doWork>(ToggleTp, flags, TpTaMsPanel::ToggleTp);
+  work<&THIMultiElement::doWork>(ToggleTa, flags, TpTaMsPanel::ToggleTa);
+  work<&THIHub::doEvent>(PagedPsSwitch, pagedPsSwitch);
+  work<&THIHub::doEvent>(PsSwitch, psSwitch);
+  work<&THIGetIndexData::doIndex>(ClockTimeForm, chosenForm);
+  work<&THIMultiElement::doWork>(LaterPagesSwitch, pagePs, PagePsPanel::ShowLaterPages);
+  work<&THIMultiElement::doWork>(DeviceType, rt, RtPanel::DeviceType);
+  work<&THIIndexToChanel::doEvent>(ScrollingLimit, scrollingLimit);
+  work<&THIHub::doEvent>(AfSwitch, afSwitch);
+  work<&THIMultiElement::doWork>(SetMs, flags, TpTaMsPanel::SetMs);
+  out(commands.onEvent[0], Lines);
+  var<&ThiCheckBoxRush::Checked>(TransmitCt, transmitCt);
+  var<&THIMultiElement::Var>(TpState, flags, TpTaMsPanel::TpState);
+  var<&THIMultiElement::Var>(TaState, flags, TpTaMsPanel::TaState);
+  var<&THIMultiElement::Var>(MsState, flags, TpTaMsPanel::MsState);
+  var<&THIMultiElement::Var>(PiText, pi, PiPanel::PiText);
+  var<&THIMultiElement::Var>(PtyName, pty, PtyPanel::PtyName);
+}
+
+// The function panels, then "CT", then PS and AF.
+void RdsSettingsPage::wireLoad() {
+  loadHub.setOutCount(10);
+
+  link<&THIMultiElement::doWork>(loadHub.onEvent[0], pi, PiPanel::Load);
+  link<&THIMultiElement::doWork>(loadHub.onEvent[1], scrollingPs, ScrollingPsPanel::Load);
+  link<&THIMultiElement::doWork>(loadHub.onEvent[2], pagePs, PagePsPanel::Load);
+  link<&THIMultiElement::doWork>(loadHub.onEvent[3], rt, RtPanel::Load);
+  link<&THIMultiElement::doWork>(loadHub.onEvent[4], pty, PtyPanel::Load);
+  link<&THIMultiElement::doWork>(loadHub.onEvent[5], di, DiPanel::Load);
+  link<&THIMultiElement::doWork>(loadHub.onEvent[6], flags, TpTaMsPanel::Load);
+  link<&THIini::doRead>(loadHub.onEvent[7], ctSetting);
+  link<&THIMultiElement::doWork>(loadHub.onEvent[8], ps, PsPanel::Load);
+  link<&THIMultiElement::doWork>(loadHub.onEvent[9], af, AfPanel::Load);
+}
+
+// "Transmit CT": stored, remembered and re-evaluated at every change.
+void RdsSettingsPage::wireTransmitCt() {
+  StoredSetting(ctSetting, "RDS Settings", "CT", THIini::Integer);
+  IsOne(ctStored);
   checkCt.data = TData::Int(1);
   ctChanged.setOutCount(4);
-  ctChecked.type = THIIf_else::Equal;
-  ctChecked.op2 = TData::Int(1);
+  IsOne(ctChecked);
   ctOn.data = TData::Int(1);
   ctOff.data = TData::Int(0);
   ctReport.data = TData::Int(3);
-  ctWanted.type = THIIf_else::Equal;
-  ctWanted.op2 = TData::Int(1);
-  connected.type = THIIf_else::Equal;
-  connected.op2 = TData::Int(1);
+  IsOne(ctWanted);
+  IsOne(connected);
   ctTimer.setInterval(1000);
   ctTimer.setCount(0);
 
+  link<&THIIf_else::doCompare>(ctSetting.onRead, ctStored);
+  link<&THIDoData::doData>(ctStored.onTrue, checkCt);
+  link<&ThiCheckBoxRush::doCheck>(checkCt.onEventData, transmitCt);
+  link<&THIHub::doEvent>(transmitCt.onCheck, ctChanged);
+  link<&THIini::doWrite>(ctChanged.onEvent[0], ctSetting);
+  link<&THIIf_else::doCompare>(ctChanged.onEvent[1], ctChecked);
+  link<&ThiCheckBoxRush::Checked>(ctChecked.Op1, transmitCt);
+  link<&THIDoData::doData>(ctChecked.onTrue, ctOn);
+  link<&THIDoData::doData>(ctChecked.onFalse, ctOff);
+  link<&THIMemory::doValue>(ctOn.onEventData, ctEnabled);
+  link<&THIMemory::doValue>(ctOff.onEventData, ctEnabled);
+  link<&THIDoData::doData>(ctChanged.onEvent[2], ctReport);
+  out(ctReport.onEventData, FlagChanged);
+  link<&THIIf_else::doCompare>(ctChanged.onEvent[3], ctWanted);
+  link<&THIMemory::Value>(ctWanted.Op1, ctEnabled);
+  link<&THIIf_else::doCompare>(ctWanted.onTrue, connected);
+  link<&THITimer::doStop>(ctWanted.onFalse, ctTimer);
+  in(connected.Op1, ConnectedFlag);
+  link<&THITimer::doStart>(connected.onTrue, ctTimer);
+  link<&THITimer::doStop>(connected.onFalse, ctTimer);
+}
+
+// Each tick: local time → its parts → the five payload numbers → both line forms.
+void RdsSettingsPage::wireClockTime() {
   tick.setOutCount(2);
   localTime.format = "yyyy;MM;dd;HH;mm;ss";
   dateParts.charText = ";";
@@ -65,77 +152,9 @@ RdsSettingsPage::RdsSettingsPage(TOuterSide& owner, ControlParent parent)
   joined[5].str2 = "\n";
   chosenForm.setCount(2);
 
-  saveHub.setOutCount(2);
-  readHub.setOutCount(2);
-  saveLine.mask = "SM%1";
-  saveLine.setDataCount(1);
-  readLine.mask = "RM%1";
-  readLine.setDataCount(1);
-  eepromDone.data = TData::Int(0);
-
-  // Container points.
-  work<&THIPanelRush::doBringToFront>(0, panel);
-  work<&THIHub::doEvent>(1, loadHub);
-  work<&THIIf_else::doCompare>(2, ctWanted);
-  work<&THIMultiElement::doWork>(3, pty, 2);
-  work<&THIMultiElement::doWork>(4, flags, 2);
-  work<&THIMultiElement::doWork>(5, flags, 3);
-  work<&THIMultiElement::doWork>(6, flags, 4);
-  work<&THIMultiElement::doWork>(7, flags, 5);
-  work<&THIHub::doEvent>(8, pagedPsSwitch);
-  work<&THIHub::doEvent>(9, psSwitch);
-  work<&THIGetIndexData::doIndex>(10, chosenForm);
-  work<&THIMultiElement::doWork>(11, pagePs, 3);
-  work<&THIMultiElement::doWork>(12, rt, 2);
-  work<&THIIndexToChanel::doEvent>(13, scrollingLimit);
-  work<&THIHub::doEvent>(14, afSwitch);
-  work<&THIMultiElement::doWork>(15, flags, 6);
-  out(commands.onEvent[0], 0);
-  var<&ThiCheckBoxRush::Checked>(0, transmitCt);
-  var<&THIMultiElement::Var>(1, flags, 0);
-  var<&THIMultiElement::Var>(2, flags, 1);
-  var<&THIMultiElement::Var>(3, flags, 2);
-  var<&THIMultiElement::Var>(4, pi, 0);
-  var<&THIMultiElement::Var>(5, pty, 0);
-
-  // Loading: the function panels, then "CT", then PS and AF.
-  link<&THIMultiElement::doWork>(loadHub.onEvent[0], pi, 1);
-  link<&THIMultiElement::doWork>(loadHub.onEvent[1], scrollingPs, 1);
-  link<&THIMultiElement::doWork>(loadHub.onEvent[2], pagePs, 1);
-  link<&THIMultiElement::doWork>(loadHub.onEvent[3], rt, 1);
-  link<&THIMultiElement::doWork>(loadHub.onEvent[4], pty, 1);
-  link<&THIMultiElement::doWork>(loadHub.onEvent[5], di, 1);
-  link<&THIMultiElement::doWork>(loadHub.onEvent[6], flags, 1);
-  link<&THIini::doRead>(loadHub.onEvent[7], ctSetting);
-  link<&THIMultiElement::doWork>(loadHub.onEvent[8], ps, 1);
-  link<&THIMultiElement::doWork>(loadHub.onEvent[9], af, 1);
-
-  // "Transmit CT": stored, remembered and re-evaluated at every change.
-  link<&THIIf_else::doCompare>(ctSetting.onRead, ctStored);
-  link<&THIDoData::doData>(ctStored.onTrue, checkCt);
-  link<&ThiCheckBoxRush::doCheck>(checkCt.onEventData, transmitCt);
-  link<&THIHub::doEvent>(transmitCt.onCheck, ctChanged);
-  link<&THIini::doWrite>(ctChanged.onEvent[0], ctSetting);
-  link<&THIIf_else::doCompare>(ctChanged.onEvent[1], ctChecked);
-  link<&ThiCheckBoxRush::Checked>(ctChecked.Op1, transmitCt);
-  link<&THIDoData::doData>(ctChecked.onTrue, ctOn);
-  link<&THIDoData::doData>(ctChecked.onFalse, ctOff);
-  link<&THIMemory::doValue>(ctOn.onEventData, ctEnabled);
-  link<&THIMemory::doValue>(ctOff.onEventData, ctEnabled);
-  link<&THIDoData::doData>(ctChanged.onEvent[2], ctReport);
-  out(ctReport.onEventData, 1);
-  link<&THIIf_else::doCompare>(ctChanged.onEvent[3], ctWanted);
-  link<&THIMemory::Value>(ctWanted.Op1, ctEnabled);
-  link<&THIIf_else::doCompare>(ctWanted.onTrue, connected);
-  link<&THITimer::doStop>(ctWanted.onFalse, ctTimer);
-  in(connected.Op1, 0);
-  link<&THITimer::doStart>(connected.onTrue, ctTimer);
-  link<&THITimer::doStop>(connected.onFalse, ctTimer);
-
-  // Each tick: local time → its parts → the five payload numbers → both line forms.
   link<&THIHub::doEvent>(ctTimer.onTimer, tick);
   link<&THIDateConvertor::doConvert>(tick.onEvent[0], localTime);
-  out(tick.onEvent[1], 6);
+  out(tick.onEvent[1], ClockTick);
   link<&THITime::Now>(localTime.DateTime, clock);
   link<&THIMultiStrPart::doSplit>(localTime.onResult, dateParts);
   link<&ThiInlineCode_19BC8B0::doWork>(dateParts.onRest, payload);
@@ -162,53 +181,84 @@ RdsSettingsPage::RdsSettingsPage(TOuterSide& owner, ControlParent parent)
   link<&THIStrCat::Result>(chosenForm.Data[1], joined[5]);
   link<&THIGetIndexData::Value>(lastLine.Data, chosenForm);
   link<&THIHub::doEvent>(lastLine.onChange, commands);
+}
 
-  // EEPROM.
+void RdsSettingsPage::wireEeprom() {
+  saveHub.setOutCount(2);
+  readHub.setOutCount(2);
+  saveLine.mask = "SM%1";
+  saveLine.setDataCount(1);
+  readLine.mask = "RM%1";
+  readLine.setDataCount(1);
+  eepromDone.data = TData::Int(0);
+
   link<&THIHub::doEvent>(saveEeprom.onClick, saveHub);
   link<&THIHub::doEvent>(readEeprom.onClick, readHub);
-  in(saveLine.Str[1], 1);
-  in(readLine.Str[1], 1);
+  in(saveLine.Str[1], Terminator);
+  in(readLine.Str[1], Terminator);
   link<&THIFormatStr::doString>(saveHub.onEvent[0], saveLine);
   link<&THIFormatStr::doString>(readHub.onEvent[0], readLine);
   link<&THIDoData::doData>(saveHub.onEvent[1], eepromDone);
   link<&THIDoData::doData>(readHub.onEvent[1], eepromDone);
   link<&THIHub::doEvent>(saveLine.onFString, commands);
   link<&THIHub::doEvent>(readLine.onFString, commands);
-  out(eepromDone.onEventData, 5);
+  out(eepromDone.onEventData, EepromPressed);
+}
 
-  // The selector and the function panels.
-  link<&THIIndexToChanel::doEvent>(selector.onEvent[0], panelChooser);
-  link<&THIMultiElement::doWork>(pagedPsSwitch.onEvent[0], selector, 1);
-  link<&THIMultiElement::doWork>(pagedPsSwitch.onEvent[1], scrollingPs, 2);
-  link<&THIMultiElement::doWork>(pagedPsSwitch.onEvent[2], pagePs, 2);
-  link<&THIMultiElement::doWork>(psSwitch.onEvent[0], selector, 2);
-  link<&THIMultiElement::doWork>(psSwitch.onEvent[1], ps, 2);
-  link<&THIMultiElement::doWork>(afSwitch.onEvent[0], selector, 3);
-  link<&THIMultiElement::doWork>(afSwitch.onEvent[1], af, 2);
-  link<&THIMultiElement::doWork>(scrollingLimit.onEvent[0], scrollingPs, 3);
-  link<&THIMultiElement::doWork>(scrollingLimit.onEvent[1], scrollingPs, 4);
+// The selector raises the panel at the position clicked; the model's switches show or hide
+// functions on both.
+void RdsSettingsPage::wireFunctionPanels() {
+  panelChooser.setCount(9);
+  pagedPsSwitch.setOutCount(3);
+  psSwitch.setOutCount(2);
+  afSwitch.setOutCount(2);
+  scrollingLimit.setCount(2);
+
+  link<&THIIndexToChanel::doEvent>(selector.onEvent[FunctionSelector::Chosen], panelChooser);
+  link<&THIMultiElement::doWork>(pagedPsSwitch.onEvent[0], selector, FunctionSelector::ShowPagedPs);
+  link<&THIMultiElement::doWork>(pagedPsSwitch.onEvent[1], scrollingPs,
+                                 ScrollingPsPanel::ShowOrHide);
+  link<&THIMultiElement::doWork>(pagedPsSwitch.onEvent[2], pagePs, PagePsPanel::ShowOrHide);
+  link<&THIMultiElement::doWork>(psSwitch.onEvent[0], selector, FunctionSelector::ShowPs);
+  link<&THIMultiElement::doWork>(psSwitch.onEvent[1], ps, PsPanel::ShowOrHide);
+  link<&THIMultiElement::doWork>(afSwitch.onEvent[0], selector, FunctionSelector::ShowAf);
+  link<&THIMultiElement::doWork>(afSwitch.onEvent[1], af, AfPanel::ShowOrHide);
+  link<&THIMultiElement::doWork>(scrollingLimit.onEvent[0], scrollingPs,
+                                 ScrollingPsPanel::LongLimit);
+  link<&THIMultiElement::doWork>(scrollingLimit.onEvent[1], scrollingPs,
+                                 ScrollingPsPanel::ShortLimit);
 
   THIMultiElement* byPosition[FunctionSelector::kItems] = {&pi, &scrollingPs, &pagePs, &rt, &pty,
                                                            &di, &flags,       &ps,     &af};
   for (uint16_t k = 0; k < FunctionSelector::kItems; ++k) {
-    link<&THIMultiElement::doWork>(panelChooser.onEvent[k], *byPosition[k], 0);
-    link<&THIHub::doEvent>(byPosition[k]->onEvent[0], commands);
+    link<&THIMultiElement::doWork>(panelChooser.onEvent[k], *byPosition[k], kRaise);
+    link<&THIHub::doEvent>(byPosition[k]->onEvent[kLines], commands);
   }
-  for (THIMultiElement* panel : {&pi, &rt, &pty, &di, &flags}) in(panel->Data[0], 1);
-  out(pi.onEvent[1], 4);
-  out(pty.onEvent[1], 4);
+  for (THIMultiElement* panel : {&pi, &rt, &pty, &di, &flags})
+    in(panel->Data[kTerminator], Terminator);
+  out(pi.onEvent[PiPanel::TextChanged], PiOrPtyChanged);
+  out(pty.onEvent[PtyPanel::CodeChanged], PiOrPtyChanged);
+}
 
-  // TP, TA and MS: their new state, then which of them changed.
-  link<&THIHub::doEvent>(flags.onEvent[1], tpChanged);
-  link<&THIHub::doEvent>(flags.onEvent[2], taChanged);
-  link<&THIHub::doEvent>(flags.onEvent[3], msChanged);
-  out(tpChanged.onEvent[0], 2);
-  out(taChanged.onEvent[0], 3);
+// TP, TA and MS: their new state, then which of them changed.
+void RdsSettingsPage::wireFlags() {
+  for (THIHub* hub : {&tpChanged, &taChanged, &msChanged}) hub->setOutCount(2);
+  tpReport.data = TData::Int(0);
+  taReport.data = TData::Int(1);
+  msReport.data = TData::Int(2);
+
+  link<&THIHub::doEvent>(flags.onEvent[TpTaMsPanel::TpChanged], tpChanged);
+  link<&THIHub::doEvent>(flags.onEvent[TpTaMsPanel::TaChanged], taChanged);
+  link<&THIHub::doEvent>(flags.onEvent[TpTaMsPanel::MsChanged], msChanged);
+  out(tpChanged.onEvent[0], TpChanged);
+  out(taChanged.onEvent[0], TaChanged);
   link<&THIDoData::doData>(tpChanged.onEvent[1], tpReport);
   link<&THIDoData::doData>(taChanged.onEvent[1], taReport);
   link<&THIDoData::doData>(msChanged.onEvent[1], msReport);
-  for (THIDoData* report : {&tpReport, &taReport, &msReport}) out(report->onEventData, 1);
+  for (THIDoData* report : {&tpReport, &taReport, &msReport}) out(report->onEventData, FlagChanged);
+}
 
+void RdsSettingsPage::buildPanels() {
   functions = &selector.build<FunctionSelector>(panel.controlParent());
   scrollingPsPanel = &scrollingPs.build<ScrollingPsPanel>(panel.controlParent());
   pagePsPanel = &pagePs.build<PagePsPanel>(panel.controlParent());

@@ -26,14 +26,41 @@
 
 namespace hi {
 
-// Inputs: 0 bring to front, 1 load, 2 re-evaluate clock time, 3 set PTY, 4 set TP, 5 set TA,
-// 6 toggle TP, 7 toggle TA, 8..14 device-type switches, 15 set MS.
-// Outputs: 0 command lines, 1 which flag changed, 2 TP state, 3 TA state, 4 PTY or PI changed,
-// 5 EEPROM button pressed, 6 clock-time tick.
-// Data inputs: 0 connected flag, 1 line terminator.
-// Readables: 0 "Transmit CT", 1..3 TP, TA, MS, 4 PI text, 5 PTY name.
 class RdsSettingsPage : public TClassMultiBase {
  public:
+  // PagedPsSwitch to AfSwitch take the device-type switches of the connection page.
+  enum Input : uint16_t {
+    BringToFront,
+    Load,
+    ConnectedChanged,  // re-evaluates the clock time
+    SetPty,
+    SetTp,
+    SetTa,
+    ToggleTp,
+    ToggleTa,
+    PagedPsSwitch,
+    PsSwitch,
+    ClockTimeForm,
+    LaterPagesSwitch,
+    DeviceType,
+    ScrollingLimit,
+    AfSwitch,
+    SetMs,
+    kInputs
+  };
+  enum Output : uint16_t {
+    Lines,        // every command line of the page
+    FlagChanged,  // 0 TP, 1 TA, 2 MS, 3 "Transmit CT"
+    TpChanged,    // the new state
+    TaChanged,
+    PiOrPtyChanged,
+    EepromPressed,
+    ClockTick,
+    kOutputs
+  };
+  enum DataInput : uint16_t { ConnectedFlag, Terminator, kDataInputs };
+  enum Readable : uint16_t { TransmitCt, TpState, TaState, MsState, PiText, PtyName, kReadables };
+
   RdsSettingsPage(TOuterSide& owner, ControlParent parent);
 
   THIPanelRush panel{controlParent()};
@@ -84,16 +111,16 @@ class RdsSettingsPage : public TClassMultiBase {
   THIDoData eepromDone;
 
   // The selector and the nine function panels, PI last so that it starts in front.
-  THIMultiElement selector{1, 0};
-  THIMultiElement scrollingPs{1, 0};
-  THIMultiElement pagePs{1, 0};
-  THIMultiElement rt{1, 1};
-  THIMultiElement pty{2, 1};
-  THIMultiElement di{1, 1};
-  THIMultiElement flags{4, 1};
-  THIMultiElement ps{1, 0};
-  THIMultiElement af{1, 0};
-  THIMultiElement pi{2, 1};
+  THIMultiElement selector{FunctionSelector::kOutputs, 0};
+  THIMultiElement scrollingPs{ScrollingPsPanel::kOutputs, 0};
+  THIMultiElement pagePs{PagePsPanel::kOutputs, 0};
+  THIMultiElement rt{RtPanel::kOutputs, RtPanel::kDataInputs};
+  THIMultiElement pty{PtyPanel::kOutputs, PtyPanel::kDataInputs};
+  THIMultiElement di{DiPanel::kOutputs, DiPanel::kDataInputs};
+  THIMultiElement flags{TpTaMsPanel::kOutputs, TpTaMsPanel::kDataInputs};
+  THIMultiElement ps{PsPanel::kOutputs, 0};
+  THIMultiElement af{AfPanel::kOutputs, 0};
+  THIMultiElement pi{PiPanel::kOutputs, PiPanel::kDataInputs};
 
   FunctionSelector* functions = nullptr;
   ScrollingPsPanel* scrollingPsPanel = nullptr;
@@ -105,6 +132,17 @@ class RdsSettingsPage : public TClassMultiBase {
   PsPanel* psPanel = nullptr;
   AfPanel* afPanel = nullptr;
   PiPanel* piPanel = nullptr;
+
+ private:
+  void placeControls();
+  void wirePoints();
+  void wireLoad();
+  void wireTransmitCt();
+  void wireClockTime();
+  void wireEeprom();
+  void wireFunctionPanels();
+  void wireFlags();
+  void buildPanels();
 };
 
 }  // namespace hi
