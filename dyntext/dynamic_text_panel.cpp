@@ -3,9 +3,13 @@
 #include <cstdlib>
 #include <string>
 
+#include "encoder/wiring.h"
+
 namespace hi {
 
 namespace {
+constexpr const char* kSection = "Dynamic RT and PS";
+
 struct FilePlace {
   const char* label;
   const char* key;
@@ -35,7 +39,23 @@ constexpr DynamicTextPanel::File kLoadOrder[DynamicTextPanel::kFiles] = {
 }  // namespace
 
 DynamicTextPanel::DynamicTextPanel(TOuterSide& owner, ControlParent parent)
-    : TClassMultiBase(owner, parent, 11, 0) {
+    : TClassMultiBase(owner, parent, kInputs, 0) {
+  placeControls();
+  wirePoints();
+  wireFields();
+  wireRefresh();
+  wireFiles();
+  wireTitleWindow();
+  wireModes();
+  wireExpansion();
+  wirePsLine();
+  wireRtLine();
+  wireBoxes();
+  wireBoxInputs();
+  buildChildren();
+}
+
+void DynamicTextPanel::placeControls() {
   panel.setBounds(83, 46, 470, 315);
   // The connection page is the one shown at start; this page shows when it is raised.
   panel.setVisible(false);
@@ -54,13 +74,6 @@ DynamicTextPanel::DynamicTextPanel(TOuterSide& owner, ControlParent parent)
     paths[k].setMaxLength(4096);
     browse[k].setBounds(322, place.top + 17, 35, 20);
     browse[k].setCaption("...");
-    pathSettings[k].fileName = "rds.ini";
-    pathSettings[k].section = "Dynamic RT and PS";
-    pathSettings[k].key = place.key;
-    pathSettings[k].type = 1;
-    dialogs[k].title = place.dialogTitle;
-    dialogs[k].initialDir = DialogStartFolder();
-    dialogs[k].filter = "Text files|*.txt|All files|*";
   }
   led.setBounds(365, 185, 25, 25);
   scrollMode.setBounds(10, 220, 105, 20);
@@ -82,147 +95,40 @@ DynamicTextPanel::DynamicTextPanel(TOuterSide& owner, ControlParent parent)
   for (size_t k = 0; k < templateStates.size(); ++k) {
     templateStates[k].setBounds(10, 272 + 18 * static_cast<int>(k), 300, 17);
     templateStates[k].setVisible(false);
-    files[k].logName = k == PsTemplate ? "dynamic PS file" : "dynamic RT file";
-    templateReadable[k].type = THIIf_else::Equal;
-    templateReadable[k].op2 = TData::Str("");
-    templateProblem[k].setOutCount(2);
-    templateProblemText[k].mask =
-        std::string(k == PsTemplate ? "Dynamic PS" : "Dynamic RT") + " file: %1, last line kept";
-    templateProblemText[k].setDataCount(1);
-    hideTemplateState[k].data = TData::Int(0);
-    showTemplateState[k].data = TData::Int(1);
   }
+}
 
-  for (THIini* setting : {&scrollSetting, &pageSetting, &modeSetting}) {
-    setting->fileName = "rds.ini";
-    setting->section = "Dynamic RT and PS";
-    setting->type = 1;
+void DynamicTextPanel::wirePoints() {
+  work<&THIPanelRush::doBringToFront>(BringToFront, panel);
+  work<&THIHub::doEvent>(Load, load);
+  work<&THIHub::doEvent>(ConnectionState, connected);
+  work<&ThiCheckBoxRush::doCheck>(SetDps, dps);
+  work<&ThiCheckBoxRush::doCheck>(SetDrt, drt);
+  work<&THIHub::doEvent>(UncheckBoth, uncheck);
+  work<&THIIf_else::doCompare>(ToggleDps, dpsToggle);
+  work<&THIIf_else::doCompare>(ToggleDrt, drtToggle);
+  work<&THIHub::doEvent>(SetBoth, setBoth);
+  work<&THIIndexToChanel::doEvent>(DeviceType, rtLengths);
+}
+
+// The fields, their settings and dialogs, and the two periods and the mode; at start-up the
+// stored values, written back.
+void DynamicTextPanel::wireFields() {
+  for (int k = 0; k < kFiles; ++k) {
+    StoredSetting(pathSettings[k], kSection, kFilePlaces[k].key, THIini::Text);
+    dialogs[k].title = kFilePlaces[k].dialogTitle;
+    dialogs[k].initialDir = DialogStartFolder();
+    dialogs[k].filter = "Text files|*.txt|All files|*";
   }
-  scrollSetting.key = "Spos";
-  pageSetting.key = "Wpos";
-  modeSetting.key = "Scroll/Page select";
+  StoredSetting(scrollSetting, kSection, "Spos", THIini::Text);
+  StoredSetting(pageSetting, kSection, "Wpos", THIini::Text);
+  StoredSetting(modeSetting, kSection, "Scroll/Page select", THIini::Text);
   load.setOutCount(7);
-
-  psTimer.setInterval(500);
-  rtTimer.setInterval(1000);
-  windowTimer.setInterval(1500);
-  weekday.format = "W";
-  psTick.setOutCount(4);
-  psHub.setOutCount(4);
-  rtTick.setOutCount(5);
-  psIdle.type = THIIf_else::Equal;
-  psIdle.op2 = TData::Int(0);
-  rtReadsShared.setOutCount(2);
-  psText.setOutCount(2);
-  delayText.mask = "Delay: %1ms        ";
-  delayText.setDataCount(1);
-
-  windowStep.setOutCount(6);
-  titleChanged.setOutCount(4);
-  counter.min = 0;
-  counter.max = 64;
-  counter.step = 1;
-  windowCut.count = 8;
-  for (THIHub* hub : {&applyScroll, &applyPage}) hub->setOutCount(4);
-  for (THIHub* hub : {&scrollChosen, &pageChosen, &loadedScroll, &loadedPage}) hub->setOutCount(2);
-  for (THIHub* hub : {&scrollMoved, &pageMoved}) hub->setOutCount(3);
-  for (THIMath* m : {&scrollInterval, &pageInterval, &scrollSeconds, &pageSeconds})
-    m->resultType = THIMath::RealResult;
-  scrollInterval.op2 = 100;
-  pageInterval.op2 = 500;
-  scrollSeconds.op2 = 10;
-  pageSeconds.op2 = 2;
-  scrollLabelText.str2 = " s";
-  pageLabelText.str2 = " s";
-  scrollStep.data = TData::Int(1);
-  scrollMin.data = TData::Int(0);
-  pageStep.data = TData::Int(8);
-  pageMin.data = TData::Int(-7);
-  scrollName.data = TData::Str("Scroll mode");
-  pageName.data = TData::Str("Page mode");
-  for (THIIf_else* active : {&scrollActive, &pageActive}) {
-    active->type = THIIf_else::Equal;
-    active->op2 = TData::Int(1);
-  }
-  storedMode.type = THIIf_else::Equal;
-  storedMode.op2 = TData::Str("Page mode");
+  Compare(storedMode, THIIf_else::Equal, TData::Str("Page mode"));
+  for (THIHub* hub : {&loadedScroll, &loadedPage}) hub->setOutCount(2);
   checkScroll.data = TData::Int(1);
   checkPage.data = TData::Int(1);
 
-  psFormat.mask = "PS%1        ";
-  psFormat.setDataCount(1);
-  rtFormat.mask = "RT%1" + std::string(64, ' ');
-  rtFormat.setDataCount(1);
-  psCut.position = 1;
-  psCut.count = 10;
-  psCutHub.setOutCount(2);
-  psHasText.type = THIIf_else::NotEqual;
-  psHasText.op2 = TData::Str("PS");
-  rtCut.position = 1;
-  // No RT line before the model's width is known: it would be a bare terminator.
-  rtLengthKnown.type = THIIf_else::GreaterEqual;
-  rtLengthKnown.op2 = TData::Int(0);
-  // Until a model is chosen the terminator is empty; a line must still end.
-  for (THIIf_else* terminated : {&psTerminated, &rtTerminated}) {
-    terminated->type = THIIf_else::NotEqual;
-    terminated->op2 = TData::Str("");
-  }
-  psJoinCrLf.str2 = "\r\n";
-  rtJoinCrLf.str2 = "\r\n";
-  psSent.setOutCount(2);
-  rtLengths.setCount(3);
-  const int kRtLengths[3] = {66, 34, 37};
-  for (size_t k = 0; k < 3; ++k) rtLengthValues[k].data = TData::Int(kRtLengths[k]);
-
-  for (THIHub* hub : {&dpsChanged, &drtChanged}) hub->setOutCount(2);
-  for (THIIf_else* on : {&dpsOn, &drtOn}) {
-    on->type = THIIf_else::Equal;
-    on->op2 = TData::Int(1);
-  }
-  dpsStart.setOutCount(3);
-  dpsStop.setOutCount(3);
-  drtStart.setOutCount(2);
-  drtStop.setOutCount(2);
-  dpsLock.data = TData::Int(0);
-  drtLock.data = TData::Int(0);
-  dpsUnlock.data = TData::Int(1);
-  drtUnlock.data = TData::Int(1);
-  dpsControls.setOutCount(10);
-  drtControls.setOutCount(2);
-  connected.setOutCount(3);
-  setBoth.setOutCount(3);
-  nowConnected.type = THIIf_else::Equal;
-  nowConnected.op2 = TData::Int(1);
-  forget.setOutCount(2);
-  uncheck.setOutCount(2);
-  for (THIIf_else* checked : {&dpsChecked, &drtChecked}) {
-    checked->type = THIIf_else::Equal;
-    checked->op2 = TData::Int(1);
-  }
-  dpsOff.data = TData::Int(0);
-  drtOff.data = TData::Int(0);
-  for (THIIf_else* toggle : {&dpsToggle, &drtToggle}) {
-    toggle->type = THIIf_else::Equal;
-    toggle->op2 = TData::Int(0);
-  }
-  dpsToggleOn.data = TData::Int(1);
-  drtToggleOn.data = TData::Int(1);
-  dpsToggleOff.data = TData::Int(0);
-  drtToggleOff.data = TData::Int(0);
-
-  // Container points.
-  work<&THIPanelRush::doBringToFront>(0, panel);
-  work<&THIHub::doEvent>(1, load);
-  work<&THIHub::doEvent>(2, connected);
-  work<&ThiCheckBoxRush::doCheck>(3, dps);
-  work<&ThiCheckBoxRush::doCheck>(4, drt);
-  work<&THIHub::doEvent>(5, uncheck);
-  work<&THIIf_else::doCompare>(6, dpsToggle);
-  work<&THIIf_else::doCompare>(7, drtToggle);
-  work<&THIHub::doEvent>(9, setBoth);
-  work<&THIIndexToChanel::doEvent>(10, rtLengths);
-
-  // Fields, their settings and dialogs; at start-up the stored values, written back.
   for (uint16_t k = 0; k < kFiles; ++k) {
     link<&THIini::doRead>(load.onEvent[k], pathSettings[kLoadOrder[k]]);
     link<&THIEdit::doText>(pathSettings[k].onRead, paths[k]);
@@ -245,8 +151,21 @@ DynamicTextPanel::DynamicTextPanel(TOuterSide& owner, ControlParent parent)
   link<&THIHub::doEvent>(loadedPage.onEvent[1], applyPage);
   link<&ThiRadioButtonRush::doCheck>(checkScroll.onEventData, scrollMode);
   link<&ThiRadioButtonRush::doCheck>(checkPage.onEventData, pageMode);
+}
 
-  // Each refresh reads the clock once, so a date and a day name never come from two instants.
+// Each refresh reads the clock once, so a date and a day name never come from two instants.
+// The RT refresh reads the temperature and the title itself when the PS refresh, which reads
+// them twice a second, is not running.
+void DynamicTextPanel::wireRefresh() {
+  psTimer.setInterval(500);
+  rtTimer.setInterval(1000);
+  weekday.format = "W";
+  psTick.setOutCount(4);
+  psHub.setOutCount(4);
+  rtTick.setOutCount(5);
+  IsZero(psIdle);
+  rtReadsShared.setOutCount(2);
+
   link<&THIHub::doEvent>(psTimer.onTimer, psTick);
   link<&THIMemory::doValue>(psTick.onEvent[0], now);
   link<&THIDateConvertor::doConvert>(psTick.onEvent[1], weekday);
@@ -257,24 +176,36 @@ DynamicTextPanel::DynamicTextPanel(TOuterSide& owner, ControlParent parent)
   link<&THIMemory::doValue>(weekday.onResult, weekdayCode);
   link<&THIStrList::doLoad>(psHub.onEvent[0], files[Temperature]);
   link<&THIStrList::doLoad>(psHub.onEvent[1], files[NowPlaying]);
-  link<&THIMultiElement::doWork>(psHub.onEvent[2], psDaySelector, 0);
-  link<&THIMultiElement::doWork>(psHub.onEvent[3], psExpander, 0);
+  link<&THIMultiElement::doWork>(psHub.onEvent[2], psDaySelector, DayNameSelector::Select);
+  link<&THIMultiElement::doWork>(psHub.onEvent[3], psExpander, TemplateExpander::Expand);
 
-  // The RT refresh reads the temperature and the title itself when the PS refresh, which reads
-  // them twice a second, is not running.
   link<&THIHub::doEvent>(rtTimer.onTimer, rtTick);
   link<&THIMemory::doValue>(rtTick.onEvent[0], now);
   link<&THIDateConvertor::doConvert>(rtTick.onEvent[1], weekday);
-  link<&THIMultiElement::doWork>(rtTick.onEvent[2], rtDaySelector, 0);
+  link<&THIMultiElement::doWork>(rtTick.onEvent[2], rtDaySelector, DayNameSelector::Select);
   link<&THIIf_else::doCompare>(rtTick.onEvent[3], psIdle);
   link<&ThiCheckBoxRush::Checked>(psIdle.Op1, dps);
   link<&THIHub::doEvent>(psIdle.onTrue, rtReadsShared);
   link<&THIStrList::doLoad>(rtReadsShared.onEvent[0], files[Temperature]);
   link<&THIStrList::doLoad>(rtReadsShared.onEvent[1], files[NowPlaying]);
   link<&THIStrList::doLoad>(rtTick.onEvent[4], files[RtTemplate]);
+}
 
-  // A file's text has no control characters once read: a line break in a title must not end
-  // the command line it goes into.
+// A file's text has no control characters once read: a line break in a title must not end the
+// command line it goes into. The PS template loses its automation tags first.
+void DynamicTextPanel::wireFiles() {
+  for (size_t k = 0; k < templateStates.size(); ++k) {
+    files[k].logName = k == PsTemplate ? "dynamic PS file" : "dynamic RT file";
+    Compare(templateReadable[k], THIIf_else::Equal, TData::Str(""));
+    templateProblem[k].setOutCount(2);
+    templateProblemText[k].mask =
+        std::string(k == PsTemplate ? "Dynamic PS" : "Dynamic RT") + " file: %1, last line kept";
+    templateProblemText[k].setDataCount(1);
+    hideTemplateState[k].data = TData::Int(0);
+    showTemplateState[k].data = TData::Int(1);
+  }
+  psText.setOutCount(2);
+
   for (uint16_t k = 0; k < kFiles; ++k) {
     link<&THIDoData::doData>(files[k].onLoad, fileTexts[k]);
     link<&THIStrList::Text>(fileTexts[k].Data, files[k]);
@@ -289,34 +220,45 @@ DynamicTextPanel::DynamicTextPanel(TOuterSide& owner, ControlParent parent)
     link<&THIDoData::doData>(templateProblem[k].onEvent[1], showTemplateState[k]);
     link<&THILabel::doVisible>(showTemplateState[k].onEventData, templateStates[k]);
   }
-  link<&THIMultiElement::doWork>(fileTexts[PsTemplate].onEventData, tags, 0);
-  link<&THIMultiElement::doWork>(tags.onEvent[0], ptyTags, 0);
-  out(tags.onEvent[1], 7);
-  out(tags.onEvent[2], 8);
-  out(tags.onEvent[3], 9);
-  out(ptyTags.onEvent[1], 10);
-  link<&THIHub::doEvent>(ptyTags.onEvent[0], psText);
+  link<&THIMultiElement::doWork>(fileTexts[PsTemplate].onEventData, tags, TaTpMsTagFilter::Text);
+  link<&THIMultiElement::doWork>(tags.onEvent[TaTpMsTagFilter::Untagged], ptyTags,
+                                 PtyTagFilter::Text);
+  out(tags.onEvent[TaTpMsTagFilter::TaValue], TaTag);
+  out(tags.onEvent[TaTpMsTagFilter::TpValue], TpTag);
+  out(tags.onEvent[TaTpMsTagFilter::MsValue], MsTag);
+  out(ptyTags.onEvent[PtyTagFilter::PtyValue], PtyTag);
+  link<&THIHub::doEvent>(ptyTags.onEvent[PtyTagFilter::Untagged], psText);
   link<&THIBlankControls::doBlank>(psText.onEvent[0], blanks[PsTemplate]);
   link<&THIMemory::doValue>(blanks[PsTemplate].onResult, psTemplate);
   link<&THITimeCounter::doStart>(psText.onEvent[1], delayMeter);
   for (File k : {RtTemplate, Temperature, NowPlaying})
     link<&THIBlankControls::doBlank>(fileTexts[k].onEventData, blanks[k]);
   link<&THIMemory::doValue>(blanks[RtTemplate].onResult, rtTemplate);
-  link<&THIMultiElement::doWork>(rtTemplate.onData, rtExpander, 0);
+  link<&THIMultiElement::doWork>(rtTemplate.onData, rtExpander, TemplateExpander::Expand);
   link<&THITrim::doTrim>(blanks[Temperature].onResult, temperatureTrim);
   link<&THIMemory::doValue>(temperatureTrim.onTrim, temperature);
   link<&THITrim::doTrim>(blanks[NowPlaying].onResult, nowPlayingTrim);
   link<&THIChangeMon::doCheck>(nowPlayingTrim.onTrim, titleChange);
+}
 
-  // A new title is shown from its beginning at the next step, not from where the last one had
-  // got to (a short title after a long one would leave the PS blank for whole periods).
+// The window of the title that the PS shows. A new title is shown from its beginning at the next
+// step, not from where the last one had got to (a short title after a long one would leave the
+// PS blank for whole periods).
+void DynamicTextPanel::wireTitleWindow() {
+  windowTimer.setInterval(1500);
+  windowStep.setOutCount(6);
+  titleChanged.setOutCount(4);
+  counter.min = 0;
+  counter.max = 64;
+  counter.step = 1;
+  windowCut.count = 8;
+
   link<&THIHub::doEvent>(titleChange.onChange, titleChanged);
   link<&THIMemory::doValue>(titleChanged.onEvent[0], nowPlaying);
   link<&THILength::doLength>(titleChanged.onEvent[1], length);
   link<&THICounter::doMax>(titleChanged.onEvent[2], counter);
   link<&THICounter::doReset>(titleChanged.onEvent[3], counter);
 
-  // The window of the title that the PS shows.
   link<&THIHub::doEvent>(windowTimer.onTimer, windowStep);
   link<&THILength::doLength>(windowStep.onEvent[0], length);
   link<&THICounter::doNext>(windowStep.onEvent[1], counter);
@@ -329,8 +271,30 @@ DynamicTextPanel::DynamicTextPanel(TOuterSide& owner, ControlParent parent)
   link<&THIMemory::Value>(windowCut.Str, nowPlaying);
   link<&THICounter::Count>(windowCut.Position, counter);
   link<&THIMemory::doValue>(windowCut.onCopy, window);
+}
 
-  // Modes: chosen by the operator (and stored), or applied by the load.
+// Modes: chosen by the operator (and stored), or applied by the load. A period is stored and
+// shown, and reaches the timer at once when its mode is on.
+void DynamicTextPanel::wireModes() {
+  for (THIHub* hub : {&applyScroll, &applyPage}) hub->setOutCount(4);
+  for (THIHub* hub : {&scrollChosen, &pageChosen}) hub->setOutCount(2);
+  for (THIHub* hub : {&scrollMoved, &pageMoved}) hub->setOutCount(3);
+  for (THIMath* m : {&scrollInterval, &pageInterval, &scrollSeconds, &pageSeconds})
+    m->resultType = THIMath::RealResult;
+  scrollInterval.op2 = 100;
+  pageInterval.op2 = 500;
+  scrollSeconds.op2 = 10;
+  pageSeconds.op2 = 2;
+  scrollLabelText.str2 = " s";
+  pageLabelText.str2 = " s";
+  scrollStep.data = TData::Int(1);
+  scrollMin.data = TData::Int(0);
+  pageStep.data = TData::Int(8);
+  pageMin.data = TData::Int(-7);
+  scrollName.data = TData::Str("Scroll mode");
+  pageName.data = TData::Str("Page mode");
+  for (THIIf_else* active : {&scrollActive, &pageActive}) IsOne(*active);
+
   link<&THIHub::doEvent>(scrollMode.onClick, scrollChosen);
   link<&THIDoData::doData>(scrollChosen.onEvent[0], scrollName);
   link<&THIHub::doEvent>(scrollChosen.onEvent[1], applyScroll);
@@ -356,7 +320,6 @@ DynamicTextPanel::DynamicTextPanel(TOuterSide& owner, ControlParent parent)
   link<&THICounter::doMin>(scrollMin.onEventData, counter);
   link<&THICounter::doMin>(pageMin.onEventData, counter);
 
-  // A period is stored and shown, and reaches the timer at once when its mode is on.
   link<&THIHub::doEvent>(scrollPeriod.onPosition, scrollMoved);
   link<&THIini::doWrite>(scrollMoved.onEvent[0], scrollSetting);
   link<&THIMath::doDiv>(scrollMoved.onEvent[1], scrollSeconds);
@@ -373,70 +336,115 @@ DynamicTextPanel::DynamicTextPanel(TOuterSide& owner, ControlParent parent)
   link<&THILabel::doText>(pageLabelText.onStrCat, pagePeriodLabel);
   link<&ThiRadioButtonRush::Checked>(pageActive.Op1, pageMode);
   link<&THIMath::doMul>(pageActive.onTrue, pageInterval);
+}
 
-  // Expansion.
-  link<&THIMemory::Value>(psDaySelector.Data[0], weekdayCode);
-  link<&THIMemory::Value>(rtDaySelector.Data[0], weekdayCode);
+// The PS template gets the title's window, the RT template the whole title.
+void DynamicTextPanel::wireExpansion() {
+  link<&THIMemory::Value>(psDaySelector.Data[DayNameSelector::WeekdayCode], weekdayCode);
+  link<&THIMemory::Value>(rtDaySelector.Data[DayNameSelector::WeekdayCode], weekdayCode);
   for (uint16_t d = 0; d < 7; ++d) {
-    in(psDaySelector.Data[d + 1u], d);
-    in(rtDaySelector.Data[d + 1u], d);
+    in(psDaySelector.Data[DayNameSelector::MondayName + d], MondayName + d);
+    in(rtDaySelector.Data[DayNameSelector::MondayName + d], MondayName + d);
   }
-  link<&THIMemory::doValue>(psDaySelector.onEvent[0], psDay);
-  link<&THIMemory::doValue>(rtDaySelector.onEvent[0], rtDay);
-  link<&THIMemory::Value>(psExpander.Data[0], psTemplate);
-  link<&THIMemory::Value>(psExpander.Data[1], now);
-  link<&THIMemory::Value>(psExpander.Data[2], temperature);
-  link<&THIMemory::Value>(psExpander.Data[3], window);
-  link<&THIMemory::Value>(psExpander.Data[4], psDay);
-  link<&THIMemory::Value>(rtExpander.Data[0], rtTemplate);
-  link<&THIMemory::Value>(rtExpander.Data[1], now);
-  link<&THIMemory::Value>(rtExpander.Data[2], temperature);
-  link<&THIMemory::Value>(rtExpander.Data[3], nowPlaying);
-  link<&THIMemory::Value>(rtExpander.Data[4], rtDay);
+  link<&THIMemory::doValue>(psDaySelector.onEvent[DayNameSelector::DayName], psDay);
+  link<&THIMemory::doValue>(rtDaySelector.onEvent[DayNameSelector::DayName], rtDay);
+  link<&THIMemory::Value>(psExpander.Data[TemplateExpander::Template], psTemplate);
+  link<&THIMemory::Value>(psExpander.Data[TemplateExpander::LocalTime], now);
+  link<&THIMemory::Value>(psExpander.Data[TemplateExpander::Temperature], temperature);
+  link<&THIMemory::Value>(psExpander.Data[TemplateExpander::NowPlaying], window);
+  link<&THIMemory::Value>(psExpander.Data[TemplateExpander::DayName], psDay);
+  link<&THIMemory::Value>(rtExpander.Data[TemplateExpander::Template], rtTemplate);
+  link<&THIMemory::Value>(rtExpander.Data[TemplateExpander::LocalTime], now);
+  link<&THIMemory::Value>(rtExpander.Data[TemplateExpander::Temperature], temperature);
+  link<&THIMemory::Value>(rtExpander.Data[TemplateExpander::NowPlaying], nowPlaying);
+  link<&THIMemory::Value>(rtExpander.Data[TemplateExpander::DayName], rtDay);
+}
 
-  // The PS line: "PS", eight characters, the terminator; handed over only when it changed.
-  link<&THIFormatStr::doString>(psExpander.onEvent[0], psFormat);
+// "PS", eight characters, the terminator; handed over only when it changed. A PS of eight blanks
+// never goes on air. Until a model is chosen the terminator is empty; a line must still end.
+void DynamicTextPanel::wirePsLine() {
+  delayText.mask = "Delay: %1ms        ";
+  delayText.setDataCount(1);
+  psFormat.mask = "PS%1        ";
+  psFormat.setDataCount(1);
+  psCut.position = 1;
+  psCut.count = 10;
+  psCutHub.setOutCount(2);
+  Compare(psHasText, THIIf_else::NotEqual, TData::Str("PS"));
+  Compare(psTerminated, THIIf_else::NotEqual, TData::Str(""));
+  psJoinCrLf.str2 = "\r\n";
+  psSent.setOutCount(2);
+
+  link<&THIFormatStr::doString>(psExpander.onEvent[TemplateExpander::Expanded], psFormat);
   link<&THICopy::doCopy>(psFormat.onFString, psCut);
   link<&THIHub::doEvent>(psCut.onCopy, psCutHub);
   link<&THITrim::doTrim>(psCutHub.onEvent[0], psTrim);
   link<&THIIf_else::doCompare>(psCutHub.onEvent[1], psHasText);
   link<&THITrim::Result>(psHasText.Op1, psTrim);
   link<&THIIf_else::doCompare>(psHasText.onTrue, psTerminated);
-  in(psTerminated.Op1, 7);
+  in(psTerminated.Op1, Terminator);
   link<&THIStrCat::doStrCat>(psTerminated.onTrue, psJoin);
   link<&THIStrCat::doStrCat>(psTerminated.onFalse, psJoinCrLf);
-  in(psJoin.Str2, 7);
+  in(psJoin.Str2, Terminator);
   link<&THIChangeMon::doCheck>(psJoin.onStrCat, lastPs);
   link<&THIChangeMon::doCheck>(psJoinCrLf.onStrCat, lastPs);
   link<&THIHub::doEvent>(lastPs.onChange, psSent);
-  out(psSent.onEvent[0], 0);
+  out(psSent.onEvent[0], PsLine);
   link<&THITimeCounter::doStop>(psSent.onEvent[1], delayMeter);
   link<&THIFormatStr::doString>(delayMeter.onStop, delayText);
   link<&THILabel::doText>(delayText.onFString, delay);
+}
 
-  // The RT line: "RT", the model's width, the terminator.
-  link<&THIFormatStr::doString>(rtExpander.onEvent[0], rtFormat);
+// "RT", the model's width, the terminator; no RT line before the width is known: it would be a
+// bare terminator.
+void DynamicTextPanel::wireRtLine() {
+  rtFormat.mask = "RT%1" + std::string(64, ' ');
+  rtFormat.setDataCount(1);
+  rtCut.position = 1;
+  Compare(rtLengthKnown, THIIf_else::GreaterEqual, TData::Int(0));
+  Compare(rtTerminated, THIIf_else::NotEqual, TData::Str(""));
+  rtJoinCrLf.str2 = "\r\n";
+  rtLengths.setCount(3);
+  const int kRtLengths[3] = {66, 34, 37};
+  for (size_t k = 0; k < 3; ++k) rtLengthValues[k].data = TData::Int(kRtLengths[k]);
+
+  link<&THIFormatStr::doString>(rtExpander.onEvent[TemplateExpander::Expanded], rtFormat);
   link<&THIIf_else::doCompare>(rtFormat.onFString, rtLengthKnown);
   link<&THIMemory::Value>(rtLengthKnown.Op1, rtLength);
   link<&THICopy::doCopy>(rtLengthKnown.onTrue, rtCut);
   link<&THIMemory::Value>(rtCut.Count, rtLength);
   link<&THIIf_else::doCompare>(rtCut.onCopy, rtTerminated);
-  in(rtTerminated.Op1, 7);
+  in(rtTerminated.Op1, Terminator);
   link<&THIStrCat::doStrCat>(rtTerminated.onTrue, rtJoin);
   link<&THIStrCat::doStrCat>(rtTerminated.onFalse, rtJoinCrLf);
-  in(rtJoin.Str2, 7);
+  in(rtJoin.Str2, Terminator);
   link<&THIChangeMon::doCheck>(rtJoin.onStrCat, lastRt);
   link<&THIChangeMon::doCheck>(rtJoinCrLf.onStrCat, lastRt);
-  out(lastRt.onChange, 1);
+  out(lastRt.onChange, RtLine);
   for (uint16_t k = 0; k < 3; ++k) {
     link<&THIDoData::doData>(rtLengths.onEvent[k], rtLengthValues[k]);
     link<&THIMemory::doValue>(rtLengthValues[k].onEventData, rtLength);
   }
+}
 
-  // The boxes: timers, the controls they lock, and the state reported.
+// The boxes: timers, the controls they lock, and the state reported.
+void DynamicTextPanel::wireBoxes() {
+  for (THIHub* hub : {&dpsChanged, &drtChanged}) hub->setOutCount(2);
+  for (THIIf_else* on : {&dpsOn, &drtOn}) IsOne(*on);
+  dpsStart.setOutCount(3);
+  dpsStop.setOutCount(3);
+  drtStart.setOutCount(2);
+  drtStop.setOutCount(2);
+  dpsLock.data = TData::Int(0);
+  drtLock.data = TData::Int(0);
+  dpsUnlock.data = TData::Int(1);
+  drtUnlock.data = TData::Int(1);
+  dpsControls.setOutCount(10);
+  drtControls.setOutCount(2);
+
   link<&THIHub::doEvent>(dps.onCheck, dpsChanged);
   link<&THIIf_else::doCompare>(dpsChanged.onEvent[0], dpsOn);
-  out(dpsChanged.onEvent[1], 2);
+  out(dpsChanged.onEvent[1], DpsState);
   link<&THIHub::doEvent>(dpsOn.onTrue, dpsStart);
   link<&THIHub::doEvent>(dpsOn.onFalse, dpsStop);
   link<&THITimer::doStart>(dpsStart.onEvent[0], psTimer);
@@ -459,7 +467,7 @@ DynamicTextPanel::DynamicTextPanel(TOuterSide& owner, ControlParent parent)
 
   link<&THIHub::doEvent>(drt.onCheck, drtChanged);
   link<&THIIf_else::doCompare>(drtChanged.onEvent[0], drtOn);
-  out(drtChanged.onEvent[1], 3);
+  out(drtChanged.onEvent[1], DrtState);
   link<&THIHub::doEvent>(drtOn.onTrue, drtStart);
   link<&THIHub::doEvent>(drtOn.onFalse, drtStop);
   link<&THITimer::doStart>(drtStart.onEvent[0], rtTimer);
@@ -470,9 +478,25 @@ DynamicTextPanel::DynamicTextPanel(TOuterSide& owner, ControlParent parent)
   link<&THIHub::doEvent>(drtUnlock.onEventData, drtControls);
   link<&THIEdit::doEnabled>(drtControls.onEvent[0], paths[RtTemplate]);
   link<&ThiButtonRush::doEnabled>(drtControls.onEvent[1], browse[RtTemplate]);
+}
 
-  // The encoder may have lost what it was sent: after a connect and after an EEPROM command the
-  // current lines are handed over again.
+// The inputs that move the boxes. The encoder may have lost what it was sent: after a connect
+// and after an EEPROM command the current lines are handed over again.
+void DynamicTextPanel::wireBoxInputs() {
+  connected.setOutCount(3);
+  setBoth.setOutCount(3);
+  IsOne(nowConnected);
+  forget.setOutCount(2);
+  uncheck.setOutCount(2);
+  for (THIIf_else* checked : {&dpsChecked, &drtChecked}) IsOne(*checked);
+  dpsOff.data = TData::Int(0);
+  drtOff.data = TData::Int(0);
+  for (THIIf_else* toggle : {&dpsToggle, &drtToggle}) IsZero(*toggle);
+  dpsToggleOn.data = TData::Int(1);
+  drtToggleOn.data = TData::Int(1);
+  dpsToggleOff.data = TData::Int(0);
+  drtToggleOff.data = TData::Int(0);
+
   link<&ThiCheckBoxRush::doEnabled>(connected.onEvent[0], dps);
   link<&ThiCheckBoxRush::doEnabled>(connected.onEvent[1], drt);
   link<&THIIf_else::doCompare>(connected.onEvent[2], nowConnected);
@@ -502,7 +526,9 @@ DynamicTextPanel::DynamicTextPanel(TOuterSide& owner, ControlParent parent)
     link<&ThiCheckBoxRush::doCheck>(value->onEventData, dps);
   for (THIDoData* value : {&drtToggleOn, &drtToggleOff})
     link<&ThiCheckBoxRush::doCheck>(value->onEventData, drt);
+}
 
+void DynamicTextPanel::buildChildren() {
   tags.build<TaTpMsTagFilter>(nullptr);
   ptyTags.build<PtyTagFilter>(nullptr);
   psDaySelector.build<DayNameSelector>(nullptr);

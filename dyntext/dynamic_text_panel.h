@@ -19,12 +19,40 @@
 
 namespace hi {
 
-// Inputs: 0 bring to front, 1 load, 2 connected (enables both boxes), 3 set DPS, 4 set DRT,
-// 5 uncheck both, 6 toggle DPS, 7 toggle DRT, 9 set both, 10 RT length by device type.
-// Outputs: 0 PS line, 1 RT line, 2 DPS on/off, 3 DRT on/off, 7 TA, 8 TP, 9 M/S, 10 PTY tag.
-// Data inputs: 0..6 day names Monday..Sunday, 7 line terminator.
 class DynamicTextPanel : public TClassMultiBase {
  public:
+  enum Input : uint16_t {
+    BringToFront,
+    Load,
+    ConnectionState,  // 1 connected, 0 not; enables both boxes
+    SetDps,
+    SetDrt,
+    UncheckBoth,
+    ToggleDps,
+    ToggleDrt,
+    UnusedInput8,
+    SetBoth,
+    DeviceType,  // the RT length of the model
+    kInputs
+  };
+  // TaTag to PtyTag carry what the automation's tags in the PS template set.
+  enum Output : uint16_t {
+    PsLine,
+    RtLine,
+    DpsState,  // on (1) or off (0)
+    DrtState,
+    UnusedOutput4,
+    UnusedOutput5,
+    UnusedOutput6,
+    TaTag,
+    TpTag,
+    MsTag,
+    PtyTag,
+    kOutputs
+  };
+  // The names of the days for "%Day%", Monday to Sunday, then the line terminator.
+  enum DataInput : uint16_t { MondayName, SundayName = MondayName + 6, Terminator, kDataInputs };
+
   DynamicTextPanel(TOuterSide& owner, ControlParent parent);
 
   // The four files, in the order of their fields on the page.
@@ -127,12 +155,27 @@ class DynamicTextPanel : public TClassMultiBase {
   THIIf_else dpsToggle, drtToggle;
   THIDoData dpsToggleOn, dpsToggleOff, drtToggleOn, drtToggleOff;
 
-  THIMultiElement tags{4, 0};
-  THIMultiElement ptyTags{2, 0};
-  THIMultiElement psDaySelector{1, 8};
-  THIMultiElement rtDaySelector{1, 8};
-  THIMultiElement psExpander{1, 5};
-  THIMultiElement rtExpander{1, 5};
+  THIMultiElement tags{TaTpMsTagFilter::kOutputs, 0};
+  THIMultiElement ptyTags{PtyTagFilter::kOutputs, 0};
+  THIMultiElement psDaySelector{DayNameSelector::kOutputs, DayNameSelector::kDataInputs};
+  THIMultiElement rtDaySelector{DayNameSelector::kOutputs, DayNameSelector::kDataInputs};
+  THIMultiElement psExpander{TemplateExpander::kOutputs, TemplateExpander::kDataInputs};
+  THIMultiElement rtExpander{TemplateExpander::kOutputs, TemplateExpander::kDataInputs};
+
+ private:
+  void placeControls();
+  void wirePoints();
+  void wireFields();
+  void wireRefresh();
+  void wireFiles();
+  void wireTitleWindow();
+  void wireModes();
+  void wireExpansion();
+  void wirePsLine();
+  void wireRtLine();
+  void wireBoxes();
+  void wireBoxInputs();
+  void buildChildren();
 };
 
 }  // namespace hi

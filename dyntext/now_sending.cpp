@@ -2,6 +2,8 @@
 
 #include <QLabel>
 
+#include "encoder/wiring.h"
+
 namespace hi {
 
 namespace {
@@ -23,23 +25,31 @@ void SingleLine(THILabel& label) {
 }  // namespace
 
 LineDisplayComposer::LineDisplayComposer(TOuterSide& owner, ControlParent parent)
-    : TClassMultiBase(owner, parent, 2, 0) {
+    : TClassMultiBase(owner, parent, kInputs, 0) {
   psSplit.charText = "S";
   rtSplit.charText = "T";
   psJoin.str1 = "PS";
   psJoin.delimiter = ": ";
 
-  work<&THIStrPart::doSplit>(0, psSplit);
+  work<&THIStrPart::doSplit>(PsLine, psSplit);
   link<&THIHub::doEvent>(psSplit.onRight, psField);
   link<&THIStrCatDelim::doStrCatDelim>(psField.onEvent[0], psJoin);
-  out(psJoin.onStrCatDelim, 0);
-  out(psField.onEvent[1], 3);
-  work<&THIStrPart::doSplit>(1, rtSplit);
-  out(rtSplit.onRight, 1);
+  out(psJoin.onStrCatDelim, PsDisplay);
+  out(psField.onEvent[1], PsField);
+  work<&THIStrPart::doSplit>(RtLine, rtSplit);
+  out(rtSplit.onRight, RtField);
 }
 
 NowSendingPanel::NowSendingPanel(TOuterSide& owner, ControlParent parent)
-    : TClassMultiBase(owner, parent, 7, 0) {
+    : TClassMultiBase(owner, parent, kInputs, 0) {
+  placeControls();
+  wirePsLine();
+  wireRtLine();
+  wireMarquee();
+  wireShowAndStop();
+}
+
+void NowSendingPanel::placeControls() {
   panel.setBounds(83, 368, 470, 83);
   // DejaVu Sans, which stands in for the Heiti face where that is missing, needs 173 pixels for
   // the title, not 168; a wrapped title would lose its last word.
@@ -55,45 +65,36 @@ NowSendingPanel::NowSendingPanel(TOuterSide& owner, ControlParent parent)
   rtLine.setFont(Font("LCDDot", 18, kBlue));
   rtLine.setCaption("RT: ");
   SingleLine(rtLine);
+}
 
+void NowSendingPanel::wirePsLine() {
   // "PS: " and the eight PS characters; the terminator falls away.
   psCut.position = 0;
   psCut.count = 13;
+
+  work<&THIChangeMon::doCheck>(PsDisplay, psChange);
+  link<&THICopy::doCopy>(psChange.onChange, psCut);
+  link<&THILabel::doText>(psCut.onCopy, psLine);
+}
+
+// The RT cut to the model's width and cleaned; a long one starts the marquee.
+void NowSendingPanel::wireRtLine() {
   widthSelect.setCount(3);
   widths[0].data = TData::Int(64);
   widths[1].data = TData::Int(32);
   widths[2].data = TData::Int(35);
   rtCut.position = 1;
   newRt.setOutCount(4);
-  longText.type = THIIf_else::Greater;
-  longText.op2 = TData::Int(kLongRt);
-  marquee.setInterval(400);
-  step.setOutCount(3);
-  counter.min = 0;
-  counter.max = 64;
-  counter.step = 1;
-  marqueeCut.count = 45;
+  Compare(longText, THIIf_else::Greater, TData::Int(kLongRt));
   rtText.str1 = "RT: ";
-  rtWindow.mask = "RT: %1";
-  rtWindow.setDataCount(1);
-  afterColon.charText = ":";
-  showLines.setOutCount(2);
-  psStopped.setOutCount(2);
-  rtStopped.setOutCount(3);
-  psEmpty.data = TData::Str("PS: ");
-  rtEmpty.data = TData::Str("RT: ");
 
-  work<&THIChangeMon::doCheck>(1, psChange);
-  link<&THICopy::doCopy>(psChange.onChange, psCut);
-  link<&THILabel::doText>(psCut.onCopy, psLine);
-
-  work<&THIIndexToChanel::doEvent>(4, widthSelect);
+  work<&THIIndexToChanel::doEvent>(RtWidth, widthSelect);
   for (size_t i = 0; i < widths.size(); ++i) {
     link<&THIDoData::doData>(widthSelect.onEvent[i], widths[i]);
     link<&THIMemory::doValue>(widths[i].onEventData, width);
   }
 
-  work<&THIChangeMon::doCheck>(2, rtChange);
+  work<&THIChangeMon::doCheck>(RtField, rtChange);
   link<&THICopy::doCopy>(rtChange.onChange, rtCut);
   link<&THIMemory::Value>(rtCut.Count, width);
   // A stray control character becomes a blank, which the trimming then drops or merges: a line
@@ -107,8 +108,21 @@ NowSendingPanel::NowSendingPanel(TOuterSide& owner, ControlParent parent)
   link<&THITimer::doStop>(longText.onFalse, marquee);
   link<&THICounter::doReset>(newRt.onEvent[1], counter);
   link<&THIStrCat::doStrCat>(newRt.onEvent[2], rtText);
-  out(newRt.onEvent[3], 1);
+  out(newRt.onEvent[3], CleanRt);
   link<&THIHub::doEvent>(rtText.onStrCat, shown);
+}
+
+// Each step shows the next 45 characters of the cleaned RT.
+void NowSendingPanel::wireMarquee() {
+  marquee.setInterval(400);
+  step.setOutCount(3);
+  counter.min = 0;
+  counter.max = 64;
+  counter.step = 1;
+  marqueeCut.count = 45;
+  rtWindow.mask = "RT: %1";
+  rtWindow.setDataCount(1);
+  afterColon.charText = ":";
 
   link<&THIHub::doEvent>(marquee.onTimer, step);
   link<&THICounter::doNext>(step.onEvent[0], counter);
@@ -122,17 +136,25 @@ NowSendingPanel::NowSendingPanel(TOuterSide& owner, ControlParent parent)
 
   link<&THILabel::doText>(shown.onEvent[0], rtLine);
   link<&THIStrPart::doSplit>(shown.onEvent[1], afterColon);
-  out(afterColon.onRight, 2);
+  out(afterColon.onRight, RtShown);
+}
 
-  work<&THIHub::doEvent>(3, showLines);
+void NowSendingPanel::wireShowAndStop() {
+  showLines.setOutCount(2);
+  psStopped.setOutCount(2);
+  rtStopped.setOutCount(3);
+  psEmpty.data = TData::Str("PS: ");
+  rtEmpty.data = TData::Str("RT: ");
+
+  work<&THIHub::doEvent>(ShowLines, showLines);
   link<&THILabel::doVisible>(showLines.onEvent[0], psLine);
   link<&THILabel::doVisible>(showLines.onEvent[1], rtLine);
 
-  work<&THIHub::doEvent>(5, psStopped);
+  work<&THIHub::doEvent>(PsStopped, psStopped);
   link<&THIChangeMon::doClear>(psStopped.onEvent[0], psChange);
   link<&THIDoData::doData>(psStopped.onEvent[1], psEmpty);
   link<&THILabel::doText>(psEmpty.onEventData, psLine);
-  work<&THIHub::doEvent>(6, rtStopped);
+  work<&THIHub::doEvent>(RtStopped, rtStopped);
   link<&THIChangeMon::doClear>(rtStopped.onEvent[0], rtChange);
   link<&THITimer::doStop>(rtStopped.onEvent[1], marquee);
   link<&THIDoData::doData>(rtStopped.onEvent[2], rtEmpty);

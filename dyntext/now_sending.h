@@ -14,10 +14,12 @@
 namespace hi {
 
 // Turns command lines into display texts.
-// Inputs: 0 a PS line, 1 an RT line. Outputs: 0 "PS: " and the PS field with its terminator,
-// 1 the RT field with its terminator, 3 the PS field with its terminator (2 is unused).
 class LineDisplayComposer : public TClassMultiBase {
  public:
+  enum Input : uint16_t { PsLine, RtLine, kInputs };
+  // The fields keep their terminators; PsDisplay is "PS: " and the PS field.
+  enum Output : uint16_t { PsDisplay, RtField, UnusedOutput2, PsField, kOutputs };
+
   LineDisplayComposer(TOuterSide& owner, ControlParent parent);
 
   THIStrPart psSplit, rtSplit;
@@ -25,13 +27,26 @@ class LineDisplayComposer : public TClassMultiBase {
   THIStrCatDelim psJoin;
 };
 
-// Inputs: 1 a PS display text, 2 an RT field text, 3 show (1) or hide (0) both LCD lines,
-// 4 the RT display width by index (0: 64, 1: 32, 2: 35 characters), 5 nothing is sent as PS any
-// more, 6 nothing is sent as RT any more.
-// Outputs: 1 the cleaned RT text at every new RT, 2 what the RT line shows after its first ":",
-// at every new RT and every marquee step.
 class NowSendingPanel : public TClassMultiBase {
  public:
+  enum Input : uint16_t {
+    UnusedInput0,
+    PsDisplay,
+    RtField,
+    ShowLines,  // 1 shows both LCD lines, 0 hides them
+    RtWidth,    // by index, 0: 64, 1: 32, 2: 35 characters
+    PsStopped,  // nothing is sent as PS any more
+    RtStopped,
+    kInputs
+  };
+  enum Output : uint16_t {
+    UnusedOutput0,
+    CleanRt,  // the cleaned RT text at every new RT
+    // What the RT line shows after its first ":", at every new RT and every marquee step.
+    RtShown,
+    kOutputs
+  };
+
   NowSendingPanel(TOuterSide& owner, ControlParent parent);
 
   // An RT longer than this runs as a marquee.
@@ -72,6 +87,13 @@ class NowSendingPanel : public TClassMultiBase {
   // The strip shows only what is being sent: a line no longer sent is emptied.
   THIHub psStopped, rtStopped;
   THIDoData psEmpty, rtEmpty;
+
+ private:
+  void placeControls();
+  void wirePsLine();
+  void wireRtLine();
+  void wireMarquee();
+  void wireShowAndStop();
 };
 
 }  // namespace hi

@@ -16,12 +16,14 @@
 
 namespace hi {
 
-// Input 0: the text. Outputs: 0 the text without its tags, 1 TA, 2 TP, 3 M/S (integers 0 or 1),
-// fired in the order 1, 2, 3, 0.
+// The values (integers 0 or 1) fire in the order TA, TP, M/S, then the text without its tags.
 // Marks, searched in this order: "<TA1", "<TA0", "<TP1", "<TP0", "<M/S1", "<M/S0"; so with both
 // tags of a flag in the text, the flag ends at 0.
 class TaTpMsTagFilter : public TClassMultiBase {
  public:
+  enum Input : uint16_t { Text, kInputs };
+  enum Output : uint16_t { Untagged, TaValue, TpValue, MsValue, kOutputs };
+
   TaTpMsTagFilter(TOuterSide& owner, ControlParent parent);
 
   THIHub start;
@@ -34,12 +36,15 @@ class TaTpMsTagFilter : public TClassMultiBase {
   std::array<THIDoData, 3> values;
 };
 
-// Input 0: the text. Outputs: 0 the text without its tags, 1 the PTY value (text), fired first.
+// The PTY value (text) fires first, then the text without its tags.
 // Marks "<PTY0" .. "<PTY31" are searched in that order, so a tag is taken by the first mark it
 // begins with ("<PTY12>" by "<PTY1"); the value is the tag's own text between its first "Y" and
 // its ">". With several tags, the one found last wins.
 class PtyTagFilter : public TClassMultiBase {
  public:
+  enum Input : uint16_t { Text, kInputs };
+  enum Output : uint16_t { Untagged, PtyValue, kOutputs };
+
   PtyTagFilter(TOuterSide& owner, ControlParent parent);
 
   THIHub start;

@@ -11,13 +11,16 @@
 
 namespace hi {
 
-// Input 0: expand now (the value is ignored). Output 0: the expanded text.
-// Data inputs: 0 template, 1 local date and time (real, days), 2 temperature text,
-// 3 now-playing text, 4 day name.
 // Tokens are replaced in the order %Date%, %Time2%, %Time1%, %Temp%, %NPFile%, %Day%; a value is
 // searched only by the replacers after its own.
 class TemplateExpander : public TClassMultiBase {
  public:
+  // The value of Expand is ignored.
+  enum Input : uint16_t { Expand, kInputs };
+  enum Output : uint16_t { Expanded, kOutputs };
+  // LocalTime is a real number of days; the others are texts.
+  enum DataInput : uint16_t { Template, LocalTime, Temperature, NowPlaying, DayName, kDataInputs };
+
   THIHub fanOut;
   // The clock is read once per expansion, so the date and both times always show one instant.
   THIMemory now;
@@ -41,12 +44,15 @@ class RtTemplateExpander : public TemplateExpander {
   RtTemplateExpander(TOuterSide& owner, ControlParent parent);
 };
 
-// Input 0: select now (the value is ignored). Output 0: the name of today's weekday, nothing for
-// a code it does not know.
-// Data inputs: 0 the weekday code "00" (Sunday) .. "06" (Saturday), 1..7 the names for Monday ..
-// Sunday.
+// The name of today's weekday; nothing for a code it does not know.
 class DayNameSelector : public TClassMultiBase {
  public:
+  // The value of Select is ignored.
+  enum Input : uint16_t { Select, kInputs };
+  enum Output : uint16_t { DayName, kOutputs };
+  // The weekday code is "00" (Sunday) .. "06" (Saturday).
+  enum DataInput : uint16_t { WeekdayCode, MondayName, SundayName = MondayName + 6, kDataInputs };
+
   DayNameSelector(TOuterSide& owner, ControlParent parent);
 
   THIHub fanOut;
