@@ -40,7 +40,8 @@ constexpr Link kLinks[3] = {
      "Radio Data System at Wikipedia", 135}};
 }  // namespace
 
-HelpPage::HelpPage(TOuterSide& owner, ControlParent parent) : TClassMultiBase(owner, parent, 2, 0) {
+HelpPage::HelpPage(TOuterSide& owner, ControlParent parent)
+    : TClassMultiBase(owner, parent, kInputs, 0) {
   panel.setBounds(83, 46, 470, 315);
   // The connection page is the one shown at start; this page shows when it is raised.
   panel.setVisible(false);
@@ -65,8 +66,8 @@ HelpPage::HelpPage(TOuterSide& owner, ControlParent parent) : TClassMultiBase(ow
   enableTags.setOutCount(kTokens - kFirstTag);
   copies[kPtyRow].data = TData::Str(kPtyExample);
 
-  work<&THIPanelRush::doBringToFront>(0, panel);
-  work<&THIHub::doEvent>(1, enableTags);
+  work<&THIPanelRush::doBringToFront>(BringToFront, panel);
+  work<&THIHub::doEvent>(EnableTags, enableTags);
   for (uint16_t k = kFirstTag; k < kTokens; ++k)
     link<&THIWin::doEnabled>(enableTags.onEvent[k - kFirstTag], tokens[k]);
   for (uint16_t k = 0; k < kTokens; ++k) {

@@ -15,9 +15,11 @@
 
 namespace hi {
 
-// Inputs: 0 bring to front, 1 enable (1) or grey out (0) the automation rows.
 class HelpPage : public TClassMultiBase {
  public:
+  // EnableTags enables (1) or greys out (0) the automation rows.
+  enum Input : uint16_t { BringToFront, EnableTags, kInputs };
+
   HelpPage(TOuterSide& owner, ControlParent parent);
 
   static constexpr int kTokens = 11;

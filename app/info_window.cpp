@@ -2,6 +2,8 @@
 
 #include <QLabel>
 
+#include "encoder/wiring.h"
+
 namespace hi {
 
 namespace {
@@ -29,7 +31,20 @@ void Place(THILabel& label, int left, int top, int width, int height, const char
 }  // namespace
 
 InfoWindow::InfoWindow(TOuterSide& owner, ControlParent parent)
-    : TClassMultiBase(owner, parent, 11, 0) {
+    : TClassMultiBase(owner, parent, kInputs, 0) {
+  placeControls();
+  wireShow();
+  wirePiPty();
+  wireFlags();
+  wireDynamicText();
+  wireConnectionState();
+  wireClockTime();
+  wireTransparency();
+  wireMenu();
+  wireMouse();
+}
+
+void InfoWindow::placeControls() {
   form.setBounds(35, 105, 550, 143);
   form.positionPlace = "rds.ini\\Info window";
   form.setFrameless(true);
@@ -53,26 +68,69 @@ InfoWindow::InfoWindow(TOuterSide& owner, ControlParent parent)
   Place(rtTitle, 25, 102, 61, 27, "DRT:", idle);
   Place(rt, 90, 102, 441, 27, "", Lcd(kBlue));
   rt.setVisible(false);
+}
 
+void InfoWindow::wireShow() {
   show.setOutCount(2);
   topMostOn.data = TData::Int(1);
 
+  work<&THIHub::doEvent>(Show, show);
+  link<&THIDoData::doData>(show.onEvent[0], topMostOn);
+  link<&THIWinTools::doTopMost>(topMostOn.onEventData, topMost);
+  link<&THIWin::Handle>(topMost.Handle, form);
+  link<&THIWin::doBringToFront>(show.onEvent[1], form);
+  work<&THIMainForm::doClose>(Close, form);
+}
+
+void InfoWindow::wirePiPty() {
   piPtyText.mask = "PI: %1   PTY: %2";
   piPtyText.setDataCount(2);
 
-  flagRouter.setCount(4);
-  for (THIIf_else& flag : flagSet) flag.op2 = TData::Int(1);
+  work<&THIFormatStr::doString>(RewritePiPty, piPtyText);
+  in(piPtyText.Str[1], PiText);
+  in(piPtyText.Str[2], PtyName);
+  link<&THIBlankControls::doBlank>(piPtyText.onFString, piPtyClean);
+  link<&THILabel::doText>(piPtyClean.onResult, piPty);
+}
 
-  // The PS arrives with the line terminator of the model, CR LF or LF.
+void InfoWindow::wireFlags() {
+  flagRouter.setCount(4);
+  for (THIIf_else& flag : flagSet) IsOne(flag);
+
+  work<&THIIndexToChanel::doEvent>(ShowFlag, flagRouter);
+  THILabel* const flagLabels[] = {&tp, &ta, &ms, &ct};
+  const DataInput flagStates[] = {TpState, TaState, MsState, TransmitCt};
+  for (uint16_t i = 0; i < flagSet.size(); ++i) {
+    link<&THIIf_else::doCompare>(flagRouter.onEvent[i], flagSet[i]);
+    in(flagSet[i].Op1, flagStates[i]);
+    link<&THIChanelToIndex::doWork>(flagSet[i].onFalse, flagShown[i], 0);
+    link<&THIChanelToIndex::doWork>(flagSet[i].onTrue, flagShown[i], 1);
+    link<&THIWin::doVisible>(flagShown[i].onIndex, *flagLabels[i]);
+  }
+}
+
+// The PS arrives with the line terminator of the model, CR LF or LF.
+void InfoWindow::wireDynamicText() {
   psCrToLf.find = "\r";
   psCrToLf.replaceBy = "\n";
   psCut.charText = "\n";
 
+  work<&THIReplace::doReplace>(DynamicPs, psCrToLf);
+  link<&THIStrPart::doSplit>(psCrToLf.onReplace, psCut);
+  link<&THIBlankControls::doBlank>(psCut.onLeft, psClean);
+  link<&THIBlankControls::doBlank>(psCut.onNotFound, psClean);
+  link<&THILabel::doText>(psClean.onResult, ps);
+
+  work<&THIBlankControls::doBlank>(DynamicRt, rtClean);
+  link<&THILabel::doText>(rtClean.onResult, rt);
+}
+
+void InfoWindow::wireConnectionState() {
   connectionRouter.setCount(2);
   connected.setOutCount(3);
   disconnected.setOutCount(3);
   connectedFont.font = Lcd(kBlue);
-  disconnectedFont.font = idle;
+  disconnectedFont.font = Lcd(kGrey);
   statusFont.setOutCount(6);
   linesOn.data = TData::Int(1);
   linesOff.data = TData::Int(0);
@@ -80,75 +138,7 @@ InfoWindow::InfoWindow(TOuterSide& owner, ControlParent parent)
   bannerOn.data = TData::Int(1);
   lines.setOutCount(3);
 
-  clock.format = "h:m";
-  ctText.mask = "CT: %1";
-  ctText.setDataCount(1);
-
-  for (THIini* key : {&transparentOn, &transparentOff}) {
-    key->fileName = "rds.ini";
-    key->section = "Other settings";
-  }
-  transparentOn.key = "Transparent on";
-  transparentOff.key = "Transparent off";
-  loadTransparency.setOutCount(2);
-  onSet.op2 = TData::Int(1);
-  offSet.op2 = TData::Int(1);
-  onApplied.setOutCount(2);
-  offApplied.setOutCount(2);
-  translucent.data = TData::Int(210);
-  opaque.data = TData::Int(255);
-  storeOn.setOutCount(2);
-  storeOff.setOutCount(2);
-
-  menu.setItems("Show\r\nTransparent\r\n(\r\nEnable\r\nDisable\r\n)\r\n-\r\nClose");
-  menuItems.setCount(6);
-  enable.setOutCount(2);
-  disable.setOutCount(2);
-  enableOff.data = TData::Int(0);
-  enableOn.data = TData::Int(1);
-  disableOn.data = TData::Int(0);
-  disableOff.data = TData::Int(1);
-  showSet.op2 = TData::Int(1);
-  showMark.data = TData::Int(0);
-  enableMark.data = TData::Int(2);
-  disableMark.data = TData::Int(3);
-
-  mouseDown.setCount(2);
-  leftDouble.op2 = TData::Int(0);
-
-  work<&THIHub::doEvent>(0, show);
-  link<&THIDoData::doData>(show.onEvent[0], topMostOn);
-  link<&THIWinTools::doTopMost>(topMostOn.onEventData, topMost);
-  link<&THIWin::Handle>(topMost.Handle, form);
-  link<&THIWin::doBringToFront>(show.onEvent[1], form);
-
-  work<&THIHub::doEvent>(1, loadTransparency);
-  work<&THIIf_else::doCompare>(2, showSet);
-  work<&THIMainForm::doClose>(3, form);
-
-  work<&THIFormatStr::doString>(4, piPtyText);
-  in(piPtyText.Str[1], 0);
-  in(piPtyText.Str[2], 1);
-  link<&THIBlankControls::doBlank>(piPtyText.onFString, piPtyClean);
-  link<&THILabel::doText>(piPtyClean.onResult, piPty);
-
-  work<&THIIndexToChanel::doEvent>(5, flagRouter);
-  THILabel* const flagLabels[] = {&tp, &ta, &ms, &ct};
-  for (uint16_t i = 0; i < flagSet.size(); ++i) {
-    link<&THIIf_else::doCompare>(flagRouter.onEvent[i], flagSet[i]);
-    in(flagSet[i].Op1, static_cast<uint16_t>(2 + i));
-    link<&THIChanelToIndex::doWork>(flagSet[i].onFalse, flagShown[i], 0);
-    link<&THIChanelToIndex::doWork>(flagSet[i].onTrue, flagShown[i], 1);
-    link<&THIWin::doVisible>(flagShown[i].onIndex, *flagLabels[i]);
-  }
-
-  work<&THIReplace::doReplace>(6, psCrToLf);
-  link<&THIStrPart::doSplit>(psCrToLf.onReplace, psCut);
-  link<&THIBlankControls::doBlank>(psCut.onLeft, psClean);
-  link<&THIBlankControls::doBlank>(psCut.onNotFound, psClean);
-  link<&THILabel::doText>(psClean.onResult, ps);
-
-  work<&THIIndexToChanel::doEvent>(7, connectionRouter);
+  work<&THIIndexToChanel::doEvent>(ConnectionState, connectionRouter);
   link<&THIHub::doEvent>(connectionRouter.onEvent[0], connected);
   link<&THIHub::doEvent>(connectionRouter.onEvent[1], disconnected);
   link<&THIFont::doFont>(connected.onEvent[0], connectedFont);
@@ -168,15 +158,33 @@ InfoWindow::InfoWindow(TOuterSide& owner, ControlParent parent)
   link<&THIWin::doVisible>(lines.onEvent[2], rt);
   link<&THIWin::doVisible>(bannerOff.onEventData, notConnected);
   link<&THIWin::doVisible>(bannerOn.onEventData, notConnected);
+}
 
-  work<&THIFormatStr::doString>(9, ctText);
+void InfoWindow::wireClockTime() {
+  clock.format = "h:m";
+  ctText.mask = "CT: %1";
+  ctText.setDataCount(1);
+
+  work<&THIFormatStr::doString>(ClockTime, ctText);
   link<&THITime::TimeText>(ctText.Str[1], clock);
   link<&THILabel::doText>(ctText.onFString, ct);
+}
 
-  work<&THIBlankControls::doBlank>(10, rtClean);
-  link<&THILabel::doText>(rtClean.onResult, rt);
+// "Transparent on" then "Transparent off": both stored as 1 ends opaque.
+void InfoWindow::wireTransparency() {
+  StoredSetting(transparentOn, "Other settings", "Transparent on", THIini::Integer);
+  StoredSetting(transparentOff, "Other settings", "Transparent off", THIini::Integer);
+  loadTransparency.setOutCount(2);
+  IsOne(onSet);
+  IsOne(offSet);
+  onApplied.setOutCount(2);
+  offApplied.setOutCount(2);
+  translucent.data = TData::Int(210);
+  opaque.data = TData::Int(255);
+  storeOn.setOutCount(2);
+  storeOff.setOutCount(2);
 
-  // "Transparent on" then "Transparent off": both stored as 1 ends opaque.
+  work<&THIHub::doEvent>(ApplyTransparency, loadTransparency);
   link<&THIini::doRead>(loadTransparency.onEvent[0], transparentOn);
   link<&THIini::doRead>(loadTransparency.onEvent[1], transparentOff);
   link<&THIIf_else::doCompare>(transparentOn.onRead, onSet);
@@ -197,9 +205,26 @@ InfoWindow::InfoWindow(TOuterSide& owner, ControlParent parent)
   link<&THIIf_else::doCompare>(storeOn.onEvent[1], onSet);
   link<&THIini::doWrite>(storeOff.onEvent[0], transparentOff);
   link<&THIIf_else::doCompare>(storeOff.onEvent[1], offSet);
+}
 
+// "Show", the transparency's "Enable" and "Disable" with their check marks, and "Close".
+void InfoWindow::wireMenu() {
+  menu.setItems("Show\r\nTransparent\r\n(\r\nEnable\r\nDisable\r\n)\r\n-\r\nClose");
+  menuItems.setCount(6);
+  enable.setOutCount(2);
+  disable.setOutCount(2);
+  enableOff.data = TData::Int(0);
+  enableOn.data = TData::Int(1);
+  disableOn.data = TData::Int(0);
+  disableOff.data = TData::Int(1);
+  IsOne(showSet);
+  showMark.data = TData::Int(0);
+  enableMark.data = TData::Int(2);
+  disableMark.data = TData::Int(3);
+
+  work<&THIIf_else::doCompare>(ShowChecked, showSet);
   link<&THIIndexToChanel::doEvent>(menu.onClick, menuItems);
-  out(menuItems.onEvent[0], 0);
+  out(menuItems.onEvent[0], ShowPicked);
   link<&THIHub::doEvent>(menuItems.onEvent[2], enable);
   link<&THIHub::doEvent>(menuItems.onEvent[3], disable);
   link<&THIMainForm::doClose>(menuItems.onEvent[5], form);
@@ -217,9 +242,14 @@ InfoWindow::InfoWindow(TOuterSide& owner, ControlParent parent)
   link<&ThiPopupMenuEx::doCheck>(showMark.onAdd, menu);
   link<&ThiPopupMenuEx::doCheck>(enableMark.onAdd, menu);
   link<&ThiPopupMenuEx::doCheck>(disableMark.onAdd, menu);
+}
 
-  // A label passes on the presses it has no use for, so the form's points also serve every
-  // label: linking the labels as well would start each drag, and open each menu, twice.
+// A label passes on the presses it has no use for, so the form's points also serve every label:
+// linking the labels as well would start each drag, and open each menu, twice.
+void InfoWindow::wireMouse() {
+  mouseDown.setCount(2);
+  IsZero(leftDouble);
+
   link<&THIIndexToChanel::doEvent>(form.onMouseDown, mouseDown);
   link<&THIMoveWindow::doMove>(mouseDown.onEvent[0], move);
   link<&THIWin::Handle>(move.Handle, form);

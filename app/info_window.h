@@ -17,14 +17,26 @@
 
 namespace hi {
 
-// Inputs: 0 show (topmost, in front), 1 apply the stored transparency, 2 check mark of "Show"
-// (1 checked), 3 close (hide), 4 rewrite the PI/PTY line, 5 index 0..3: show or hide TP, TA, M/S
-// or CT by data input 2..5, 6 the dynamic PS text, 7 connection state (0 connected,
-// 1 not connected), 9 "CT: hh:mm" from the local time, 10 the dynamic RT text.
-// Output 0: "Show" was picked in the menu.
-// Data inputs: 0 PI, 1 PTY, 2 TP, 3 TA, 4 M/S, 5 "Transmit CT".
 class InfoWindow : public TClassMultiBase {
  public:
+  enum Input : uint16_t {
+    Show,  // topmost, in front
+    ApplyTransparency,
+    ShowChecked,  // the check mark of "Show", 1 checked
+    Close,        // hides the window
+    RewritePiPty,
+    ShowFlag,  // 0..3: shows or hides TP, TA, M/S or CT by its data input
+    DynamicPs,
+    ConnectionState,  // 0 connected, 1 not connected
+    UnusedInput8,
+    ClockTime,  // "CT: hh:mm" from the local time
+    DynamicRt,
+    kInputs
+  };
+  // "Show" was picked in the menu.
+  enum Output : uint16_t { ShowPicked, kOutputs };
+  enum DataInput : uint16_t { PiText, PtyName, TpState, TaState, MsState, TransmitCt, kDataInputs };
+
   InfoWindow(TOuterSide& owner, ControlParent parent);
 
   THIMainForm form;
@@ -93,6 +105,18 @@ class InfoWindow : public TClassMultiBase {
   THIIndexToChanel mouseDown;
   THIMoveWindow move;
   THIIf_else leftDouble;
+
+ private:
+  void placeControls();
+  void wireShow();
+  void wirePiPty();
+  void wireFlags();
+  void wireDynamicText();
+  void wireConnectionState();
+  void wireClockTime();
+  void wireTransparency();
+  void wireMenu();
+  void wireMouse();
 };
 
 }  // namespace hi

@@ -3,7 +3,7 @@
 namespace hi {
 
 LineBreakSelector::LineBreakSelector(TOuterSide& owner, ControlParent parent)
-    : TClassMultiBase(owner, parent, 1, 2) {
+    : TClassMultiBase(owner, parent, kInputs, kReadables) {
   byType.setCount(3);
   for (THIHub& hub : types) hub.setOutCount(2);
   crLfOn.data = TData::Int(1);
@@ -11,9 +11,9 @@ LineBreakSelector::LineBreakSelector(TOuterSide& owner, ControlParent parent)
   lfOn.data = TData::Int(1);
   lfOff.data = TData::Int(0);
 
-  work<&THIIndexToChanel::doEvent>(0, byType);
-  var<&THIMemory::Value>(0, crLf);
-  var<&THIMemory::Value>(1, lf);
+  work<&THIIndexToChanel::doEvent>(DeviceType, byType);
+  var<&THIMemory::Value>(EndsInCrLf, crLf);
+  var<&THIMemory::Value>(EndsInLf, lf);
   for (uint16_t k = 0; k < 3; ++k) {
     link<&THIHub::doEvent>(byType.onEvent[k], types[k]);
     const bool lineFeed = k == 2;

@@ -8,9 +8,12 @@
 
 namespace hi {
 
-// Input 0: the device type. Readables: 0 the model ends its lines in CR LF, 1 in LF alone.
 class LineBreakSelector : public TClassMultiBase {
  public:
+  enum Input : uint16_t { DeviceType, kInputs };
+  // Whether the model ends its lines in CR LF, or in LF alone.
+  enum Readable : uint16_t { EndsInCrLf, EndsInLf, kReadables };
+
   LineBreakSelector(TOuterSide& owner, ControlParent parent);
 
   THIIndexToChanel byType;

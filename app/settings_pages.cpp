@@ -1,5 +1,7 @@
 #include "app/settings_pages.h"
 
+#include "encoder/wiring.h"
+
 namespace hi {
 
 namespace {
@@ -38,20 +40,24 @@ constexpr Day kDayPlaces[SettingsPages::kDays] = {
     {"Sunday:", "Sunday", 10, 121}};
 
 void IntegerOption(THIini& setting, const char* key) {
-  setting.fileName = "rds.ini";
-  setting.section = kSection;
-  setting.key = key;
-  setting.type = 0;
-}
-
-void IsOne(THIIf_else& test) {
-  test.type = THIIf_else::Equal;
-  test.op2 = TData::Int(1);
+  StoredSetting(setting, kSection, key, THIini::Integer);
 }
 }  // namespace
 
 SettingsPages::SettingsPages(TOuterSide& owner, ControlParent parent)
-    : TClassMultiBase(owner, parent, 4, 12) {
+    : TClassMultiBase(owner, parent, kInputs, kReadables) {
+  placeControls();
+  wirePoints();
+  wireLoad();
+  wirePageList();
+  wireStartOptions();
+  wireStartTimers();
+  wireDayNames();
+  wireInfoOptions();
+  wireTagControl();
+}
+
+void SettingsPages::placeControls() {
   panel.setBounds(83, 46, 470, 315);
   // The connection page is the one shown at start; this page shows when it is raised.
   panel.setVisible(false);
@@ -71,9 +77,6 @@ SettingsPages::SettingsPages(TOuterSide& owner, ControlParent parent)
   for (int k = 0; k < kStartActions; ++k) {
     autostart[k].setBounds(10, 10 + 20 * k, 280, 20);
     autostart[k].setCaption(kStartOptions[k].caption);
-    IntegerOption(autoSettings[k], kStartOptions[k].key);
-    IsOne(autoStored[k]);
-    IsOne(autoWanted[k]);
   }
   // They only count together with "Auto Connect", which starts unticked.
   autostart[AutoDps].setEnabled(false);
@@ -85,11 +88,6 @@ SettingsPages::SettingsPages(TOuterSide& owner, ControlParent parent)
     dayLabels[k].setCaption(day.label);
     dayNames[k].setBounds(day.left, day.top, 70, 21);
     dayNames[k].setHint("Max 8 symbols!");
-    daySettings[k].fileName = "rds.ini";
-    daySettings[k].section = "Day of week";
-    daySettings[k].key = day.key;
-    daySettings[k].type = 1;
-    dayChanged[k].setOutCount(2);
   }
   dayWarning.setBounds(10, 160, 150, 17);
   dayWarning.setCaption("Max 8 symbols!");
@@ -108,17 +106,95 @@ SettingsPages::SettingsPages(TOuterSide& owner, ControlParent parent)
 
   tagControl.setBounds(10, 10, 150, 20);
   tagControl.setCaption("Enable");
+}
 
+void SettingsPages::wirePoints() {
+  work<&THIPanelRush::doBringToFront>(BringToFront, panel);
+  work<&THIHub::doEvent>(Load, load);
+  work<&THIHub::doEvent>(StartTimers, startAll);
+  work<&THIIf_else::doCompare>(ToggleShowInfo, showInfoTicked);
+  out(action.onIndex, ActionDue);
+  for (uint16_t k = 0; k < kDays; ++k) var<&THIEdit::Text>(MondayName + k, dayNames[k]);
+  var<&ThiCheckBoxRush::Checked>(ShowInfo, showInfo);
+  var<&ThiCheckBoxRush::Checked>(ShowOnTaskbar, showTaskbar);
+  var<&ThiRadioButtonRush::Checked>(RtChosen, showRt);
+  var<&ThiRadioButtonRush::Checked>(PsChosen, showPs);
+  var<&ThiRadioButtonRush::Checked>(RtChosenForTitle, showRt);
+}
+
+// Page by page.
+void SettingsPages::wireLoad() {
+  for (int k = 0; k < kStartActions; ++k) IntegerOption(autoSettings[k], kStartOptions[k].key);
+  for (int k = 0; k < kDays; ++k)
+    StoredSetting(daySettings[k], "Day of week", kDayPlaces[k].key, THIini::Text);
+  IntegerOption(showInfoSetting, "Show info window");
+  IntegerOption(showTaskbarSetting, "Show info taskbar");
+  StoredSetting(infoTaskbarSetting, kSection, "Info taskbar", THIini::Text);
+  IntegerOption(tagSetting, "TA,TP,PTY");
+  IntegerOption(tagControlSetting, "TA,TP,PTY control");
   load.setOutCount(kStartActions + kDays + 3 + 2);
+
+  uint16_t step = 0;
+  for (THIini& setting : autoSettings) link<&THIini::doRead>(load.onEvent[step++], setting);
+  for (THIini& setting : daySettings) link<&THIini::doRead>(load.onEvent[step++], setting);
+  link<&THIini::doRead>(load.onEvent[step++], showInfoSetting);
+  link<&THIini::doRead>(load.onEvent[step++], showTaskbarSetting);
+  link<&THIini::doRead>(load.onEvent[step++], infoTaskbarSetting);
+  link<&THIini::doRead>(load.onEvent[step++], tagSetting);
+  link<&THIini::doRead>(load.onEvent[step++], tagControlSetting);
+}
+
+void SettingsPages::wirePageList() {
   pageClicked.count = kPages;
   pageChosen.setOutCount(2);
   pageRouter.setCount(kPages);
   markerPositions.setStrings("10\r\n37\r\n77\r\n102");
 
+  for (uint16_t k = 0; k < kPages; ++k) {
+    link<&THIChanelToIndex::doWork>(pageList[k].onClick, pageClicked, k);
+    link<&THIPanelRush::doBringToFront>(pageRouter.onEvent[k], pages[k]);
+  }
+  link<&THIHub::doEvent>(pageClicked.onIndex, pageChosen);
+  link<&THIIndexToChanel::doEvent>(pageChosen.onEvent[0], pageRouter);
+  link<&THIStrList::doGetString>(pageChosen.onEvent[1], markerPositions);
+  link<&THIWin::doPosition>(markerPositions.onGetString, marker);
+}
+
+// A box shows what is stored, and the two "Auto Enable" boxes only stay ticked together with
+// "Auto Connect".
+void SettingsPages::wireStartOptions() {
   connectChanged.setOutCount(4);
-  connectOff.type = THIIf_else::Equal;
-  connectOff.op2 = TData::Int(0);
+  IsZero(connectOff);
   enableOff.setOutCount(2);
+
+  for (uint16_t k = 0; k < kStartActions; ++k) {
+    IsOne(autoStored[k]);
+    link<&THIIf_else::doCompare>(autoSettings[k].onRead, autoStored[k]);
+    if (k == AutoDps || k == AutoDrt) {
+      IsOne(enableAllowed[k]);
+      link<&THIIf_else::doCompare>(autoStored[k].onTrue, enableAllowed[k]);
+      link<&ThiCheckBoxRush::Checked>(enableAllowed[k].Op1, autostart[AutoConnect]);
+      link<&ThiCheckBoxRush::doCheck>(enableAllowed[k].onTrue, autostart[k]);
+      enableRefused[k].data = TData::Int(0);
+      link<&THIDoData::doData>(enableAllowed[k].onFalse, enableRefused[k]);
+      link<&ThiCheckBoxRush::doCheck>(enableRefused[k].onEventData, autostart[k]);
+    } else {
+      link<&ThiCheckBoxRush::doCheck>(autoStored[k].onTrue, autostart[k]);
+    }
+    if (k != AutoConnect) link<&THIini::doWrite>(autostart[k].onCheck, autoSettings[k]);
+  }
+  link<&THIHub::doEvent>(autostart[AutoConnect].onCheck, connectChanged);
+  link<&THIini::doWrite>(connectChanged.onEvent[0], autoSettings[AutoConnect]);
+  link<&THIIf_else::doCompare>(connectChanged.onEvent[1], connectOff);
+  link<&THIHub::doEvent>(connectOff.onTrue, enableOff);
+  link<&ThiCheckBoxRush::doCheck>(enableOff.onEvent[0], autostart[AutoDps]);
+  link<&ThiCheckBoxRush::doCheck>(enableOff.onEvent[1], autostart[AutoDrt]);
+  link<&THIWin::doEnabled>(connectChanged.onEvent[2], autostart[AutoDps]);
+  link<&THIWin::doEnabled>(connectChanged.onEvent[3], autostart[AutoDrt]);
+}
+
+// Each action asks its box when its time is up, so a box unticked meanwhile does nothing.
+void SettingsPages::wireStartTimers() {
   startAll.setOutCount(3);
   for (size_t k = 0; k < startTimers.size(); ++k) {
     startTimers[k].setInterval(1000);
@@ -127,19 +203,41 @@ SettingsPages::SettingsPages(TOuterSide& owner, ControlParent parent)
   dynamicTimeUp.setOutCount(2);
   action.count = kStartActions;
 
-  dayTooLong.type = THIIf_else::GreaterEqual;
-  dayTooLong.op2 = TData::Int(9);
+  for (uint16_t k = 0; k < kStartActions; ++k) {
+    IsOne(autoWanted[k]);
+    link<&ThiCheckBoxRush::Checked>(autoWanted[k].Op1, autostart[k]);
+    link<&THIChanelToIndex::doWork>(autoWanted[k].onTrue, action, k);
+  }
+  for (size_t k = 0; k < startTimers.size(); ++k)
+    link<&THITimer::doStart>(startAll.onEvent[k], startTimers[k]);
+  link<&THIIf_else::doCompare>(startTimers[0].onStop, autoWanted[AutoConnect]);
+  link<&THIHub::doEvent>(startTimers[1].onStop, dynamicTimeUp);
+  link<&THIIf_else::doCompare>(dynamicTimeUp.onEvent[0], autoWanted[AutoDps]);
+  link<&THIIf_else::doCompare>(dynamicTimeUp.onEvent[1], autoWanted[AutoDrt]);
+  link<&THIIf_else::doCompare>(startTimers[2].onStop, autoWanted[AutoTray]);
+}
 
-  IntegerOption(showInfoSetting, "Show info window");
-  IntegerOption(showTaskbarSetting, "Show info taskbar");
-  infoTaskbarSetting.fileName = "rds.ini";
-  infoTaskbarSetting.section = kSection;
-  infoTaskbarSetting.key = "Info taskbar";
-  infoTaskbarSetting.type = 1;
+// Stored whatever their length; the warning only shows.
+void SettingsPages::wireDayNames() {
+  for (THIHub& hub : dayChanged) hub.setOutCount(2);
+  Compare(dayTooLong, THIIf_else::GreaterEqual, TData::Int(9));
+
+  for (uint16_t k = 0; k < kDays; ++k) {
+    link<&THIEdit::doText>(daySettings[k].onRead, dayNames[k]);
+    link<&THIHub::doEvent>(dayNames[k].onChangeText, dayChanged[k]);
+    link<&THIini::doWrite>(dayChanged[k].onEvent[0], daySettings[k]);
+    link<&THILength::doLength>(dayChanged[k].onEvent[1], dayLength);
+  }
+  link<&THIIf_else::doCompare>(dayLength.onLength, dayTooLong);
+  link<&THIChanelToIndex::doWork>(dayTooLong.onFalse, showDayWarning, 0);
+  link<&THIChanelToIndex::doWork>(dayTooLong.onTrue, showDayWarning, 1);
+  link<&THIWin::doVisible>(showDayWarning.onIndex, dayWarning);
+}
+
+void SettingsPages::wireInfoOptions() {
   IsOne(showInfoStored);
   IsOne(showTaskbarStored);
-  rtStored.type = THIIf_else::Equal;
-  rtStored.op2 = TData::Str("DRT");
+  Compare(rtStored, THIIf_else::Equal, TData::Str("DRT"));
   showInfoChanged.setOutCount(2);
   showTaskbarChanged.setOutCount(3);
   IsOne(showInfoTicked);
@@ -154,100 +252,11 @@ SettingsPages::SettingsPages(TOuterSide& owner, ControlParent parent)
   uncheckPs.data = TData::Int(0);
   uncheckRt.data = TData::Int(0);
 
-  IntegerOption(tagSetting, "TA,TP,PTY");
-  IntegerOption(tagControlSetting, "TA,TP,PTY control");
-  IsOne(tagControlStored);
-  tagChanged.setOutCount(4);
-
-  // Container points.
-  work<&THIPanelRush::doBringToFront>(0, panel);
-  work<&THIHub::doEvent>(1, load);
-  work<&THIHub::doEvent>(2, startAll);
-  work<&THIIf_else::doCompare>(3, showInfoTicked);
-  out(action.onIndex, 0);
-  for (uint16_t k = 0; k < kDays; ++k) var<&THIEdit::Text>(k, dayNames[k]);
-  var<&ThiCheckBoxRush::Checked>(7, showInfo);
-  var<&ThiCheckBoxRush::Checked>(8, showTaskbar);
-  var<&ThiRadioButtonRush::Checked>(9, showRt);
-  var<&ThiRadioButtonRush::Checked>(10, showPs);
-  var<&ThiRadioButtonRush::Checked>(11, showRt);
-
-  // Loading, page by page.
-  uint16_t step = 0;
-  for (THIini& setting : autoSettings) link<&THIini::doRead>(load.onEvent[step++], setting);
-  for (THIini& setting : daySettings) link<&THIini::doRead>(load.onEvent[step++], setting);
-  link<&THIini::doRead>(load.onEvent[step++], showInfoSetting);
-  link<&THIini::doRead>(load.onEvent[step++], showTaskbarSetting);
-  link<&THIini::doRead>(load.onEvent[step++], infoTaskbarSetting);
-  link<&THIini::doRead>(load.onEvent[step++], tagSetting);
-  link<&THIini::doRead>(load.onEvent[step++], tagControlSetting);
-
-  // The page list.
-  for (uint16_t k = 0; k < kPages; ++k) {
-    link<&THIChanelToIndex::doWork>(pageList[k].onClick, pageClicked, k);
-    link<&THIPanelRush::doBringToFront>(pageRouter.onEvent[k], pages[k]);
-  }
-  link<&THIHub::doEvent>(pageClicked.onIndex, pageChosen);
-  link<&THIIndexToChanel::doEvent>(pageChosen.onEvent[0], pageRouter);
-  link<&THIStrList::doGetString>(pageChosen.onEvent[1], markerPositions);
-  link<&THIWin::doPosition>(markerPositions.onGetString, marker);
-
-  // Automatic start actions: a box shows what is stored, and the two "Auto Enable" boxes only
-  // stay ticked together with "Auto Connect".
-  for (uint16_t k = 0; k < kStartActions; ++k) {
-    link<&THIIf_else::doCompare>(autoSettings[k].onRead, autoStored[k]);
-    if (k == AutoDps || k == AutoDrt) {
-      enableAllowed[k].type = THIIf_else::Equal;
-      enableAllowed[k].op2 = TData::Int(1);
-      link<&THIIf_else::doCompare>(autoStored[k].onTrue, enableAllowed[k]);
-      link<&ThiCheckBoxRush::Checked>(enableAllowed[k].Op1, autostart[AutoConnect]);
-      link<&ThiCheckBoxRush::doCheck>(enableAllowed[k].onTrue, autostart[k]);
-      enableRefused[k].data = TData::Int(0);
-      link<&THIDoData::doData>(enableAllowed[k].onFalse, enableRefused[k]);
-      link<&ThiCheckBoxRush::doCheck>(enableRefused[k].onEventData, autostart[k]);
-    } else {
-      link<&ThiCheckBoxRush::doCheck>(autoStored[k].onTrue, autostart[k]);
-    }
-    if (k != AutoConnect) link<&THIini::doWrite>(autostart[k].onCheck, autoSettings[k]);
-    link<&ThiCheckBoxRush::Checked>(autoWanted[k].Op1, autostart[k]);
-    link<&THIChanelToIndex::doWork>(autoWanted[k].onTrue, action, k);
-  }
-  link<&THIHub::doEvent>(autostart[AutoConnect].onCheck, connectChanged);
-  link<&THIini::doWrite>(connectChanged.onEvent[0], autoSettings[AutoConnect]);
-  link<&THIIf_else::doCompare>(connectChanged.onEvent[1], connectOff);
-  link<&THIHub::doEvent>(connectOff.onTrue, enableOff);
-  link<&ThiCheckBoxRush::doCheck>(enableOff.onEvent[0], autostart[AutoDps]);
-  link<&ThiCheckBoxRush::doCheck>(enableOff.onEvent[1], autostart[AutoDrt]);
-  link<&THIWin::doEnabled>(connectChanged.onEvent[2], autostart[AutoDps]);
-  link<&THIWin::doEnabled>(connectChanged.onEvent[3], autostart[AutoDrt]);
-
-  // Each action asks its box when its time is up, so a box unticked meanwhile does nothing.
-  for (size_t k = 0; k < startTimers.size(); ++k)
-    link<&THITimer::doStart>(startAll.onEvent[k], startTimers[k]);
-  link<&THIIf_else::doCompare>(startTimers[0].onStop, autoWanted[AutoConnect]);
-  link<&THIHub::doEvent>(startTimers[1].onStop, dynamicTimeUp);
-  link<&THIIf_else::doCompare>(dynamicTimeUp.onEvent[0], autoWanted[AutoDps]);
-  link<&THIIf_else::doCompare>(dynamicTimeUp.onEvent[1], autoWanted[AutoDrt]);
-  link<&THIIf_else::doCompare>(startTimers[2].onStop, autoWanted[AutoTray]);
-
-  // Day names: stored whatever their length; the warning only shows.
-  for (uint16_t k = 0; k < kDays; ++k) {
-    link<&THIEdit::doText>(daySettings[k].onRead, dayNames[k]);
-    link<&THIHub::doEvent>(dayNames[k].onChangeText, dayChanged[k]);
-    link<&THIini::doWrite>(dayChanged[k].onEvent[0], daySettings[k]);
-    link<&THILength::doLength>(dayChanged[k].onEvent[1], dayLength);
-  }
-  link<&THIIf_else::doCompare>(dayLength.onLength, dayTooLong);
-  link<&THIChanelToIndex::doWork>(dayTooLong.onFalse, showDayWarning, 0);
-  link<&THIChanelToIndex::doWork>(dayTooLong.onTrue, showDayWarning, 1);
-  link<&THIWin::doVisible>(showDayWarning.onIndex, dayWarning);
-
-  // Info-window options.
   link<&THIIf_else::doCompare>(showInfoSetting.onRead, showInfoStored);
   link<&ThiCheckBoxRush::doCheck>(showInfoStored.onTrue, showInfo);
   link<&THIHub::doEvent>(showInfo.onCheck, showInfoChanged);
   link<&THIini::doWrite>(showInfoChanged.onEvent[0], showInfoSetting);
-  out(showInfoChanged.onEvent[1], 1);
+  out(showInfoChanged.onEvent[1], ShowInfoChanged);
   link<&ThiCheckBoxRush::Checked>(showInfoTicked.Op1, showInfo);
   link<&THIDoData::doData>(showInfoTicked.onTrue, showInfoOff);
   link<&THIDoData::doData>(showInfoTicked.onFalse, showInfoOn);
@@ -278,16 +287,20 @@ SettingsPages::SettingsPages(TOuterSide& owner, ControlParent parent)
   link<&ThiRadioButtonRush::doCheck>(uncheckRt.onEventData, showRt);
   link<&THIini::doWrite>(psName.onEventData, infoTaskbarSetting);
   link<&THIini::doWrite>(rtName.onEventData, infoTaskbarSetting);
+}
 
-  // Automation commands.
-  out(tagSetting.onRead, 2);
+void SettingsPages::wireTagControl() {
+  IsOne(tagControlStored);
+  tagChanged.setOutCount(4);
+
+  out(tagSetting.onRead, TagSwitch);
   link<&THIIf_else::doCompare>(tagControlSetting.onRead, tagControlStored);
   link<&ThiCheckBoxRush::doCheck>(tagControlStored.onTrue, tagControl);
   link<&THIHub::doEvent>(tagControl.onCheck, tagChanged);
   link<&THIini::doWrite>(tagChanged.onEvent[0], tagSetting);
-  out(tagChanged.onEvent[1], 2);
+  out(tagChanged.onEvent[1], TagSwitch);
   link<&THIini::doWrite>(tagChanged.onEvent[2], tagControlSetting);
-  out(tagChanged.onEvent[3], 3);
+  out(tagChanged.onEvent[3], TagSwitchChanged);
 }
 
 }  // namespace hi

@@ -17,15 +17,29 @@
 
 namespace hi {
 
-// Inputs: 0 bring to front, 1 load, 2 start the automatic start actions, 3 toggle "Show info
-// window when minimized to tray".
-// Outputs: 0 start action (0 connect, 1 enable DPS, 2 enable DRT, 3 to the tray), 1 "Show info
-// window" changed, 2 automation switch when loaded and when changed, 3 automation switch when
-// changed.
-// Readables: 0..6 day names Monday..Sunday, 7 "Show info window", 8 "Show info on taskbar",
-// 9 and 11 "Show Dynamic RT" chosen, 10 "Show Dynamic PS" chosen.
 class SettingsPages : public TClassMultiBase {
  public:
+  // StartTimers starts the timers of the automatic start actions; ToggleShowInfo toggles "Show
+  // info window when minimized to tray".
+  enum Input : uint16_t { BringToFront, Load, StartTimers, ToggleShowInfo, kInputs };
+  enum Output : uint16_t {
+    ActionDue,  // the StartAction whose time has come
+    ShowInfoChanged,
+    TagSwitch,  // the automation switch, when loaded and when changed
+    TagSwitchChanged,
+    kOutputs
+  };
+  enum Readable : uint16_t {
+    MondayName,  // the names of the days for "%Day%", Monday to Sunday
+    SundayName = MondayName + 6,
+    ShowInfo,          // "Show info window when minimized to tray"
+    ShowOnTaskbar,     // "Show info on taskbar when minimized"
+    RtChosen,          // "Show Dynamic RT" chosen
+    PsChosen,          // "Show Dynamic PS" chosen
+    RtChosenForTitle,  // the same as RtChosen
+    kReadables
+  };
+
   SettingsPages(TOuterSide& owner, ControlParent parent);
 
   enum Page { StartPage, DayPage, InfoPage, TagPage, kPages };
@@ -100,6 +114,17 @@ class SettingsPages : public TClassMultiBase {
   THIini tagSetting, tagControlSetting;
   THIIf_else tagControlStored;
   THIHub tagChanged;
+
+ private:
+  void placeControls();
+  void wirePoints();
+  void wireLoad();
+  void wirePageList();
+  void wireStartOptions();
+  void wireStartTimers();
+  void wireDayNames();
+  void wireInfoOptions();
+  void wireTagControl();
 };
 
 }  // namespace hi

@@ -1,9 +1,11 @@
 #include "app/tray_icon_animator.h"
 
+#include "encoder/wiring.h"
+
 namespace hi {
 
 TrayIconAnimator::TrayIconAnimator(TOuterSide& owner, ControlParent parent)
-    : TClassMultiBase(owner, parent, 4, 0) {
+    : TClassMultiBase(owner, parent, kInputs, 0) {
   animation.pictures = {":/pictures/tray1.png", ":/pictures/tray2.png", ":/pictures/tray3.png",
                         ":/pictures/tray4.png", kDisconnected};
   animation.interval = 200;
@@ -18,23 +20,21 @@ TrayIconAnimator::TrayIconAnimator(TOuterSide& owner, ControlParent parent)
   settle.setInterval(1000);
   settle.setCount(1);
   settled.setOutCount(2);
-  idle.type = THIIf_else::Equal;
-  idle.op2 = TData::Int(0);
-  isConnected.type = THIIf_else::Equal;
-  isConnected.op2 = TData::Int(1);
+  IsZero(idle);
+  IsOne(isConnected);
   connectedPicture.data = TData::Str(kConnected);
   disconnectedPicture.data = TData::Str(kDisconnected);
 
-  work<&THIHub::doEvent>(0, start);
-  work<&THIIf_else::doCompare>(1, idle);
-  work<&THIDoData::doData>(2, connectedOn);
-  work<&THIDoData::doData>(3, connectedOff);
+  work<&THIHub::doEvent>(LineWritten, start);
+  work<&THIIf_else::doCompare>(ShowState, idle);
+  work<&THIDoData::doData>(Connected, connectedOn);
+  work<&THIDoData::doData>(Disconnected, connectedOff);
 
   link<&THIDoData::doData>(start.onEvent[0], busyOn);
   link<&ThiIconAnimation::doStart>(start.onEvent[1], animation);
   link<&THITimer::doStart>(start.onEvent[2], settle);
   link<&THIMemory::doValue>(busyOn.onEventData, busy);
-  out(animation.onPicture, 0);
+  out(animation.onPicture, Picture);
 
   link<&THIHub::doEvent>(settle.onTimer, settled);
   link<&THIDoData::doData>(settled.onEvent[0], busyOff);
@@ -46,8 +46,8 @@ TrayIconAnimator::TrayIconAnimator(TOuterSide& owner, ControlParent parent)
   link<&THIMemory::Value>(isConnected.Op1, connected);
   link<&THIDoData::doData>(isConnected.onTrue, connectedPicture);
   link<&THIDoData::doData>(isConnected.onFalse, disconnectedPicture);
-  out(connectedPicture.onEventData, 0);
-  out(disconnectedPicture.onEventData, 0);
+  out(connectedPicture.onEventData, Picture);
+  out(disconnectedPicture.onEventData, Picture);
 
   link<&THIMemory::doValue>(connectedOn.onEventData, connected);
   link<&THIMemory::doValue>(connectedOff.onEventData, connected);

@@ -9,10 +9,13 @@
 
 namespace hi {
 
-// Inputs: 0 a line was written, 1 show the state's picture (nothing while flickering),
-// 2 connected, 3 disconnected. Output 0: the picture for the tray icon.
 class TrayIconAnimator : public TClassMultiBase {
  public:
+  // ShowState shows the picture of the connection state (nothing while flickering).
+  enum Input : uint16_t { LineWritten, ShowState, Connected, Disconnected, kInputs };
+  // The picture for the tray icon.
+  enum Output : uint16_t { Picture, kOutputs };
+
   TrayIconAnimator(TOuterSide& owner, ControlParent parent);
 
   static constexpr const char* kConnected = ":/pictures/tray1.png";

@@ -1,12 +1,13 @@
 #include "app/tray_menu_checker.h"
 
+#include "encoder/wiring.h"
+
 namespace hi {
 
 TrayMenuChecker::TrayMenuChecker(TOuterSide& owner, ControlParent parent)
-    : TClassMultiBase(owner, parent, kItems, 0) {
+    : TClassMultiBase(owner, parent, kInputs, 0) {
   for (uint16_t k = 0; k < kItems; ++k) {
-    on[k].type = THIIf_else::Equal;
-    on[k].op2 = TData::Int(1);
+    IsOne(on[k]);
     checked[k].data = TData::Int(1);
     unchecked[k].data = TData::Int(0);
     pairs[k].data = TData::Int(2 + k);  // the items Dynamic PS, Dynamic RT, TP, TA
@@ -16,7 +17,7 @@ TrayMenuChecker::TrayMenuChecker(TOuterSide& owner, ControlParent parent)
     link<&THIDoData::doData>(on[k].onFalse, unchecked[k]);
     link<&THIMT_Add::doAdd>(checked[k].onEventData, pairs[k]);
     link<&THIMT_Add::doAdd>(unchecked[k].onEventData, pairs[k]);
-    out(pairs[k].onAdd, 0);
+    out(pairs[k].onAdd, CheckMark);
   }
 }
 

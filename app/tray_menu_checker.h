@@ -9,13 +9,16 @@
 
 namespace hi {
 
-// Inputs 0..3: the state of Dynamic PS, Dynamic RT, TP, TA. Output 0: the pair (item position,
-// 0 or 1) for the menu's check marks.
 class TrayMenuChecker : public TClassMultiBase {
  public:
+  // The on (1) or off (0) state of each item.
+  enum Input : uint16_t { DpsState, DrtState, TpState, TaState, kInputs };
+  // The pair (item position, 0 or 1) for the menu's check marks.
+  enum Output : uint16_t { CheckMark, kOutputs };
+
   TrayMenuChecker(TOuterSide& owner, ControlParent parent);
 
-  static constexpr int kItems = 4;
+  static constexpr int kItems = kInputs;
   std::array<THIIf_else, kItems> on;
   std::array<THIDoData, kItems> checked, unchecked;
   std::array<THIMT_Add, kItems> pairs;

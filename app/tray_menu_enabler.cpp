@@ -3,21 +3,21 @@
 namespace hi {
 
 TrayMenuEnabler::TrayMenuEnabler(TOuterSide& owner, ControlParent parent)
-    : TClassMultiBase(owner, parent, 3, 0) {
+    : TClassMultiBase(owner, parent, kInputs, 0) {
   on.data = TData::Int(1);
   off.data = TData::Int(0);
   items.setOutCount(kItems);
   items.inCount = 2;
 
-  work<&THIDoData::doData>(0, off);
-  work<&THIDoData::doData>(1, on);
-  work<&THIDoData::doData>(2, off);
+  work<&THIDoData::doData>(Disconnected, off);
+  work<&THIDoData::doData>(Connected, on);
+  work<&THIDoData::doData>(StartUp, off);
   link<&THIHub::doEvent>(on.onEventData, items);
   link<&THIHub::doEvent>(off.onEventData, items);
   for (uint16_t k = 0; k < kItems; ++k) {
     pairs[k].data = TData::Int(2 + k);  // Dynamic PS, Dynamic RT, TP, TA
     link<&THIMT_Add::doAdd>(items.onEvent[k], pairs[k]);
-    out(pairs[k].onAdd, 0);
+    out(pairs[k].onAdd, Enabled);
   }
 }
 

@@ -8,10 +8,13 @@
 
 namespace hi {
 
-// Inputs: 0 disconnected, 1 connected, 2 start-up. Output 0: the pairs (item position, 0 or 1)
-// for the menu's enable method, for the items 2, 3, 4 and 5 in that order.
 class TrayMenuEnabler : public TClassMultiBase {
  public:
+  enum Input : uint16_t { Disconnected, Connected, StartUp, kInputs };
+  // The pairs (item position, 0 or 1) for the menu's enable method, for the items 2, 3, 4 and 5
+  // in that order.
+  enum Output : uint16_t { Enabled, kOutputs };
+
   TrayMenuEnabler(TOuterSide& owner, ControlParent parent);
 
   static constexpr int kItems = 4;
