@@ -32,10 +32,13 @@ class MainWindow : public TRootContainer {
   MainWindow();
 
   enum Page { SelectDevice, RdsSettings, DynamicText, OtherSettings, Information, kPages };
-  static constexpr const char* kSelectedStyle =
-      "-1;-1;16761378;16711680;-1;-1;-1;-1;-1;-1;-1;-1;-1;-1;-1;-1;-1;-1;-1;-1;-1;";
-  static constexpr const char* kUnselectedStyle =
-      "-1;-1;12632256;0;-1;-1;-1;-1;-1;-1;-1;-1;-1;-1;-1;-1;-1;-1;-1;-1;-1;";
+  // The looks of a page button; its memories hold them as style lists.
+  static constexpr ThiButtonRush::Style kSelectedStyle = {
+      .firstColor = 0xFFC222,  // RGB(34, 194, 255)
+      .secondColor = 0xFF0000};
+  static constexpr ThiButtonRush::Style kUnselectedStyle = {
+      .firstColor = 0xC0C0C0,  // RGB(192, 192, 192)
+      .secondColor = 0x000000};
 
   THIMainForm form;
   THIImage titleStrip{form.controlParent()};
@@ -96,17 +99,17 @@ class MainWindow : public TRootContainer {
   THIStrPart cutCrLf, cutLf;
   THIIf_else psChosen, rtChosen, psOnTaskbar, rtOnTaskbar, psUnfocused, rtUnfocused;
 
-  THIMultiElement connection{19, 0};
-  THIMultiElement rdsSettings{7, 2};
-  THIMultiElement dynamicText{11, 8};
-  THIMultiElement settings{4, 0};
+  THIMultiElement connection{ConnectionPanel::kOutputs, 0};
+  THIMultiElement rdsSettings{RdsSettingsPage::kOutputs, RdsSettingsPage::kDataInputs};
+  THIMultiElement dynamicText{DynamicTextPanel::kOutputs, DynamicTextPanel::kDataInputs};
+  THIMultiElement settings{SettingsPages::kOutputs, 0};
   THIMultiElement information{0, 0};
-  THIMultiElement composer{4, 0};
-  THIMultiElement nowSending{3, 0};
-  THIMultiElement info{1, 6};
-  THIMultiElement trayChecker{1, 0};
-  THIMultiElement trayEnabler{1, 0};
-  THIMultiElement animator{1, 0};
+  THIMultiElement composer{LineDisplayComposer::kOutputs, 0};
+  THIMultiElement nowSending{NowSendingPanel::kOutputs, 0};
+  THIMultiElement info{InfoWindow::kOutputs, InfoWindow::kDataInputs};
+  THIMultiElement trayChecker{TrayMenuChecker::kOutputs, 0};
+  THIMultiElement trayEnabler{TrayMenuEnabler::kOutputs, 0};
+  THIMultiElement animator{TrayIconAnimator::kOutputs, 0};
   THIMultiElement lineBreaks{0, 0};
 
   ConnectionPanel* connectionPage = nullptr;
@@ -117,6 +120,22 @@ class MainWindow : public TRootContainer {
   InfoWindow* infoWindow = nullptr;
   LineDisplayComposer* displayComposer = nullptr;
   NowSendingPanel* nowSendingStrip = nullptr;
+
+ private:
+  void placeControls();
+  void wireTitleStrip();
+  void wirePageSwitching();
+  void wireSendRouting();
+  void wireStartUp();
+  void wireClosing();
+  void wireConnectionState();
+  void wireDeviceType();
+  void wireAutomationTags();
+  void wireAutomaticStart();
+  void wireInfoWindow();
+  void wireTray();
+  void wireTaskbarTitle();
+  void buildPages();
 };
 
 }  // namespace hi

@@ -88,42 +88,61 @@ class GradientButton : public QAbstractButton {
   explicit GradientButton(QWidget* parent) : QAbstractButton(parent) {
     setAttribute(Qt::WA_Hover);
     setFocusPolicy(Qt::StrongFocus);
-    style_ = {0, 3,  0xDAD2CD, 0xB0A8A2, kAuto, kAuto, kAuto, kAuto, kAuto, kAuto, kAuto,
-              1, 30, 0,        1,        1,     0,     0,     kAuto, kAuto, 3};
   }
-  ThiButtonRush::Style style_;
+  ThiButtonRush::Style style_ = {.direction = 0,
+                                 .cornerRadius = 3,
+                                 .firstColor = 0xDAD2CD,
+                                 .secondColor = 0xB0A8A2,
+                                 .captionColor = kAuto,
+                                 .borderColor = kAuto,
+                                 .hoveredFirstColor = kAuto,
+                                 .hoveredSecondColor = kAuto,
+                                 .pressedFirstColor = kAuto,
+                                 .pressedSecondColor = kAuto,
+                                 .disabledCaptionColor = kAuto,
+                                 .borderWidth = 1,
+                                 .gloss = 30,
+                                 .alignment = 0,
+                                 .pressedShift = 1,
+                                 .focusFrame = 1,
+                                 .boldCaption = 0,
+                                 .captionShadow = 0,
+                                 .shadowColor = kAuto,
+                                 .hoveredCaptionColor = kAuto,
+                                 .captionMargin = 3};
 
  protected:
-  QColor color(int i, const QColor& fallback) const {
-    return style_[i] < 0 ? fallback : ColorFromRef(static_cast<uint32_t>(style_[i]));
+  static QColor color(int32_t colorRef, const QColor& fallback) {
+    return colorRef < 0 ? fallback : ColorFromRef(static_cast<uint32_t>(colorRef));
   }
 
   void paintEvent(QPaintEvent*) override {
+    const ThiButtonRush::Style& s = style_;
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    const bool horizontal = style_[0] == 1;
-    const int borderWidth = std::clamp(style_[11], 0, 8);
-    const double radius = std::clamp(style_[1], 0, 40);
-    QColor c1 = color(2, QColor(205, 210, 218));
-    QColor c2 = color(3, QColor(162, 168, 176));
+    const bool horizontal = s.direction == 1;
+    const int borderWidth = std::clamp(s.borderWidth, 0, 8);
+    const double radius = std::clamp(s.cornerRadius, 0, 40);
+    QColor c1 = color(s.firstColor, QColor(205, 210, 218));
+    QColor c2 = color(s.secondColor, QColor(162, 168, 176));
     const bool down = isDown();
     if (!isEnabled()) {
       const QColor grey(200, 200, 200);
       c1 = Mix(c1, grey, 0.7);
       c2 = Mix(c2, grey, 0.7);
     } else if (down) {
-      c1 = color(8, c1.darker(115));
-      c2 = color(9, c2.darker(115));
+      c1 = color(s.pressedFirstColor, c1.darker(115));
+      c2 = color(s.pressedSecondColor, c2.darker(115));
     } else if (underMouse()) {
-      c1 = color(6, c1.lighter(112));
-      c2 = color(7, c2.lighter(112));
+      c1 = color(s.hoveredFirstColor, c1.lighter(112));
+      c2 = color(s.hoveredSecondColor, c2.lighter(112));
     }
     const QRectF r = QRectF(rect()).adjusted(borderWidth / 2.0, borderWidth / 2.0,
                                              -borderWidth / 2.0, -borderWidth / 2.0);
     QPainterPath path;
     path.addRoundedRect(r, radius, radius);
     p.fillPath(path, Gradient(r, horizontal, c1, c2));
-    const int gloss = std::clamp(style_[12], 0, 100);
+    const int gloss = std::clamp(s.gloss, 0, 100);
     if (gloss > 0) {
       QRectF top = r;
       top.setHeight(r.height() / 2);
@@ -138,32 +157,35 @@ class GradientButton : public QAbstractButton {
                  g);
     }
     if (borderWidth > 0) {
-      p.setPen(QPen(color(5, Mix(c2, Qt::black, 0.45)), borderWidth));
+      p.setPen(QPen(color(s.borderColor, Mix(c2, Qt::black, 0.45)), borderWidth));
       p.drawPath(path);
     }
-    if (style_[15] == 1 && hasFocus()) {
+    if (s.focusFrame == 1 && hasFocus()) {
       p.setPen(QPen(ContrastText(c1, c2), 1, Qt::DotLine));
       p.drawRoundedRect(r.adjusted(3, 3, -3, -3), radius, radius);
     }
 
     QColor textColor = ContrastText(c1, c2);
     if (!isEnabled()) {
-      textColor = color(10, QColor(120, 120, 120));
-    } else if (underMouse() && style_[19] >= 0) {
-      textColor = color(19, textColor);
+      textColor = color(s.disabledCaptionColor, QColor(120, 120, 120));
+    } else if (underMouse() && s.hoveredCaptionColor >= 0) {
+      textColor = color(s.hoveredCaptionColor, textColor);
     } else {
-      textColor = color(4, textColor);
+      textColor = color(s.captionColor, textColor);
     }
     QFont f = font();
-    if (style_[16] == 1) f.setBold(true);
+    if (s.boldCaption == 1) f.setBold(true);
     p.setFont(f);
     int align = Qt::AlignVCenter | Qt::TextWordWrap;
-    align |= style_[13] == 1 ? Qt::AlignLeft : style_[13] == 2 ? Qt::AlignRight : Qt::AlignHCenter;
-    const int margin = std::clamp(style_[20], 0, 40);
+    align |= s.alignment == 1   ? Qt::AlignLeft
+             : s.alignment == 2 ? Qt::AlignRight
+                                : Qt::AlignHCenter;
+    const int margin = std::clamp(s.captionMargin, 0, 40);
     QRect textRect = rect().adjusted(margin, 0, -margin, 0);
-    if (down) textRect.translate(std::clamp(style_[14], 0, 4), std::clamp(style_[14], 0, 4));
-    if (style_[17] == 1) {
-      p.setPen(color(18, Mix(c2, Qt::black, 0.6)));
+    const int shift = std::clamp(s.pressedShift, 0, 4);
+    if (down) textRect.translate(shift, shift);
+    if (s.captionShadow == 1) {
+      p.setPen(color(s.shadowColor, Mix(c2, Qt::black, 0.6)));
       p.drawText(textRect.translated(1, 1), align, text());
     }
     p.setPen(textColor);
@@ -191,6 +213,42 @@ class GradientPanel : public QWidget {
 
 // --- ThiButtonRush
 
+namespace {
+// The fields of a style in the order of a style list.
+constexpr int32_t ThiButtonRush::Style::*kStyleFields[ThiButtonRush::Style::kValues] = {
+    &ThiButtonRush::Style::direction,
+    &ThiButtonRush::Style::cornerRadius,
+    &ThiButtonRush::Style::firstColor,
+    &ThiButtonRush::Style::secondColor,
+    &ThiButtonRush::Style::captionColor,
+    &ThiButtonRush::Style::borderColor,
+    &ThiButtonRush::Style::hoveredFirstColor,
+    &ThiButtonRush::Style::hoveredSecondColor,
+    &ThiButtonRush::Style::pressedFirstColor,
+    &ThiButtonRush::Style::pressedSecondColor,
+    &ThiButtonRush::Style::disabledCaptionColor,
+    &ThiButtonRush::Style::borderWidth,
+    &ThiButtonRush::Style::gloss,
+    &ThiButtonRush::Style::alignment,
+    &ThiButtonRush::Style::pressedShift,
+    &ThiButtonRush::Style::focusFrame,
+    &ThiButtonRush::Style::boldCaption,
+    &ThiButtonRush::Style::captionShadow,
+    &ThiButtonRush::Style::shadowColor,
+    &ThiButtonRush::Style::hoveredCaptionColor,
+    &ThiButtonRush::Style::captionMargin};
+}  // namespace
+
+int32_t& ThiButtonRush::Style::operator[](int i) { return this->*kStyleFields[i]; }
+
+int32_t ThiButtonRush::Style::operator[](int i) const { return this->*kStyleFields[i]; }
+
+std::string ThiButtonRush::Style::list() const {
+  std::string text;
+  for (int i = 0; i < kValues; ++i) text += std::to_string((*this)[i]) + ";";
+  return text;
+}
+
 ThiButtonRush::ThiButtonRush(ControlParent parent)
     : button_(new GradientButton(ParentWidget(parent))) {
   attach(button_);
@@ -200,10 +258,10 @@ ThiButtonRush::ThiButtonRush(ControlParent parent)
 void ThiButtonRush::doStyle(TData& value, uint16_t) {
   Style& style = button_->style_;
   const TData* item = &value;
-  for (int i = 0; i < kStyleValues && item; ++i, item = item->next.get()) {
+  for (int i = 0; i < Style::kValues && item; ++i, item = item->next.get()) {
     if (item->isNull()) continue;
     const int32_t v = ToInteger(*item);
-    if (v != -1) style[static_cast<size_t>(i)] = v;
+    if (v != Style::kKeep) style[i] = v;
   }
   button_->update();
 }
@@ -213,8 +271,8 @@ void ThiButtonRush::setCaption(const std::string& caption) {
 }
 
 void ThiButtonRush::setStyle(const Style& style) {
-  for (size_t i = 0; i < style.size(); ++i) {
-    if (style[i] != -1) button_->style_[i] = style[i];
+  for (int i = 0; i < Style::kValues; ++i) {
+    if (style[i] != Style::kKeep) button_->style_[i] = style[i];
   }
   button_->update();
 }
@@ -222,8 +280,9 @@ void ThiButtonRush::setStyle(const Style& style) {
 const ThiButtonRush::Style& ThiButtonRush::style() const { return button_->style_; }
 
 void ThiButtonRush::setColor(uint32_t colorRef) {
-  button_->style_[2] = static_cast<int32_t>(colorRef);
-  button_->style_[3] = static_cast<int32_t>(ColorToRef(ColorFromRef(colorRef).darker(125)));
+  button_->style_.firstColor = static_cast<int32_t>(colorRef);
+  button_->style_.secondColor =
+      static_cast<int32_t>(ColorToRef(ColorFromRef(colorRef).darker(125)));
   button_->update();
 }
 

@@ -19,20 +19,44 @@ namespace hi {
 class GradientButton;
 class GradientPanel;
 
-// A gradient push button. Its look is a list of 21 style values (Windows colour references for
-// colours; -1 in a list leaves the value as it was):
-//   0 gradient direction (0 top to bottom, 1 left to right)   1 corner radius
-//   2 first gradient colour      3 second gradient colour       4 caption colour (else automatic)
-//   5 border colour              6, 7 gradient while hovered    8, 9 gradient while pressed
-//   10 caption colour when disabled                             11 border width
-//   12 gloss strength (0..100)   13 caption alignment (0 centre, 1 left, 2 right)
-//   14 caption shift while pressed                              15 focus frame (0/1)
-//   16 bold caption (0/1)        17 caption shadow (0/1)        18 shadow colour
-//   19 caption colour while hovered                             20 caption margin
+// A gradient push button.
 class ThiButtonRush : public THIWin {
  public:
-  static constexpr int kStyleValues = 21;
-  using Style = std::array<int32_t, kStyleValues>;
+  // The button's look. A style list gives the 21 values in the order of the fields; a value of
+  // kKeep in a list leaves that value as it was. Colours are Windows colour references; a colour
+  // the button works out itself is negative.
+  struct Style {
+    static constexpr int kValues = 21;
+    static constexpr int32_t kKeep = -1;
+
+    int32_t direction = kKeep;  // of the gradient: 0 top to bottom, 1 left to right
+    int32_t cornerRadius = kKeep;
+    int32_t firstColor = kKeep;  // of the gradient
+    int32_t secondColor = kKeep;
+    int32_t captionColor = kKeep;
+    int32_t borderColor = kKeep;
+    int32_t hoveredFirstColor = kKeep;
+    int32_t hoveredSecondColor = kKeep;
+    int32_t pressedFirstColor = kKeep;
+    int32_t pressedSecondColor = kKeep;
+    int32_t disabledCaptionColor = kKeep;
+    int32_t borderWidth = kKeep;
+    int32_t gloss = kKeep;          // 0..100
+    int32_t alignment = kKeep;      // of the caption: 0 centre, 1 left, 2 right
+    int32_t pressedShift = kKeep;   // of the caption
+    int32_t focusFrame = kKeep;     // 0 or 1
+    int32_t boldCaption = kKeep;    // 0 or 1
+    int32_t captionShadow = kKeep;  // 0 or 1
+    int32_t shadowColor = kKeep;
+    int32_t hoveredCaptionColor = kKeep;
+    int32_t captionMargin = kKeep;
+
+    // The value at position i of a style list.
+    int32_t& operator[](int i);
+    int32_t operator[](int i) const;
+    // The style list as text: each value followed by ";".
+    std::string list() const;
+  };
 
   explicit ThiButtonRush(ControlParent parent);
 
@@ -40,10 +64,11 @@ class ThiButtonRush : public THIWin {
   TLink onClick;
   TData data;
 
-  // Applies the values of the incoming chain in order.
+  // Applies the values of the incoming chain in the order of a style list.
   void doStyle(TData& value, uint16_t index);
 
   void setCaption(const std::string& caption);
+  // Applies every value of `style` but those that are kKeep.
   void setStyle(const Style& style);
   const Style& style() const;
   void setColor(uint32_t colorRef) override;
