@@ -112,7 +112,7 @@ void NowSendingPanel::wireRtLine() {
   link<&THIHub::doEvent>(rtText.onStrCat, shown);
 }
 
-// Each step shows the next 45 characters of the cleaned RT.
+// A long RT moves through its line one character a step, 45 characters at a time.
 void NowSendingPanel::wireMarquee() {
   marquee.setInterval(400);
   step.setOutCount(3);

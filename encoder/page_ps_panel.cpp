@@ -21,6 +21,14 @@ constexpr int kFirstLaterPage = 6;
 
 PagePsPanel::PagePsPanel(TOuterSide& owner, ControlParent parent)
     : TClassMultiBase(owner, parent, kInputs, 0) {
+  placeControls();
+  wirePoints();
+  wirePages();
+  wireLine();
+  intervals = &psInterval.build<PagePsInterval>(panel.controlParent());
+}
+
+void PagePsPanel::placeControls() {
   panel.setBounds(134, 10, 325, 200);
   for (size_t i = 0; i < kPages; ++i) {
     const PagePlace& at = kPlaces[i];
@@ -34,22 +42,10 @@ PagePsPanel::PagePsPanel(TOuterSide& owner, ControlParent parent)
   send.setCaption("Send PS");
   warning.setBounds(25, 165, 161, 27);
   warning.setCaption("Max 8 symbols!");
+}
 
-  for (size_t i = 0; i < kPages; ++i) {
-    pageChanged[i].setOutCount(3);
-    padded[i].str2 = std::string(8, ' ');
-    cut[i].position = 1;
-    cut[i].count = 8;
-    StoredSetting(pageSettings[i], "RDS Settings", "Page PS" + std::to_string(i + 1), THIini::Text);
-    lengthChecks[i].setOutCount(2);
-    IsZero(empty[i]);
-    Compare(tooLong[i], THIIf_else::GreaterEqual, TData::Int(9));
-  }
+void PagePsPanel::wirePoints() {
   load.setOutCount(kPages + 1);
-
-  psLine.mask = "PS%1%2%3%4%5%6%7%8%9%10\r\n";
-  psLine.setDataCount(kPages);
-  psSent.setOutCount(2);
   lines.setOutCount(1);
   lines.inCount = 2;
   laterPages.setOutCount(2 * (kPages - kFirstLaterPage));
@@ -60,7 +56,28 @@ PagePsPanel::PagePsPanel(TOuterSide& owner, ControlParent parent)
   work<&THIHub::doEvent>(ShowLaterPages, laterPages);
   out(lines.onEvent[0], Lines);
 
-  // A page's value is its text padded and cut to eight characters; an empty page has none.
+  for (uint16_t i = 0; i < kPages; ++i) link<&THIini::doRead>(load.onEvent[i], pageSettings[i]);
+  link<&THIMultiElement::doWork>(load.onEvent[kPages], psInterval, PsInterval::Load);
+  for (uint16_t k = 0; k < kPages - kFirstLaterPage; ++k) {
+    link<&THIEdit::doVisible>(laterPages.onEvent[k], pages[kFirstLaterPage + k]);
+    link<&THILabel::doVisible>(laterPages.onEvent[kPages - kFirstLaterPage + k],
+                               labels[kFirstLaterPage + k]);
+  }
+}
+
+// A page's value is its text padded and cut to eight characters; an empty page has none.
+void PagePsPanel::wirePages() {
+  for (size_t i = 0; i < kPages; ++i) {
+    pageChanged[i].setOutCount(3);
+    padded[i].str2 = std::string(8, ' ');
+    cut[i].position = 1;
+    cut[i].count = 8;
+    StoredSetting(pageSettings[i], "RDS Settings", "Page PS" + std::to_string(i + 1), THIini::Text);
+    lengthChecks[i].setOutCount(2);
+    IsZero(empty[i]);
+    Compare(tooLong[i], THIIf_else::GreaterEqual, TData::Int(9));
+  }
+
   for (uint16_t i = 0; i < kPages; ++i) {
     link<&THIHub::doEvent>(pages[i].onChangeText, pageChanged[i]);
     link<&THIStrCat::doStrCat>(pageChanged[i].onEvent[0], padded[i]);
@@ -76,24 +93,22 @@ PagePsPanel::PagePsPanel(TOuterSide& owner, ControlParent parent)
     link<&THIMemory::doClear>(empty[i].onTrue, values[i]);
     link<&THIChanelToIndex::doWork>(tooLong[i].onFalse, showWarning, 0);
     link<&THIChanelToIndex::doWork>(tooLong[i].onTrue, showWarning, 1);
-    link<&THIMemory::Value>(psLine.Str[i + 1u], values[i]);
-    link<&THIini::doRead>(load.onEvent[i], pageSettings[i]);
   }
   link<&THILabel::doVisible>(showWarning.onIndex, warning);
-  link<&THIMultiElement::doWork>(load.onEvent[kPages], psInterval, PsInterval::Load);
-  for (uint16_t k = 0; k < kPages - kFirstLaterPage; ++k) {
-    link<&THIEdit::doVisible>(laterPages.onEvent[k], pages[kFirstLaterPage + k]);
-    link<&THILabel::doVisible>(laterPages.onEvent[kPages - kFirstLaterPage + k],
-                               labels[kFirstLaterPage + k]);
-  }
+}
 
+// The ten values in one PS line, then the DS line of the page-change interval.
+void PagePsPanel::wireLine() {
+  psLine.mask = "PS%1%2%3%4%5%6%7%8%9%10\r\n";
+  psLine.setDataCount(kPages);
+  psSent.setOutCount(2);
+
+  for (uint16_t i = 0; i < kPages; ++i) link<&THIMemory::Value>(psLine.Str[i + 1u], values[i]);
   link<&THIFormatStr::doString>(send.onClick, psLine);
   link<&THIHub::doEvent>(psLine.onFString, psSent);
   link<&THIHub::doEvent>(psSent.onEvent[0], lines);
   link<&THIMultiElement::doWork>(psSent.onEvent[1], psInterval, PsInterval::PsSent);
   link<&THIHub::doEvent>(psInterval.onEvent[PsInterval::DsLine], lines, 1);
-
-  intervals = &psInterval.build<PagePsInterval>(panel.controlParent());
 }
 
 }  // namespace hi

@@ -52,6 +52,12 @@ class PagePsPanel : public TClassMultiBase {
   THIMultiElement psInterval{PsInterval::kOutputs, 0};
 
   PsInterval* intervals = nullptr;
+
+ private:
+  void placeControls();
+  void wirePoints();
+  void wirePages();
+  void wireLine();
 };
 
 }  // namespace hi

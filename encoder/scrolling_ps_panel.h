@@ -59,6 +59,14 @@ class ScrollingPsPanel : public TClassMultiBase {
   THIMultiElement psInterval{PsInterval::kOutputs, 0};
 
   PsInterval* intervals = nullptr;
+
+ private:
+  void placeControls();
+  void wirePoints();
+  void wireText();
+  void wireLimit();
+  void wireRollingMode();
+  void wireLine();
 };
 
 }  // namespace hi
