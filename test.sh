@@ -6,10 +6,16 @@ cd "$(dirname "$0")"
 source scripts/setup.sh
 
 # The package test validates the desktop entry, the metainfo and the package itself with
-# Debian's own tools.
-rds_ensure_packages "${RDS_BUILD_PACKAGES[@]}" desktop-file-utils appstream lintian
+# Debian's own tools; clang-tidy is the lint.
+rds_ensure_packages "${RDS_BUILD_PACKAGES[@]}" desktop-file-utils appstream lintian clang-tidy
 
 rds_build build/test Debug -DRDS_SANITIZE=ON
+# The lint reads the build's compile commands; RDS_LINT=0 skips it. Its findings fail the run
+# once the tests have run too.
+lint=0
+if [ "${RDS_LINT:-1}" = 1 ]; then
+  scripts/lint.sh build/test || lint=$?
+fi
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
@@ -25,3 +31,4 @@ if [ "${RDS_WINDOWS_GUI:-0}" = 1 ]; then
 fi
 cd build/test
 ctest --output-on-failure -j "$(nproc)" "$@"
+exit "$lint"

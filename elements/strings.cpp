@@ -254,7 +254,7 @@ void THIConvertor::doConvert(TData& d, uint16_t) {
   uint32_t value = 0;
   for (char c : s) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    uint32_t digit;
+    uint32_t digit = 0;
     if (IsDigit(c))
       digit = static_cast<uint32_t>(c - '0');
     else if (c >= 'a' && c <= 'f')

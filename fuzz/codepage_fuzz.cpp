@@ -35,6 +35,8 @@ struct ScratchFile {
     std::error_code ec;
     std::filesystem::remove(path, ec);
   }
+  ScratchFile(const ScratchFile&) = delete;
+  ScratchFile& operator=(const ScratchFile&) = delete;
   std::string path;
 };
 

@@ -50,6 +50,8 @@ class Page {
     std::error_code ec;
     fs::remove_all(folder_, ec);
   }
+  Page(const Page&) = delete;
+  Page& operator=(const Page&) = delete;
 
   void work(uint16_t input, TData value) {
     hi::TLink in;

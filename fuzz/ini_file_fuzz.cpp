@@ -82,7 +82,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (SameName(otherSection, section) && SameName(otherKey, key)) continue;
     fuzz::Check(platform::IniLookup(written, otherSection, otherKey) ==
                     platform::IniLookup(text, otherSection, otherKey),
-                "a write leaves the other entries as they were", otherSection + "/" + otherKey);
+                "a write leaves the other entries as they were",
+                std::string(otherSection).append("/").append(otherKey));
   }
 
   fuzz::Check(platform::IniUpdate(written, section, key, value) == written,

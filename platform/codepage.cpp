@@ -166,10 +166,10 @@ void AppendUtf8(std::string& out, char32_t c) {
   }
 }
 
-bool DecodeUtf8(std::string_view s, size_t& i, char32_t& code, LoneSurrogates surrogates) {
-  const auto b0 = static_cast<unsigned char>(s[i]);
-  size_t length;
-  char32_t min;
+bool DecodeUtf8(std::string_view text, size_t& i, char32_t& code, LoneSurrogates surrogates) {
+  const auto b0 = static_cast<unsigned char>(text[i]);
+  size_t length = 0;
+  char32_t min = 0;
   if (b0 < 0x80) {
     code = b0;
     ++i;
@@ -184,12 +184,12 @@ bool DecodeUtf8(std::string_view s, size_t& i, char32_t& code, LoneSurrogates su
     ++i;
     return false;
   }
-  if (i + length > s.size()) {
+  if (i + length > text.size()) {
     ++i;
     return false;
   }
   for (size_t k = 1; k < length; ++k) {
-    const auto b = static_cast<unsigned char>(s[i + k]);
+    const auto b = static_cast<unsigned char>(text[i + k]);
     if ((b & 0xC0) != 0x80) {
       ++i;
       return false;
@@ -260,7 +260,7 @@ std::string Utf8ToCp1252(std::string_view text) {
   out.reserve(text.size());
   size_t i = 0;
   while (i < text.size()) {
-    char32_t code;
+    char32_t code = 0;
     if (DecodeUtf8(text, i, code))
       AppendCp1252(out, code);
     else
@@ -271,7 +271,7 @@ std::string Utf8ToCp1252(std::string_view text) {
 
 bool IsValidUtf8(std::string_view text) {
   size_t i = 0;
-  char32_t code;
+  char32_t code = 0;
   while (i < text.size())
     if (!DecodeUtf8(text, i, code)) return false;
   return true;

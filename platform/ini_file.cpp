@@ -442,7 +442,7 @@ bool ReplaceFileContents(const std::string& path, std::string_view data) {
   ::flock(fd, LOCK_EX | LOCK_NB);
 
   struct stat old {};
-  mode_t mode;
+  mode_t mode = 0;
   if (::stat(target.c_str(), &old) == 0) {
     mode = old.st_mode & 07777;
   } else {

@@ -177,7 +177,7 @@ bool SerialPort::applyMode(std::string_view modeText) {
 
   if (!ApplyModeText(modeText, mode)) return false;
 
-  speed_t speed;
+  speed_t speed = 0;
   if (!SpeedOf(mode.baud, speed)) return false;
   // termios has no 1.5 stop bits; the UART gives them for 5 data bits when two are asked for.
   if (mode.stopBits == 15 && mode.dataBits != 5) return false;

@@ -33,7 +33,7 @@ void CivilFromDays(int64_t days, int& year, int& month, int& day) {
 
 int64_t ToEpochMs(const LocalDateTime& t) {
   const int64_t days = DaysFromCivil(t.year, t.month, t.day);
-  return ((days * 24 + t.hour) * 60 + t.minute) * 60000 + t.second * 1000 + t.millisecond;
+  return ((days * 24 + t.hour) * 60 + t.minute) * 60000 + int64_t{t.second} * 1000 + t.millisecond;
 }
 
 LocalDateTime FromEpochMs(int64_t ms) {
@@ -73,6 +73,8 @@ struct ScheduledTimeHost::Entry {
 class ScheduledTimeHost::Timer : public HostTimer {
  public:
   Timer(ScheduledTimeHost& host, Entry* entry) : host_(host), entry_(entry) {}
+  Timer(const Timer&) = delete;
+  Timer& operator=(const Timer&) = delete;
   ~Timer() override {
     auto& list = host_.timers_;
     list.erase(std::remove(list.begin(), list.end(), entry_), list.end());

@@ -66,6 +66,9 @@ class ScheduledTimeHost : public TimeHost {
  public:
   ScheduledTimeHost();
   ~ScheduledTimeHost() override;
+  // The timers point at their host's list.
+  ScheduledTimeHost(const ScheduledTimeHost&) = delete;
+  ScheduledTimeHost& operator=(const ScheduledTimeHost&) = delete;
   std::unique_ptr<HostTimer> createTimer(std::function<void()> onTick) override;
 
  protected:

@@ -113,6 +113,8 @@ class THIMultiElement : public TOuterSide {
  public:
   THIMultiElement(int events = 0, int datas = 0) : TOuterSide(events, datas) {}
   ~THIMultiElement();
+  THIMultiElement(const THIMultiElement&) = delete;
+  THIMultiElement& operator=(const THIMultiElement&) = delete;
 
   // Creates the child container C at once (the program builds every child on creation).
   template <class C>
@@ -141,6 +143,8 @@ class THIMultiElementEx : public TOuterSide {
  public:
   THIMultiElementEx(int events = 0, int datas = 0) : TOuterSide(events, datas) {}
   ~THIMultiElementEx();
+  THIMultiElementEx(const THIMultiElementEx&) = delete;
+  THIMultiElementEx& operator=(const THIMultiElementEx&) = delete;
 
   template <class C>
   C& build(ControlParent parent) {
