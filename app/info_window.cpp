@@ -100,7 +100,7 @@ void InfoWindow::wireFlags() {
   work<&THIIndexToChanel::doEvent>(ShowFlag, flagRouter);
   THILabel* const flagLabels[] = {&tp, &ta, &ms, &ct};
   const DataInput flagStates[] = {TpState, TaState, MsState, TransmitCt};
-  for (uint16_t i = 0; i < flagSet.size(); ++i) {
+  for (uint16_t i = 0; i < static_cast<uint16_t>(flagSet.size()); ++i) {
     link<&THIIf_else::doCompare>(flagRouter.onEvent[i], flagSet[i]);
     in(flagSet[i].Op1, flagStates[i]);
     link<&THIChanelToIndex::doWork>(flagSet[i].onFalse, flagShown[i], 0);

@@ -132,7 +132,7 @@ bool Writable(const QString& folder) {
 // installed program (bin/ beside share/applications/ holding its desktop file) always uses the
 // user's folder, also when run by root, so that rds.ini never lands among the system's programs.
 QString DefaultSettingsFolder(bool create) {
-  const QString programFolder = QCoreApplication::applicationDirPath();
+  QString programFolder = QCoreApplication::applicationDirPath();
 #ifdef _WIN32
   // The installer leaves its uninstaller beside the program; a portable copy has none.
   const bool installed = QFileInfo::exists(programFolder + "/uninstall.exe");
@@ -143,7 +143,7 @@ QString DefaultSettingsFolder(bool create) {
   const auto userFolder = QStandardPaths::AppConfigLocation;
 #endif
   if (!installed && Writable(programFolder)) return programFolder;
-  const QString user = QStandardPaths::writableLocation(userFolder);
+  QString user = QStandardPaths::writableLocation(userFolder);
   if (create) QDir().mkpath(user);
   return user;
 }

@@ -18,6 +18,7 @@
 #include <QStyleOptionComboBox>
 
 #include "platform/codepage.h"
+#include "runtime/convert.h"
 #include "ui/text.h"
 
 namespace hi {
@@ -564,15 +565,7 @@ void THIComboBox::setItems(const std::string& lines) {
   combo_->clear();
   // One insertion for the whole list: the frequency lists hold over two hundred entries each.
   QStringList items;
-  size_t start = 0;
-  while (start < lines.size()) {
-    size_t end = lines.find('\n', start);
-    if (end == std::string::npos) end = lines.size();
-    size_t stop = end;
-    if (stop > start && lines[stop - 1] == '\r') --stop;
-    items.append(ToQt(std::string_view(lines).substr(start, stop - start)));
-    start = end + 1;
-  }
+  for (std::string_view line : SplitLines(lines)) items.append(ToQt(line));
   combo_->addItems(items);
   combo_->setCurrentIndex(-1);  // a filled list starts without a selection
 }

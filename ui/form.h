@@ -18,6 +18,8 @@ class THIMainForm : public THIWin {
  public:
   THIMainForm();
   ~THIMainForm() override;
+  THIMainForm(const THIMainForm&) = delete;
+  THIMainForm& operator=(const THIMainForm&) = delete;
 
   // Fired once by the start-up action, before the form is shown.
   TLink onCreate;

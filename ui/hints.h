@@ -23,6 +23,8 @@ class HintController : public QObject {
   // Shared by everything that has a hint; it lives while any of them does.
   static std::shared_ptr<HintController> acquire();
   ~HintController() override;
+  HintController(const HintController&) = delete;
+  HintController& operator=(const HintController&) = delete;
 
   uint32_t delayMs = 500;
   uint32_t displayMs = 5000;

@@ -32,7 +32,7 @@ class ThiPopupMenuEx : public TDebug {
   ThiPopupMenuEx& operator=(const ThiPopupMenuEx&) = delete;
 
   // Lines separated by CR LF or LF.
-  void setItems(const std::string& lines);
+  void setItems(const std::string& text);
   void setFont(const TFontRecord& font);
   void setPicture(int position, const std::string& path);
 
@@ -54,7 +54,7 @@ class ThiPopupMenuEx : public TDebug {
 
  private:
   QAction* action(int position) const;
-  void choose(int position, QAction* action);
+  void choose(int position, QAction* item);
 
   std::unique_ptr<QMenu> menu_;
   std::vector<QAction*> items_;  // null for a separator
