@@ -4,7 +4,6 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -145,11 +144,9 @@ TEST_F(ComElementTest, LostPortIsClosedAndReportedOnceThenOpensAgain) {
   com.doCheck(none, 0);  // a healthy port is left alone
   ASSERT_EQ(Opened(com), 1);
   pty.reset();  // the adapter is pulled out
-  auto start = std::chrono::steady_clock::now();
   send(TData::Str("PI124,111\r\n"));
   send(TData::Str("RT hello\r\n"));  // dropped: the port was closed when it was found gone
   com.doCheck(none, 0);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
   EXPECT_EQ(written.values, (std::vector<int32_t>{0}));
   EXPECT_EQ(lost.values.size(), 1u);
   EXPECT_EQ(Opened(com), 0);
