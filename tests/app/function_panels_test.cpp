@@ -168,12 +168,22 @@ TEST_F(FunctionPanelTest, PtyIsSentOnlyByItsButtonAndOnlyInRange) {
   EXPECT_EQ(received(1), "PT0\r\n");
 }
 
+// Until their value is known the PTY, PI and AF buttons send nothing; once it is, each sends its
+// line, so the silence before is the panels' doing and not a button linked to nothing.
 TEST_F(FunctionPanelTest, NothingToSendBeforeAValueIsKnown) {
   Probe& page = probePage(true);  // live, but nothing loaded
-  click(rds().ptyPanel->send);
-  click(rds().piPanel->send);
-  click(rds().afPanel->send);
-  EXPECT_TRUE(page.lines.empty());
+  hi::RdsSettingsPage& p = rds();
+  const auto clickAll = [&] {
+    for (hi::ThiButtonRush* send : {&p.ptyPanel->send, &p.piPanel->send, &p.afPanel->send})
+      click(*send);
+  };
+  clickAll();
+  EXPECT_EQ(page.lines, std::vector<std::string>{});
+  choose(p.ptyPanel->list, 5);
+  typePi("7C6F");
+  choose(p.afPanel->number, 0);
+  clickAll();  // no model chosen yet: the panels' own terminator is empty
+  EXPECT_EQ(page.lines, (std::vector<std::string>{"PT5", "PI124,111", "AF0\r\n"}));
 }
 
 TEST_F(FunctionPanelTest, SelectorRaisesEachPanelAndFollowsTheModel) {
