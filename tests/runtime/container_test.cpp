@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "runtime/runtime.h"
 
 using namespace hi;
@@ -147,21 +144,3 @@ TEST(Containers, ChildBuiltAfterStartRunsItsOwnStartUpAction) {
   }
 }
 
-TEST(Containers, MultiInstanceSideRecordsTheFiringInstance) {
-  gLog.clear();
-  SetLoopsLive(true);
-  THIMultiElementEx side(1, 1);
-  Child& c = side.build<Child>(nullptr);
-  struct Spy : TDebug {
-    THIMultiElementEx* side;
-    TClassMultiBase* seen = nullptr;
-    void doSee(TData&, uint16_t) { seen = side->firing(); }
-  } spy{.side = &side};
-  link<&Spy::doSee>(side.onEvent[0], spy);
-  TData d = TData::Str("x");
-  TLink in0;
-  link<&THIMultiElementEx::doWork>(in0, side, 0);
-  Fire(in0, d);
-  EXPECT_EQ(spy.seen, &c);
-  EXPECT_EQ(side.firing(), nullptr);
-}

@@ -57,15 +57,3 @@ TEST(TextHelpers, ReplaceAllNeverRescansInsertedText) {
   EXPECT_EQ(result, "VALUE %10 VALUE");
   EXPECT_EQ(asked, (std::vector<size_t>{1, 7, 11}));
 }
-
-TEST(TextHelpers, PosFromAndCompareNoCase) {
-  EXPECT_EQ(PosFrom("b", "abcb"), 2u);
-  EXPECT_EQ(PosFrom("b", "abcb", 3), 4u);
-  EXPECT_EQ(PosFrom("b", "abcb", 5), 0u);
-  EXPECT_EQ(PosFrom("", "abc"), 0u);
-  EXPECT_EQ(CompareNoCase("ab", "AB"), 0);
-  EXPECT_LT(CompareNoCase("ab", "ABC"), 0);
-  EXPECT_GT(CompareNoCase("b", "A"), 0);
-  // Only a..z fold: an accented lower-case letter stays different from its capital.
-  EXPECT_NE(CompareNoCase("\xE9", "\xC9"), 0);
-}
