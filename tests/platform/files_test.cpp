@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <string>
 #include <utility>
 
 #include "platform/codepage.h"
@@ -127,19 +126,14 @@ TEST_F(Files, Utf8CutAtTheEndIsDroppedOtherBytesAreTheCodePage) {
       {"\xED\xA0", "\xED\xA0"},                  // a surrogate is never UTF-8
   };
   for (const Case& c : cases) EXPECT_EQ(ReadTextFile(Write(c.bytes)), c.text) << c.bytes;
+  EXPECT_EQ(ReadTextFile(Write("\xEF\xBB\xBFK\xC3\xB6ln")), "K\xF6ln");
+  EXPECT_EQ(ReadTextFile(Write("K\xC3\xB6ln")), "K\xF6ln");
+  EXPECT_FALSE(ReadTextFile((dir_ / "missing.txt").string()).has_value());
+  EXPECT_FALSE(ReadTextFile(dir_.string()).has_value());  // a folder is not a file
   // When our own limit cuts the character, a single lead byte behind ASCII is dropped too.
   const std::string path = Write("Cherche \xC3\xA9t\xC3\xA9");
   EXPECT_EQ(ReadTextFile(path, 9), "Cherche ");
   EXPECT_EQ(ReadTextFile(path, 10), "Cherche \xE9");
-}
-
-TEST(CodePage, IncompleteUtf8Tails) {
-  EXPECT_EQ(Utf8IncompleteTail(""), 0u);
-  EXPECT_EQ(Utf8IncompleteTail("\xF0\x9F\x98\x80"), 0u);
-  EXPECT_EQ(Utf8IncompleteTail("\xA9\xA9\xA9"), 0u);
-  EXPECT_EQ(Utf8IncompleteTail("\xE0\x80"), 0u);  // overlong
-  EXPECT_EQ(Utf8IncompleteTail("\xF4\x90"), 0u);  // beyond U+10FFFF
-  EXPECT_EQ(Utf8IncompleteTail("\xC0"), 0u);
 }
 
 }  // namespace

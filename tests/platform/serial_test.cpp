@@ -3,32 +3,15 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <string>
 
 #include "platform/com_map.h"
 #include "platform/files.h"
 #include "platform/serial.h"
 #include "platform/serial_pty.h"
+#include "support/temp_folder.h"
 
 using namespace platform;
 namespace fs = std::filesystem;
-
-TEST(ModeText, ChangesOnlyTheNamedSettingsAndRejectsWhatItCannotParse) {
-  const SerialMode start{19200, 'E', 7, 20, false, true, false, true, 'h', '1', false};
-  SerialMode mode = start;
-  ASSERT_TRUE(ApplyModeText("baud=9600 parity=N data=8 stop=1 octs=off", mode));
-  EXPECT_EQ(mode, (SerialMode{9600, 'N', 8, 10, false, true, false, false, 'h', '1', false}));
-  ASSERT_TRUE(ApplyModeText("BAUD=96 Parity=e STOP=1.5 data=5 rts=tg  xon=off", mode));
-  EXPECT_EQ(mode, (SerialMode{9600, 'E', 5, 15, false, false, false, false, 'h', 't', false}));
-
-  for (const char* text :
-       {"baud=abc", "baud=-1", "baud=", "parity=X", "parity=NO", "data=9", "stop=3", "octs=maybe",
-        "dtr=tg", "speed=9600", "baud", "=9600", "baud=9600 parity=?", "baud=1234567890"}) {
-    mode = start;
-    EXPECT_FALSE(ApplyModeText(text, mode)) << text;
-    EXPECT_EQ(mode, start) << text;
-  }
-}
 
 class SerialPortTest : public ::testing::Test {
  protected:
@@ -95,30 +78,20 @@ TEST_F(SerialPortTest, WriteGivesUpAfterTheTimeoutAndReportsWhatLeft) {
 
 class ComMapTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    saved = SettingsFolder();
-    dir = fs::temp_directory_path() / ("com_map_" + std::to_string(getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    SetSettingsFolder(dir.string());
-  }
-  void TearDown() override {
-    SetSettingsFolder(saved);
-    fs::remove_all(dir);
-  }
-  std::string saved;
-  fs::path dir;
+  TempSettingsFolder folder{"com_map"};
+  fs::path dir = folder.path();
 };
 
 TEST_F(ComMapTest, FixedTableWithoutPortsFolder) {
-  EXPECT_EQ(ComDevicePath(1), "/dev/ttyS0");
-  EXPECT_EQ(ComDevicePath(8), "/dev/ttyS7");
-  EXPECT_EQ(ComDevicePath(9), "/dev/ttyUSB0");
-  EXPECT_EQ(ComDevicePath(17), "/dev/ttyACM0");
-  EXPECT_EQ(ComDevicePath(24), "/dev/ttyACM7");
-  EXPECT_EQ(ComDevicePath(25), "");
-  EXPECT_EQ(ComDevicePath(0), "");
-  EXPECT_EQ(ComDevicePath(-3), "");
+  for (auto [n, device] : {std::pair{1, "/dev/ttyS0"},
+                           {8, "/dev/ttyS7"},
+                           {9, "/dev/ttyUSB0"},
+                           {17, "/dev/ttyACM0"},
+                           {24, "/dev/ttyACM7"},
+                           {25, ""},
+                           {0, ""},
+                           {-3, ""}})
+    EXPECT_EQ(ComDevicePath(n), device) << n;
 }
 
 TEST_F(ComMapTest, PortsFolderIsTheWholeMap) {

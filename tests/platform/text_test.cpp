@@ -1,11 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-
 #include "platform/codepage.h"
-#include "platform/files.h"
 
 using namespace platform;
 
@@ -53,19 +48,4 @@ TEST(CodePage, BlankControlsKeepsTextBytes) {
   ASSERT_EQ(clean.size(), 256u);
   for (int b = 0; b < 256; ++b)
     EXPECT_EQ(clean[b], b < 32 || b == 127 ? ' ' : static_cast<char>(b)) << b;
-}
-
-TEST(TextFiles, Utf8WithOrWithoutMarkIsConvertedOtherFilesAreBytes) {
-  auto dir = std::filesystem::temp_directory_path() / ("rds-text-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
-  auto write = [&](const char* name, const std::string& bytes) {
-    std::ofstream(dir / name, std::ios::binary) << bytes;
-    return (dir / name).string();
-  };
-  EXPECT_EQ(ReadTextFile(write("bom.txt", "\xEF\xBB\xBFK\xC3\xB6ln")), "K\xF6ln");
-  EXPECT_EQ(ReadTextFile(write("utf8.txt", "K\xC3\xB6ln")), "K\xF6ln");
-  EXPECT_EQ(ReadTextFile(write("ansi.txt", "K\xF6ln")), "K\xF6ln");
-  EXPECT_FALSE(ReadTextFile((dir / "missing.txt").string()).has_value());
-  EXPECT_FALSE(ReadTextFile(dir.string()).has_value());  // a folder is not a file
-  std::filesystem::remove_all(dir);
 }

@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "platform/time_host.h"
 
 using namespace platform;
@@ -60,22 +57,4 @@ TEST(VirtualTime, NoNestedTickAndIntervalChange) {
   EXPECT_EQ(ticks, 3);
   host.advance(1);
   EXPECT_EQ(ticks, 4);
-}
-
-TEST(VirtualTime, LocalTimeMovesWithTheClock) {
-  VirtualTimeHost host;
-  host.setLocalTime(2026, 12, 5, 13, 45, 59, 500);
-  LocalDateTime t = host.now();
-  EXPECT_EQ(t.dayOfWeek, 6);  // a Saturday
-  host.advance(600);
-  t = host.now();
-  EXPECT_EQ(t.minute, 46);
-  EXPECT_EQ(t.second, 0);
-  EXPECT_EQ(t.millisecond, 100);
-  host.setLocalTime(2024, 2, 28, 23, 59, 59, 999);
-  host.advance(1);
-  t = host.now();
-  EXPECT_EQ(t.month, 2);
-  EXPECT_EQ(t.day, 29);
-  EXPECT_EQ(t.hour, 0);
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <system_error>
 
+#include "platform/files.h"
+
 class TempFolder {
  public:
   explicit TempFolder(const std::string& prefix = "rds") {
@@ -34,4 +36,17 @@ class TempFolder {
 
  private:
   std::filesystem::path path_;
+};
+
+// A fresh folder that is the program's settings folder while the object lives.
+class TempSettingsFolder : public TempFolder {
+ public:
+  explicit TempSettingsFolder(const std::string& prefix = "rds")
+      : TempFolder(prefix), saved_(platform::SettingsFolder()) {
+    platform::SetSettingsFolder(string());
+  }
+  ~TempSettingsFolder() { platform::SetSettingsFolder(saved_); }
+
+ private:
+  std::string saved_;
 };
