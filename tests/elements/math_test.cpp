@@ -36,20 +36,3 @@ TEST_F(Math, OperandsTakeTheIncomingValueOnlyWhenZeroAndFixedPointsIgnoreOperati
   EXPECT_EQ(gLog, (Log{"result i:8", "result i:-2", "result i:0", "result i:5", "result r:4.5",
                        "result r:4.5", "result i:6"}));
 }
-
-TEST_F(Math, DivisionRoundsHalfToEvenAndReportsZeroDivisor) {
-  math.operation = THIMath::Div;
-  math.setDefault(-1.0);
-  for (int32_t n : {7, 5}) Call<&THIMath::doOperation>(math, Chain({D::Int(n), D::Int(2)}));
-  EXPECT_EQ(Show(ReadPoint<&THIMath::Result>(math)), "i:2");
-
-  Probe& zero = Source(math.Op2, D::Int(0), "zero");
-  Call<&THIMath::doOperation>(math, D::Int(5));
-  EXPECT_EQ(math.result, -1.0);
-  EXPECT_TRUE(ReadPoint<&THIMath::Result>(math).isNull());
-  EXPECT_EQ(gLog, (Log{"result i:4", "result i:2", "read zero", "error null"}));
-  // The next successful operation clears the error.
-  zero.answer = D::Real(0.5);
-  Call<&THIMath::doOperation>(math, D::Int(1));
-  EXPECT_EQ(Show(ReadPoint<&THIMath::Result>(math)), "i:2");
-}
