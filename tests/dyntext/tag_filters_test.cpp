@@ -1,7 +1,5 @@
 #include "dyntext/tag_filters.h"
 
-#include <string>
-
 #include "elements/log_probe.h"
 
 using namespace hi;

@@ -1,9 +1,5 @@
 #include "dyntext/template_expander.h"
 
-#include <cstdint>
-#include <string>
-#include <vector>
-
 #include "elements/log_probe.h"
 
 using namespace hi;
