@@ -1,11 +1,8 @@
-#include <unistd.h>
-
-#include <filesystem>
-
+#include "ui/form.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
+#include "support/temp_folder.h"
 #include "tests/ui/ui_support.h"
-#include "ui/form.h"
 #include "ui/qt_host.h"
 
 using namespace hi;
@@ -31,22 +28,24 @@ class FormProbe : public TDebug {
 
 class FormTest : public ::testing::Test {
  protected:
-  void SetUp() override { platform::SetSettingsFolder(folder_ + "/"); }
-  void TearDown() override {
-    platform::SetSettingsFolder("");
-    std::filesystem::remove_all(folder_);
-  }
-  std::string folder_ =
-      ::mkdtemp((std::filesystem::temp_directory_path() / "rds_form.XXXXXX").string().data());
+  TempSettingsFolder folder{"rds_form"};
+  std::string folder_ = folder.string();
 };
 
 }  // namespace
 
-TEST_F(FormTest, StartUpFiresOnCreateThenShowsByVisible) {
+// Start-up fires onCreate, then shows the forms meant to be visible; the window system's
+// activation and focus become the form's events.
+TEST_F(FormTest, StartUpFiresOnCreateThenShowsByVisibleAndActivationEvents) {
   THIMainForm main, info;
   info.setVisible(false);
   FormProbe probe(main);
   link<&FormProbe::doCreate>(main.onCreate, probe);
+  Sink sink;
+  link<&Sink::doLog>(main.onActivate, sink, 0);
+  link<&Sink::doLog>(main.onDeactivate, sink, 1);
+  link<&Sink::doLog>(main.onSetFocus, sink, 2);
+  link<&Sink::doLog>(main.onKillFocus, sink, 3);
   EXPECT_FALSE(main.visible());  // built hidden
   EXPECT_EQ(THIMainForm::mainForm(), &main);
   SetLoopsLive(true);
@@ -54,6 +53,10 @@ TEST_F(FormTest, StartUpFiresOnCreateThenShowsByVisible) {
   EXPECT_EQ(probe.log, Lines{"create"});
   EXPECT_TRUE(main.visible());
   EXPECT_FALSE(info.visible());
+  QEvent activate(QEvent::WindowActivate), deactivate(QEvent::WindowDeactivate);
+  QCoreApplication::sendEvent(main.widget(), &activate);
+  QCoreApplication::sendEvent(main.widget(), &deactivate);
+  EXPECT_EQ(sink.lines, (Lines{"0:null", "2:null", "1:null", "3:null"}));
 }
 
 TEST_F(FormTest, CloseVetoThenCloseOrder) {
@@ -68,42 +71,20 @@ TEST_F(FormTest, CloseVetoThenCloseOrder) {
   Startup().run();
 
   Do(main, &THIMainForm::doClose);
-  EXPECT_TRUE(probe.log.empty());
-  EXPECT_TRUE(main.visible());
-  EXPECT_FALSE(THIMainForm::mainClosed());
+  EXPECT_TRUE(probe.log.empty() && main.visible() && !THIMainForm::mainClosed());
 
   // The window system's close request takes the same path: an info window only hides.
   info.widget()->close();
-  EXPECT_FALSE(info.visible());
-  EXPECT_TRUE(LoopsLive());
+  EXPECT_TRUE(!info.visible() && LoopsLive());
   EXPECT_EQ(probe.log, Lines{"close 1 live"});
   info.setVisible(true);
 
   probe.log.clear();
   veto.answer = TData::Int(0);
   Do(main, &THIMainForm::doClose);
-  EXPECT_EQ(probe.log, (Lines{"close 1 live", "close 0 live"}));
-  EXPECT_FALSE(LoopsLive());
-  EXPECT_TRUE(THIMainForm::mainClosed());
-  EXPECT_FALSE(main.visible());
-  EXPECT_FALSE(info.visible());
   Do(main, &THIMainForm::doClose);  // closed once only
-  EXPECT_EQ(probe.log.size(), 2u);
-}
-
-TEST_F(FormTest, ActivationEvents) {
-  THIMainForm main;
-  Sink sink;
-  link<&Sink::doLog>(main.onActivate, sink, 0);
-  link<&Sink::doLog>(main.onDeactivate, sink, 1);
-  link<&Sink::doLog>(main.onSetFocus, sink, 2);
-  link<&Sink::doLog>(main.onKillFocus, sink, 3);
-  SetLoopsLive(true);
-  Startup().run();
-  QEvent activate(QEvent::WindowActivate), deactivate(QEvent::WindowDeactivate);
-  QCoreApplication::sendEvent(main.widget(), &activate);
-  QCoreApplication::sendEvent(main.widget(), &deactivate);
-  EXPECT_EQ(sink.lines, (Lines{"0:null", "2:null", "1:null", "3:null"}));
+  EXPECT_EQ(probe.log, (Lines{"close 1 live", "close 0 live"}));
+  EXPECT_TRUE(!LoopsLive() && THIMainForm::mainClosed() && !main.visible() && !info.visible());
 }
 
 TEST_F(FormTest, StoredPositionAppliesOnFirstShowWithinReachAndAnUnshownOneIsNotSaved) {
