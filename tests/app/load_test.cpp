@@ -28,7 +28,6 @@ class LoadTest : public PanelTest {
     platform::SetTimeHost(&qtTime_);
     addPort(1);
   }
-  std::string path(const std::string& name) const { return (folder_ / name).string(); }
   ui::QtTimeHost qtTime_;
 };
 
@@ -36,12 +35,7 @@ TEST_F(LoadTest, TenThousandTitlesAsFastAsTheDiskTakesThem) {
   writeSetting("Select device", "Device", "0");
   writeSetting("Select device", "COM Port", "COM 1");
   writeSetting("RDS Settings", "CT", "1");
-  writeSetting("Dynamic RT and PS", "Dynamic PS", path("ps.txt"));
-  writeSetting("Dynamic RT and PS", "Dynamic RT", path("rt.txt"));
-  writeSetting("Dynamic RT and PS", "Scroll", path("np.txt"));
-  std::ofstream(path("ps.txt")) << "%NPFile%";
-  std::ofstream(path("rt.txt")) << "Now: %NPFile%";
-  std::ofstream(path("np.txt")) << "Before the load";
+  useDynamicFiles("%NPFile%", "Now: %NPFile%", "Before the load");
   start();
   main_->form.widget()->show();
   fire(main_->info, 0);

@@ -1,9 +1,7 @@
 // The now-sending strip fed through its composer, linked as the main window links them, with the
 // marquee on the virtual time host.
 #include <QFontMetrics>
-#include <QWidget>
 #include <tuple>
-#include <utility>
 
 #include "dyntext/now_sending.h"
 #include "panel_fixture.h"

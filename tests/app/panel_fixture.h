@@ -9,6 +9,8 @@
 #include <QComboBox>
 #include <QTest>
 #include <filesystem>
+#include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <map>
 #include <memory>
@@ -88,10 +90,28 @@ class PanelTest : public ::testing::Test {
   void writeSetting(const std::string& section, const std::string& key, const std::string& v) {
     EXPECT_TRUE(platform::IniWriteString(ini(), section, key, v));
   }
+  void store(const char* section, std::initializer_list<std::pair<const char*, const char*>> keys) {
+    for (const auto& [key, value] : keys) writeSetting(section, key, value);
+  }
   std::string setting(const std::string& section, const std::string& key) {
     return platform::IniReadString(ini(), section, key, "");
   }
   std::string ini() const { return (folder_ / "rds.ini").string(); }
+  std::string path(const std::string& name) const { return (folder_ / name).string(); }
+  // A file in the settings folder, written whole as the automation writes it.
+  void writeFile(const std::string& name, const std::string& bytes) {
+    std::ofstream(path(name), std::ios::binary | std::ios::trunc) << bytes;
+  }
+  // The dynamic page's four files named in rds.ini; those given a text are written.
+  void useDynamicFiles(const char* ps, const char* rt = nullptr, const char* nowPlaying = nullptr) {
+    const char* keys[] = {"Dynamic PS", "Dynamic RT", "Thermometer", "Scroll"};
+    const char* names[] = {"ps.txt", "rt.txt", "temp.txt", "np.txt"};
+    const char* texts[] = {ps, rt, nullptr, nowPlaying};
+    for (int k = 0; k < 4; ++k) {
+      writeSetting("Dynamic RT and PS", keys[k], path(names[k]));
+      if (texts[k]) writeFile(names[k], texts[k]);
+    }
+  }
 
   // Builds the tree inert, makes it live and runs the start-up actions, as the program does.
   hi::MainWindow& start() {
@@ -107,6 +127,21 @@ class PanelTest : public ::testing::Test {
   void run() {
     hi::SetLoopsLive(true);
     hi::Startup().run();
+  }
+
+  // COM 1 (unless the test made it already) and the model stored, the window started and
+  // connected.
+  void startConnected(int model = 0) {
+    if (!ports_.count(1)) addPort(1);
+    writeSetting("Select device", "Device", std::to_string(model));
+    start();
+    click(connection().connect);
+  }
+  // The operator switches to another model.
+  void chooseModel(int model) {
+    click(connection().disconnect);
+    choose(connection().deviceList, model);
+    click(connection().connect);
   }
 
   // Fires input `index` of a child container, as its parent's link would.
@@ -152,6 +187,7 @@ class PanelTest : public ::testing::Test {
 
   hi::ConnectionPanel& connection() { return *main_->connectionPage; }
   hi::RdsSettingsPage& rds() { return *main_->rdsSettingsPage; }
+  hi::DynamicTextPanel& dyn() { return *main_->dynamicTextPage; }
 
   platform::VirtualTimeHost time_;
   fs::path folder_;

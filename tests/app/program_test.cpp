@@ -7,12 +7,12 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
-#include <string>
 #include <thread>
 
+#include "platform/files.h"
 #include "platform/ini_file.h"
 #include "platform/serial_pty.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -57,17 +57,14 @@ int Finish(pid_t pid, int ms) {
 }
 
 std::string Contents(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
+  return platform::ReadWholeFile(file.string()).value_or("");
 }
 
 }  // namespace
 
 TEST(Program, HeadlessRunsTheStartActionsLogsAndClosesOnSigterm) {
-  const fs::path dir = fs::temp_directory_path() / ("rds-headless-" + std::to_string(::getpid()));
-  fs::remove_all(dir);
+  TempFolder temp("rds-headless");
+  const fs::path dir = temp.path();
   fs::create_directories(dir / "ports");
   const std::string ini = (dir / "rds.ini").string();
   { std::ofstream(ini) << "; kept as it is\r\n"; }
@@ -120,15 +117,13 @@ TEST(Program, HeadlessRunsTheStartActionsLogsAndClosesOnSigterm) {
            " rdspanel stopped, exit code 0\n"}) {
     EXPECT_NE(text.find(event), std::string::npos) << event << "\n" << text;
   }
-  fs::remove_all(dir);
 }
 
 // A service that cannot do its work says so: a settings folder it cannot use ends it with the
 // reason, and one that will never connect logs why once.
 TEST(Program, HeadlessTellsWhyItCannotOrWillNotSend) {
-  const fs::path dir = fs::temp_directory_path() / ("rds-idle-" + std::to_string(::getpid()));
-  fs::remove_all(dir);
-  fs::create_directories(dir);
+  TempFolder temp("rds-idle");
+  const fs::path dir = temp.path();
   { std::ofstream(dir / "a-file") << "x"; }
   const fs::path log = dir / "panel.log";
   const std::string notAFolder = (dir / "a-file" / "sub").string();
@@ -157,5 +152,4 @@ TEST(Program, HeadlessTellsWhyItCannotOrWillNotSend) {
   text = Contents(log);
   EXPECT_NE(text.find("\"Auto connect\" is off in rds.ini"), std::string::npos) << text;
   EXPECT_EQ(text.find("notification area"), std::string::npos) << text;
-  fs::remove_all(dir);
 }

@@ -2,8 +2,6 @@
 #include <QFontMetrics>
 #include <QStyle>
 #include <QStyleOptionComboBox>
-#include <string>
-#include <vector>
 
 #include "panel_fixture.h"
 
@@ -11,15 +9,7 @@ namespace apptest {
 
 namespace ps_af {
 
-class PsAfTest : public PanelTest {
- protected:
-  // Starts with COM 1 and connects; settings are written before.
-  void startConnected() {
-    addPort(1);
-    start();
-    click(connection().connect);
-  }
-};
+using PsAfTest = PanelTest;
 
 TEST_F(PsAfTest, PagePsLinesAndTheirDsLines) {
   startConnected();
@@ -75,11 +65,10 @@ TEST_F(PsAfTest, PagePsLinesAndTheirDsLines) {
 }
 
 TEST_F(PsAfTest, PagePsStoredPagesAndIntervalForTessel20) {
-  writeSetting("Select device", "Device", "1");
   writeSetting("RDS Settings", "Page PS1", "ONE");
   writeSetting("RDS Settings", "Page PS8", "EIGHT");
   writeSetting("RDS Settings", "PPS change int", "11");
-  startConnected();
+  startConnected(1);
   hi::PagePsPanel& pages = *rds().pagePsPanel;
   for (size_t i = 0; i < pages.pages.size(); ++i) EXPECT_EQ(pages.pages[i].visible(), i < 6) << i;
   EXPECT_EQ(pages.intervals->list.selected(), -1);
@@ -184,9 +173,7 @@ TEST_F(PsAfTest, AfLinesFollowTheChoices) {
   EXPECT_EQ(received(1), "AF227,204,1,5,124,125,170,205\r\n");
 
   // The model whose other lines end in LF still gets CR LF here.
-  click(connection().disconnect);
-  choose(connection().deviceList, 2);
-  click(connection().connect);
+  chooseModel(2);
   click(af.send);
   EXPECT_EQ(received(1), "AF227,204,1,5,124,125,170,205\r\n");
 
@@ -208,9 +195,7 @@ TEST_F(PsAfTest, AfLinesFollowTheChoices) {
 }
 
 TEST_F(PsAfTest, AfStoredEntriesOutsideTheListsCountAsNone) {
-  for (auto [key, value] :
-       {std::pair{"AF Number", "7"}, {"Local AF", "206"}, {"AF1", "-1"}, {"AF2", "3"}})
-    writeSetting("RDS Settings", key, value);
+  store("RDS Settings", {{"AF Number", "7"}, {"Local AF", "206"}, {"AF1", "-1"}, {"AF2", "3"}});
   startConnected();
   hi::AfPanel& af = *rds().afPanel;
   EXPECT_EQ(af.number.selected(), 0);

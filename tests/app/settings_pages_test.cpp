@@ -1,13 +1,8 @@
 // The "Other settings" and "Information" panels on a plain host window, with their settings in a
 // temporary folder, the start timers on the virtual time host and the clipboard recorded.
-#include <QWidget>
-#include <initializer_list>
-#include <string>
-#include <utility>
-#include <vector>
 
-#include "app/help_page.h"
 #include "app/settings_pages.h"
+#include "app/help_page.h"
 #include "dyntext/tag_filters.h"
 #include "panel_fixture.h"
 #include "ui/qt_host.h"
@@ -51,9 +46,6 @@ class SettingsPagesTest : public PanelTest {
   void log(hi::TLink& event, uint16_t index) {
     hi::link<&uitest::Sink::doLog>(event, sink_, index);
   }
-  void store(std::initializer_list<std::pair<const char*, const char*>> options) {
-    for (const auto& [key, value] : options) writeSetting(kOther, key, value);
-  }
   std::string var(uint16_t index) {
     hi::TData value;
     outer_.Var(value, index);
@@ -81,6 +73,7 @@ using SP = hi::SettingsPages;
 // Only "1" ticks a box; an auto-enable option counts only together with Auto Connect.
 TEST_F(SettingsPagesTest, AutostartBoxesShowWhatIsStored) {
   store(
+      kOther,
       {{"Auto connect", "1"}, {"Auto on dps", "1"}, {"Auto on drt", "1"}, {"Auto to tray", "yes"}});
   build();
   // Unticked at creation, the "Auto Enable" boxes wait for "Auto Connect".
@@ -93,7 +86,7 @@ TEST_F(SettingsPagesTest, AutostartBoxesShowWhatIsStored) {
   // A hand-edited file with an auto-enable option but no Auto Connect: shown and stored as off.
   hi::TData off = hi::TData::Int(0);
   boxes[SP::AutoConnect].doCheck(off, 0);
-  store({{"Auto connect", "0"}, {"Auto on dps", "1"}});
+  store(kOther, {{"Auto connect", "0"}, {"Auto on dps", "1"}});
   load();
   EXPECT_FALSE(boxes[SP::AutoDps].checked());
   EXPECT_EQ(setting(kOther, "Auto on dps"), "0");
@@ -112,11 +105,11 @@ TEST_F(SettingsPagesTest, DayNamesAreKeptWholeAndWarnFromTheNinthCharacter) {
 }
 
 TEST_F(SettingsPagesTest, InfoOptionsAndAutomationSwitch) {
-  store({{"Show info window", "1"},
-         {"Show info taskbar", "1"},
-         {"Info taskbar", "drt"},
-         {"TA,TP,PTY", "1"},
-         {"TA,TP,PTY control", "1"}});
+  store(kOther, {{"Show info window", "1"},
+                 {"Show info taskbar", "1"},
+                 {"Info taskbar", "drt"},
+                 {"TA,TP,PTY", "1"},
+                 {"TA,TP,PTY control", "1"}});
   build();
   load();
   EXPECT_EQ(reported(), (Lines{"1:1", "2:1", "2:1", "3:1"}));

@@ -1,10 +1,5 @@
 // The program's shell in the whole window: automatic start actions, day names, the info window,
 // the tray icon with its menu and the taskbar title.
-#include <fstream>
-#include <initializer_list>
-#include <tuple>
-#include <utility>
-
 #include "ui/qt_host.h"
 
 #include "panel_fixture.h"
@@ -26,24 +21,11 @@ class ShellTest : public PanelTest {
     PanelTest::TearDown();
     platform::SetDesktopServices(nullptr);
   }
-  void store(const char* section, std::initializer_list<std::pair<const char*, const char*>> keys) {
-    for (const auto& [key, value] : keys) writeSetting(section, key, value);
-  }
-  // The dynamic PS (and RT) template files, named in the settings.
-  void useTemplates(const std::string& ps, const std::string& rt = "") {
-    for (const auto& [name, key, text] :
-         {std::tuple{"ps.txt", "Dynamic PS", ps}, std::tuple{"rt.txt", "Dynamic RT", rt}}) {
-      const std::string path = (folder_ / name).string();
-      writeSetting("Dynamic RT and PS", key, path);
-      std::ofstream(path, std::ios::binary) << text;
-    }
-  }
   void connectOnDynamicPage() {
     click(connection().connect);
     click(window().pageButtons[hi::MainWindow::DynamicText]);
   }
   hi::MainWindow& window() { return *main_; }
-  hi::DynamicTextPanel& dyn() { return *main_->dynamicTextPage; }
   hi::SettingsPages& settingsPages() { return *main_->settingsPages; }
 
   ui::QtDesktop desktop_;
@@ -52,7 +34,7 @@ class ShellTest : public PanelTest {
 
 TEST_F(ShellTest, AutomaticStartConnectsEnablesAndGoesToTheTray) {
   store("Other settings", {{"Auto connect", "1"}, {"Auto on dps", "1"}, {"Auto to tray", "1"}});
-  useTemplates("ON AIR");
+  useDynamicFiles("ON AIR", "");
   start();
   window().form.widget()->show();
   time_.advance(1999);
@@ -90,7 +72,7 @@ TEST_F(ShellTest, AStartActionTurnedOffInTheMeantimeDoesNotRun) {
 TEST_F(ShellTest, DayNamesReachBothTemplates) {
   writeSetting("Day of week", "Saturday", "SAMSTAG");  // 5 December 2026 is a Saturday
   writeSetting("Select device", "Device", "1");
-  useTemplates("%Day%", "%Day% %Date%");
+  useDynamicFiles("%Day%", "%Day% %Date%");
   start();
   connectOnDynamicPage();
   click(dyn().dps);
@@ -150,7 +132,7 @@ TEST_F(ShellTest, TrayFlickersOnWritesAndItsMenuFollowsTheState) {
 
 TEST_F(ShellTest, TaskbarShowsTheDynamicPsWhileTheWindowHasLostTheFocus) {
   store("Other settings", {{"Show info taskbar", "1"}, {"Info taskbar", "DPS"}});
-  useTemplates("NEWS\r\nSM");
+  useDynamicFiles("NEWS\r\nSM", "");
   start();
   connectOnDynamicPage();
   hi::Fire(window().form.onKillFocus, none_);
