@@ -3,14 +3,22 @@
 #include <filesystem>
 
 #include "platform/files.h"
+#include "platform/ini_file.h"
 #include "platform/serial.h"
 
 namespace platform {
 
 std::string ComPortsFolder() { return SettingsFolder() + "ports"; }
 
-std::string ComDevicePath(int number) {
-  if (number < 1) return {};
+namespace {
+
+// The entry's value, or the empty text when there is none.
+std::string NetworkEntry(int number) {
+  return IniReadString(SettingsFolder() + "rds.ini", kNetworkPortsSection,
+                       "COM" + std::to_string(number));
+}
+
+std::string DevicePath(int number) {
 #ifdef _WIN32
   return "\\\\.\\Com" + std::to_string(number);
 #else
@@ -27,11 +35,42 @@ std::string ComDevicePath(int number) {
 #endif
 }
 
+}  // namespace
+
+ComTarget LookUpComPort(int number) {
+  ComTarget target;
+  if (number < 1) return target;
+  target.text = NetworkEntry(number);
+  if (!target.text.empty()) {
+    Endpoint endpoint;
+    if (!ParseEndpoint(target.text, endpoint, target.problem)) {
+      target.kind = ComTarget::Kind::Malformed;
+    } else if (endpoint.scheme != "tcp" && endpoint.scheme != "rfc2217") {
+      target.kind = ComTarget::Kind::Malformed;
+      target.problem = "unknown scheme " + endpoint.scheme + ": (tcp or rfc2217)";
+    } else {
+      target.kind = ComTarget::Kind::Network;
+      target.endpoint = endpoint;
+    }
+    return target;
+  }
+  target.device = DevicePath(number);
+  if (!target.device.empty()) target.kind = ComTarget::Kind::Device;
+  return target;
+}
+
+std::string ComDevicePath(int number) {
+  if (number < 1 || !NetworkEntry(number).empty()) return {};
+  return DevicePath(number);
+}
+
 bool ComPortCanOpen(int number) {
-  std::string device = ComDevicePath(number);
-  if (device.empty()) return false;
+  const ComTarget target = LookUpComPort(number);
+  if (target.kind == ComTarget::Kind::Network || target.kind == ComTarget::Kind::Malformed)
+    return true;
+  if (target.kind != ComTarget::Kind::Device) return false;
   SerialPort port;
-  return port.open(device);
+  return port.open(target.device);
 }
 
 }  // namespace platform
