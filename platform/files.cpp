@@ -158,6 +158,7 @@ bool IsAscii(std::string_view text) {
   for (char c : text) any |= static_cast<unsigned char>(c);
   return any < 0x80;
 }
+}  // namespace
 
 std::string DecodeText(std::string bytes, bool cut) {
   std::string_view view(bytes);
@@ -175,7 +176,6 @@ std::string DecodeText(std::string bytes, bool cut) {
   if (tail == 1 && !cut && IsAscii(body)) return bytes;
   return Utf8ToCp1252(body);
 }
-}  // namespace
 
 std::string TextFileProblem(const std::string& path) {
   std::error_code ec;

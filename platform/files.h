@@ -36,6 +36,10 @@ inline constexpr size_t kWholeFileLimit = 64u << 20;
 [[nodiscard]] std::optional<std::string> ReadTextFile(const std::string& path,
                                                       size_t maxBytes = kTextFileLimit);
 
+// Bytes another program wrote, decoded as ReadTextFile decodes a file's. `cut` says the bytes
+// are the start of a longer text, so a UTF-8 character cut off at their end is dropped.
+std::string DecodeText(std::string bytes, bool cut = false);
+
 // Why a text file cannot be read at all ("no such file", "permission denied", ...); empty when
 // it can, so that a failed read was only a writer at work.
 std::string TextFileProblem(const std::string& path);

@@ -28,7 +28,7 @@ if [ ! -f "$build/build.ninja" ]; then
     -DRDS_TESTS=OFF -DRDS_BENCH=OFF
 fi
 
-all_targets=(ini_file codepage template_expansion encoder_decoder dynamic_lines)
+all_targets=(ini_file codepage now_playing template_expansion encoder_decoder dynamic_lines)
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=("${all_targets[@]}")
 build_targets=()

@@ -1,0 +1,210 @@
+#include "platform/now_playing.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "platform/event_log.h"
+#include "platform/net_peer.h"
+
+using namespace platform;
+
+namespace {
+
+// The event log into a scratch file for the test's life.
+class LogCapture {
+ public:
+  LogCapture() : file_(std::tmpfile()) { SetEventLog(file_); }
+  ~LogCapture() {
+    SetEventLog(nullptr);
+    std::fclose(file_);
+  }
+  LogCapture(const LogCapture&) = delete;
+  LogCapture& operator=(const LogCapture&) = delete;
+  std::string text() {
+    std::fflush(file_);
+    std::rewind(file_);
+    std::string out;
+    char buffer[512];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file_)) > 0) out.append(buffer, n);
+    return out;
+  }
+  size_t count(const std::string& what) {
+    const std::string all = text();
+    size_t n = 0;
+    for (size_t at = all.find(what); at != std::string::npos; at = all.find(what, at + 1)) ++n;
+    return n;
+  }
+
+ private:
+  std::FILE* file_;
+};
+
+std::string Address(const char* scheme, uint16_t port) {
+  return std::string(scheme) + "://127.0.0.1:" + std::to_string(port);
+}
+
+std::string Problem(const std::string& address) {
+  NowPlayingListener listener;
+  std::string problem;
+  EXPECT_FALSE(listener.open(address, problem)) << address;
+  EXPECT_FALSE(listener.isOpen());
+  return problem;
+}
+
+}  // namespace
+
+TEST(TitleLines, LinesEndInLfOrCrLfAndTheNewestWins) {
+  TitleLines lines;
+  lines.feed("first\r\nsec");
+  EXPECT_EQ(lines.take(), "first");
+  EXPECT_EQ(lines.take(), std::nullopt);
+  lines.feed("ond\nthird\r");
+  lines.feed("\n\nx\ry\n");
+  EXPECT_EQ(lines.take(), "x\ry") << "a lone CR is inside the line";
+  EXPECT_EQ(lines.lines(), 5u);
+  lines.feed("\n");
+  EXPECT_EQ(lines.take(), "") << "an empty line is an empty title";
+  lines.feed("no ending");
+  EXPECT_EQ(lines.take(), std::nullopt);
+  lines.finish();
+  EXPECT_EQ(lines.take(), "no ending");
+  lines.finish();
+  EXPECT_EQ(lines.take(), std::nullopt);
+}
+
+TEST(TitleLines, OverlongLinesAreDroppedWholeAndNothingGrows) {
+  TitleLines lines;
+  const std::string longest(kTitleBytesLimit, 'a');
+  lines.feed(longest + "\r\n");
+  EXPECT_EQ(lines.take(), longest);
+  lines.feed(longest + "b\n");
+  EXPECT_EQ(lines.take(), std::nullopt);
+  EXPECT_EQ(lines.oversized(), 1u);
+
+  // Fed in pieces, a megabyte without an ending: dropped once, at most a line's bytes held.
+  for (int i = 0; i < 256; ++i) lines.feed(std::string(4096, 'c'));
+  EXPECT_LE(lines.heldBytes(), 2 * (kTitleBytesLimit + 1));
+  lines.feed("tail of it\nnext\n");
+  EXPECT_EQ(lines.take(), "next");
+  EXPECT_EQ(lines.oversized(), 2u);
+  lines.feed(std::string(kTitleBytesLimit + 10, 'd'));
+  lines.finish();
+  EXPECT_EQ(lines.take(), std::nullopt);
+}
+
+TEST(NowPlayingListener, AddressesItCannotListenOnSayWhyAndOpenNothing) {
+  EXPECT_EQ(Problem("udp://127.0.0.1"), "no port");
+  EXPECT_EQ(Problem("http://127.0.0.1:8080"), "only udp:// or tcp:// addresses give titles");
+  EXPECT_EQ(Problem("udp://automation.example:5005"),
+            "listen on a numeric address such as 127.0.0.1, not automation.example");
+  // An address of another computer (a documentation range no host has).
+  EXPECT_EQ(Problem("udp://192.0.2.1:5005"), "192.0.2.1 is no address of this computer");
+  for (bool stream : {false, true}) {
+    nettest::Peer holder(stream);
+    ASSERT_TRUE(holder.bind(0));
+    if (stream) {
+      ASSERT_TRUE(holder.listen());
+    }
+    const uint16_t port = holder.port();
+    EXPECT_EQ(Problem(Address(stream ? "tcp" : "udp", port)),
+              "port " + std::to_string(port) + " in use");
+  }
+}
+
+TEST(NowPlayingListener, DatagramsTheNewestWinsDecodedAsAFileIs) {
+  LogCapture log;
+  NowPlayingListener listener;
+  const uint16_t port = nettest::FreePort(false);
+  std::string problem;
+  ASSERT_TRUE(listener.open("udp://localhost:" + std::to_string(port), problem)) << problem;
+  EXPECT_EQ(listener.poll(), std::nullopt);
+
+  nettest::Peer automation(false);
+  for (const char* title : {"one", "two", "Caf\xC3\xA9 del Mar"}) {
+    ASSERT_TRUE(automation.sendTo(port, title));
+  }
+  EXPECT_EQ(listener.poll(), "Caf\xE9 del Mar");
+  EXPECT_EQ(listener.poll(), std::nullopt);
+
+  // Too long: dropped whole, logged once; the limit itself is a title.
+  ASSERT_TRUE(automation.sendTo(port, std::string(kTitleBytesLimit + 1, 'x')));
+  ASSERT_TRUE(automation.sendTo(port, std::string(60000, 'y')));
+  EXPECT_EQ(listener.poll(), std::nullopt);
+  ASSERT_TRUE(automation.sendTo(port, std::string(kTitleBytesLimit, 'z')));
+  EXPECT_EQ(listener.poll(), std::string(kTitleBytesLimit, 'z'));
+  EXPECT_EQ(listener.counts().oversized, 2u);
+  EXPECT_EQ(listener.counts().titles, 4u);
+  EXPECT_EQ(log.count("dropped"), 1u);
+
+  // A flood is taken in bounded bites, newest first; the last title sent comes through.
+  for (int n = 0; n < 5000; ++n) (void)automation.sendTo(port, "flood " + std::to_string(n));
+  uint64_t before = listener.counts().titles;
+  int polls = 0;
+  while (std::optional<std::string> title = listener.poll()) {
+    EXPECT_EQ(title->rfind("flood ", 0), 0u);
+    EXPECT_LE(listener.counts().titles - before, NowPlayingListener::kDatagramsPerPoll);
+    before = listener.counts().titles;
+    ASSERT_LT(++polls, 5000);
+  }
+  ASSERT_TRUE(automation.sendTo(port, "after the flood"));
+  EXPECT_EQ(listener.poll(), "after the flood");
+  EXPECT_EQ(listener.heldBytes(), 0u);
+
+  listener.close();
+  nettest::Peer next(false);
+  EXPECT_TRUE(next.bind(port)) << "a closed listener gives its port back";
+}
+
+TEST(NowPlayingListener, TcpLinesFromSeveralSendersEachBounded) {
+  LogCapture log;
+  NowPlayingListener listener;
+  const uint16_t port = nettest::FreePort(true);
+  std::string problem;
+  ASSERT_TRUE(listener.open(Address("tcp", port), problem)) << problem;
+  const auto next = [&listener] {
+    return nettest::PollUntilSomething([&] { return listener.poll(); });
+  };
+
+  nettest::Peer first(true);
+  ASSERT_TRUE(first.connect(port));
+  ASSERT_TRUE(first.write("A1\r\nA2\n"));
+  EXPECT_EQ(next(), "A2");
+  {
+    // A sender that closes instead of ending its line.
+    nettest::Peer once(true);
+    ASSERT_TRUE(once.connect(port));
+    ASSERT_TRUE(once.write("B1"));
+  }
+  EXPECT_EQ(next(), "B1");
+  ASSERT_TRUE(first.write(std::string(kTitleBytesLimit + 1, 'x') + "\nA3\n"));
+  EXPECT_EQ(next(), "A3");
+  EXPECT_EQ(listener.counts().oversized, 1u);
+  EXPECT_EQ(log.count("dropped"), 1u);
+
+  // More senders than the listener keeps: the oldest is closed to make room.
+  std::vector<std::unique_ptr<nettest::Peer>> crowd;
+  for (size_t n = 0; n < NowPlayingListener::kMaxClients; ++n) {
+    crowd.push_back(std::make_unique<nettest::Peer>(true));
+    ASSERT_TRUE(crowd.back()->connect(port));
+    ASSERT_TRUE(crowd.back()->write("C" + std::to_string(n) + "\n"));
+    EXPECT_TRUE(next().has_value());
+  }
+  EXPECT_EQ(listener.clients(), NowPlayingListener::kMaxClients);
+  EXPECT_TRUE(first.closedByPeer());
+  EXPECT_EQ(log.count("the oldest closed"), 1u);
+  ASSERT_TRUE(crowd.back()->write(std::string(3000, 'p')));
+  (void)nettest::PollUntilSomething([&] {
+    (void)listener.poll();
+    return listener.heldBytes() >= 3000;
+  });
+  EXPECT_LE(listener.heldBytes(), NowPlayingListener::kMaxClients * 2 * (kTitleBytesLimit + 1));
+
+  // Closed, the port can be listened on again at once.
+  listener.close();
+  EXPECT_EQ(listener.clients(), 0u);
+  NowPlayingListener again;
+  EXPECT_TRUE(again.open(Address("tcp", port), problem)) << problem;
+}
