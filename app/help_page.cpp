@@ -16,7 +16,7 @@ constexpr Row kRows[HelpPage::kTokens] = {
     {"%Date%", "Date in PS(RT)", 48},
     {"%Day%", "Day of the week in PS(RT)", 68},
     {"%Temp%", "Temperature in PS(RT)", 87},
-    {"%NPFile%", "Name of track in PS(RT)", 107},
+    {"%NPFile%", "Name of track in PS(RT): file, udp:// or tcp:// address", 107},
     {"<TA1>", "On TA from Sundial", 127},
     {"<TA0>", "Off TA from Sundial", 147},
     {"<TP1>", "On TP from Sundial", 167},
@@ -24,6 +24,7 @@ constexpr Row kRows[HelpPage::kTokens] = {
     {"<PTYn>",
      "Change PTY from Sundial, n = 0..31. For example:\r\n<PTY1> = News, <PTY2> = Affairs", 207}};
 constexpr int kPtyRow = HelpPage::kTokens - 1;
+constexpr int kNowPlayingRow = 5;
 // "<PTYn>" itself is no tag and would go on air as text; a real one is copied instead.
 constexpr const char* kPtyExample = "<PTY1>";
 
@@ -53,6 +54,11 @@ HelpPage::HelpPage(TOuterSide& owner, ControlParent parent)
     explanations[k].setBounds(90, row.top, 370, k == kPtyRow ? 32 : 17);
     explanations[k].setCaption(row.explanation);
   }
+  explanations[kNowPlayingRow].setHint(
+      "The 'Now playing' field takes a text file, or an address the automation sends each title "
+      "to: udp://127.0.0.1:5005 (one datagram per title) or tcp://127.0.0.1:5005 (one line per "
+      "title). 127.0.0.1 listens on this computer only; write 0.0.0.0 or a network address of "
+      "this computer to take titles from others.");
   // Until the automation switch says otherwise, as its box starts unticked.
   for (int k = kFirstTag; k < kTokens; ++k) tokens[k].setEnabled(false);
   THIImgBtn* buttons[3] = {&mail, &web, &web2};

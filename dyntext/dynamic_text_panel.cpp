@@ -93,9 +93,11 @@ void DynamicTextPanel::placeControls() {
   picture.setBounds(320, 210, 145, 105);
   picture.setPicture(":/pictures/settings.png");
   for (size_t k = 0; k < templateStates.size(); ++k) {
-    templateStates[k].setBounds(10, 272 + 18 * static_cast<int>(k), 300, 17);
+    templateStates[k].setBounds(10, 266 + 16 * static_cast<int>(k), 300, 16);
     templateStates[k].setVisible(false);
   }
+  sourceState.setBounds(10, 298, 300, 16);
+  sourceState.setVisible(false);
 }
 
 void DynamicTextPanel::wirePoints() {
@@ -132,11 +134,16 @@ void DynamicTextPanel::wireFields() {
   for (uint16_t k = 0; k < kFiles; ++k) {
     link<&THIini::doRead>(load.onEvent[k], pathSettings[kLoadOrder[k]]);
     link<&THIEdit::doText>(pathSettings[k].onRead, paths[k]);
-    link<&THIini::doWrite>(paths[k].onChangeText, pathSettings[k]);
+    if (k != NowPlaying) link<&THIini::doWrite>(paths[k].onChangeText, pathSettings[k]);
     link<&THIODialog::doExecute>(browse[k].onClick, dialogs[k]);
     link<&THIEdit::doText>(dialogs[k].onExecute, paths[k]);
     link<&THIEdit::Text>(files[k].FileName, paths[k]);
   }
+  // The now-playing field may name an address that is listened on: a new text gives it up.
+  sourceEdited.setOutCount(2);
+  link<&THIHub::doEvent>(paths[NowPlaying].onChangeText, sourceEdited);
+  link<&THIini::doWrite>(sourceEdited.onEvent[0], pathSettings[NowPlaying]);
+  link<&THIStrList::doSource>(sourceEdited.onEvent[1], files[NowPlaying]);
   link<&THIini::doRead>(load.onEvent[4], scrollSetting);
   link<&THIini::doRead>(load.onEvent[5], pageSetting);
   link<&THIini::doRead>(load.onEvent[6], modeSetting);
@@ -205,6 +212,14 @@ void DynamicTextPanel::wireFiles() {
     showTemplateState[k].data = TData::Int(1);
   }
   psText.setOutCount(2);
+  files[NowPlaying].acceptsAddress = true;
+  files[NowPlaying].logName = "now-playing source";
+  Compare(sourceReadable, THIIf_else::Equal, TData::Str(""));
+  sourceProblem.setOutCount(2);
+  sourceProblemText.mask = "'Now playing' source: %1";
+  sourceProblemText.setDataCount(1);
+  hideSourceState.data = TData::Int(0);
+  showSourceState.data = TData::Int(1);
 
   for (uint16_t k = 0; k < kFiles; ++k) {
     link<&THIDoData::doData>(files[k].onLoad, fileTexts[k]);
@@ -220,6 +235,14 @@ void DynamicTextPanel::wireFiles() {
     link<&THIDoData::doData>(templateProblem[k].onEvent[1], showTemplateState[k]);
     link<&THILabel::doVisible>(showTemplateState[k].onEventData, templateStates[k]);
   }
+  link<&THIIf_else::doCompare>(files[NowPlaying].onProblem, sourceReadable);
+  link<&THIDoData::doData>(sourceReadable.onTrue, hideSourceState);
+  link<&THILabel::doVisible>(hideSourceState.onEventData, sourceState);
+  link<&THIHub::doEvent>(sourceReadable.onFalse, sourceProblem);
+  link<&THIFormatStr::doString>(sourceProblem.onEvent[0], sourceProblemText);
+  link<&THILabel::doText>(sourceProblemText.onFString, sourceState);
+  link<&THIDoData::doData>(sourceProblem.onEvent[1], showSourceState);
+  link<&THILabel::doVisible>(showSourceState.onEventData, sourceState);
   link<&THIMultiElement::doWork>(fileTexts[PsTemplate].onEventData, tags, TaTpMsTagFilter::Text);
   link<&THIMultiElement::doWork>(tags.onEvent[TaTpMsTagFilter::Untagged], ptyTags,
                                  PtyTagFilter::Text);

@@ -75,6 +75,8 @@ class DynamicTextPanel : public TClassMultiBase {
   THIImage picture{panel.controlParent()};
   // A template that cannot be read keeps the last line on air and says why here.
   std::array<THILabel, 2> templateStates = Controls<THILabel, 2>(panel.controlParent());
+  // So does a now-playing source that cannot be read or listened on.
+  THILabel sourceState{panel.controlParent()};
 
   // Settings and file dialogs.
   std::array<THIini, kFiles> pathSettings;
@@ -107,6 +109,11 @@ class DynamicTextPanel : public TClassMultiBase {
   std::array<THIHub, 2> templateProblem;
   std::array<THIFormatStr, 2> templateProblemText;
   std::array<THIDoData, 2> hideTemplateState, showTemplateState;
+  THIHub sourceEdited;
+  THIIf_else sourceReadable;
+  THIHub sourceProblem;
+  THIFormatStr sourceProblemText;
+  THIDoData hideSourceState, showSourceState;
 
   // The now-playing window.
   THIHub windowStep, titleChanged;

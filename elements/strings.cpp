@@ -7,6 +7,8 @@
 #include "platform/codepage.h"
 #include "platform/event_log.h"
 #include "platform/files.h"
+#include "platform/net.h"
+#include "platform/now_playing.h"
 
 namespace hi {
 
@@ -267,6 +269,9 @@ void THIConvertor::doConvert(TData& d, uint16_t) {
   ForwardInt(d, onResult, static_cast<int32_t>(value));
 }
 
+THIStrList::THIStrList() = default;
+THIStrList::~THIStrList() = default;
+
 void THIStrList::setStrings(const std::string& text) {
   lines.clear();
   for (std::string_view line : SplitLines(text)) lines.emplace_back(line);
@@ -274,6 +279,11 @@ void THIStrList::setStrings(const std::string& text) {
 
 void THIStrList::doLoad(TData& d, uint16_t) {
   const std::string f = ReadString(d, FileName, fileName);
+  if (acceptsAddress && platform::LooksLikeEndpoint(f)) {
+    loadReceived(d, f);
+    return;
+  }
+  listener_.reset();
   if (f.empty()) return;
   std::optional<std::string> content = platform::ReadTextFile(f);
   // A file that changed during the read, or was missing, shows a writer at work: the empty read
@@ -293,6 +303,40 @@ void THIStrList::doLoad(TData& d, uint16_t) {
   emptyReadHeld = false;
   setStrings(*content);
   ForwardNull(d, onLoad);
+}
+
+// A port that could not be had is tried again at each load, as a missing file is looked for.
+void THIStrList::loadReceived(TData& d, const std::string& address) {
+  if (!listener_ || listener_->address() != address) {
+    listener_ = std::make_unique<platform::NowPlayingListener>();
+    std::string why;
+    if (!listener_->open(address, why)) {
+      listener_.reset();
+      reportProblem(address, why);
+      return;
+    }
+    // The log says so instead of "can be read again".
+    if (!logName.empty())
+      platform::LogEvent(logName + " listening on " + platform::EscapeBytes(address));
+    forgetProblem();
+  }
+  std::optional<std::string> title = listener_->poll();
+  if (!title) return;
+  emptyReadHeld = false;
+  setStrings(*title);
+  ForwardNull(d, onLoad);
+}
+
+void THIStrList::doSource(TData& d, uint16_t) {
+  const std::string name = ToString(d);
+  if (listener_ && listener_->address() != name) listener_.reset();
+  forgetProblem();
+}
+
+void THIStrList::forgetProblem() {
+  if (problem.empty()) return;
+  problem.clear();
+  EmitString(onProblem, "");
 }
 
 void THIStrList::reportProblem(const std::string& path, const std::string& now) {

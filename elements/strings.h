@@ -3,10 +3,15 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "runtime/runtime.h"
+
+namespace platform {
+class NowPlayingListener;
+}
 
 namespace hi {
 
@@ -181,8 +186,15 @@ class THIConvertor : public TDebug {
 // fires nothing. An empty file replaces a list that has lines only when the next load finds it
 // empty again, with no missing or changing file in between: a writer that truncates and then
 // writes would otherwise blank the text for a tick.
+// With `acceptsAddress`, a file name "udp://ADDR:PORT" or "tcp://ADDR:PORT" is listened on
+// instead: a load takes the newest title received since the last one (a datagram, or a line),
+// decoded as a file's text is, and fires nothing when none came.
 class THIStrList : public TDebug {
  public:
+  THIStrList();
+  ~THIStrList();
+  THIStrList(const THIStrList&) = delete;
+  THIStrList& operator=(const THIStrList&) = delete;
   void setStrings(const std::string& text);
   std::vector<std::string> lines;
   int32_t index = -1;
@@ -192,6 +204,7 @@ class THIStrList : public TDebug {
   // Why the file cannot be read, empty while it can; with a log name each change is logged.
   std::string problem;
   std::string logName;
+  bool acceptsAddress = false;
 
   TLink onLoad, onGetString;
   // The file became unreadable (value: why) or readable again (value: the empty text).
@@ -199,10 +212,20 @@ class THIStrList : public TDebug {
   TLink FileName, Index;
   void doLoad(TData& data, uint16_t index);
   void doGetString(TData& data, uint16_t index);
+  // The file name changed (value: the new one): a listener opened for another name is closed
+  // and its problem forgotten. Nothing is opened before the next load.
+  void doSource(TData& data, uint16_t index);
   void Text(TData& data, uint16_t index);
+
+  // The listener while an address is listened on, else null.
+  [[nodiscard]] const platform::NowPlayingListener* listener() const { return listener_.get(); }
 
  private:
   void reportProblem(const std::string& path, const std::string& now);
+  void loadReceived(TData& data, const std::string& address);
+  void forgetProblem();
+
+  std::unique_ptr<platform::NowPlayingListener> listener_;
 };
 
 }  // namespace hi
