@@ -278,7 +278,8 @@ void NowPlayingListener::pollDatagrams(std::optional<std::string>& newest) {
       noteOversized(1);
       continue;
     }
-    newest.emplace(buffer_.data(), static_cast<size_t>(n));
+    if (!newest) newest.emplace();
+    newest->assign(buffer_.data(), static_cast<size_t>(n));
     ++counts_.titles;
   }
 }

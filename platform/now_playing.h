@@ -75,7 +75,7 @@ class NowPlayingListener {
   // address (or "localhost", which is 127.0.0.1); a host name is not resolved on the window's
   // thread. False with the reason in an operator's words when the text is no such address or the
   // port cannot be had; nothing is open then.
-  [[nodiscard]] bool open(std::string_view address, std::string& problem);
+  [[nodiscard]] bool open(std::string_view text, std::string& problem);
   void close();
   [[nodiscard]] bool isOpen() const;
   // The text it was opened with.

@@ -12,34 +12,23 @@ using namespace platform;
 
 namespace {
 
-// The event log into a scratch file for the test's life.
-class LogCapture {
- public:
-  LogCapture() : file_(std::tmpfile()) { SetEventLog(file_); }
+// Counts the log lines holding a text.
+struct LogCapture {
+  LogCapture() { SetEventLog(file); }
   ~LogCapture() {
     SetEventLog(nullptr);
-    std::fclose(file_);
+    std::fclose(file);
   }
   LogCapture(const LogCapture&) = delete;
   LogCapture& operator=(const LogCapture&) = delete;
-  std::string text() {
-    std::fflush(file_);
-    std::rewind(file_);
-    std::string out;
-    char buffer[512];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file_)) > 0) out.append(buffer, n);
-    return out;
-  }
-  size_t count(const std::string& what) {
-    const std::string all = text();
+  size_t count(const std::string& what) const {
+    std::rewind(file);
     size_t n = 0;
-    for (size_t at = all.find(what); at != std::string::npos; at = all.find(what, at + 1)) ++n;
+    for (char line[512]; std::fgets(line, sizeof line, file);)
+      n += std::string(line).find(what) != std::string::npos;
     return n;
   }
-
- private:
-  std::FILE* file_;
+  std::FILE* file = std::tmpfile();
 };
 
 std::string Address(const char* scheme, uint16_t port) {
@@ -55,45 +44,6 @@ std::string Problem(const std::string& address) {
 }
 
 }  // namespace
-
-TEST(TitleLines, LinesEndInLfOrCrLfAndTheNewestWins) {
-  TitleLines lines;
-  lines.feed("first\r\nsec");
-  EXPECT_EQ(lines.take(), "first");
-  EXPECT_EQ(lines.take(), std::nullopt);
-  lines.feed("ond\nthird\r");
-  lines.feed("\n\nx\ry\n");
-  EXPECT_EQ(lines.take(), "x\ry") << "a lone CR is inside the line";
-  EXPECT_EQ(lines.lines(), 5u);
-  lines.feed("\n");
-  EXPECT_EQ(lines.take(), "") << "an empty line is an empty title";
-  lines.feed("no ending");
-  EXPECT_EQ(lines.take(), std::nullopt);
-  lines.finish();
-  EXPECT_EQ(lines.take(), "no ending");
-  lines.finish();
-  EXPECT_EQ(lines.take(), std::nullopt);
-}
-
-TEST(TitleLines, OverlongLinesAreDroppedWholeAndNothingGrows) {
-  TitleLines lines;
-  const std::string longest(kTitleBytesLimit, 'a');
-  lines.feed(longest + "\r\n");
-  EXPECT_EQ(lines.take(), longest);
-  lines.feed(longest + "b\n");
-  EXPECT_EQ(lines.take(), std::nullopt);
-  EXPECT_EQ(lines.oversized(), 1u);
-
-  // Fed in pieces, a megabyte without an ending: dropped once, at most a line's bytes held.
-  for (int i = 0; i < 256; ++i) lines.feed(std::string(4096, 'c'));
-  EXPECT_LE(lines.heldBytes(), 2 * (kTitleBytesLimit + 1));
-  lines.feed("tail of it\nnext\n");
-  EXPECT_EQ(lines.take(), "next");
-  EXPECT_EQ(lines.oversized(), 2u);
-  lines.feed(std::string(kTitleBytesLimit + 10, 'd'));
-  lines.finish();
-  EXPECT_EQ(lines.take(), std::nullopt);
-}
 
 TEST(NowPlayingListener, AddressesItCannotListenOnSayWhyAndOpenNothing) {
   EXPECT_EQ(Problem("udp://127.0.0.1"), "no port");

@@ -1,0 +1,314 @@
+// The now-playing title over the network against the file it replaces, in the whole window
+// connected to COM 1: the CPU of one RT refresh that takes a new title from a datagram and from a
+// file, measured in one run and compared; and a flood of datagrams while both engines run on the
+// Qt timers, with what it costs the window's thread and the process's memory.
+//
+// A program of its own: it owns its Qt application.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "app/main_window.h"
+#include "platform/files.h"
+#include "platform/now_playing.h"
+#include "platform/serial_pty.h"
+#include "platform/time_host.h"
+#include "runtime/runtime.h"
+#include "tests/platform/net_peer.h"
+#include "ui/qt_host.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+double ThreadCpuMicroseconds() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) * 1e6 + static_cast<double>(t.tv_nsec) / 1e3;
+}
+
+double ResidentKiB() {
+  long pages = 0, resident = 0;
+  if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(f);
+  }
+  return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1024.0;
+}
+
+double PeakResidentKiB() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_maxrss);
+}
+
+struct Host {
+  Host() {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    app = std::make_unique<QApplication>(argc, argv);
+    folder = fs::temp_directory_path() / ("rds-np-bench-" + std::to_string(::getpid()));
+    fs::create_directories(folder / "ports");
+    pty.create();
+    pty.holdSlave();
+    fs::create_symlink(pty.slavePath(), folder / "ports" / "com1");
+    platform::SetSettingsFolder(folder.string());
+  }
+  ~Host() {
+    fs::remove_all(folder);
+    // Qt's own globals may be gone before static objects are destroyed.
+    static QApplication* const kept = app.release();
+    (void)kept;
+  }
+  Host(const Host&) = delete;
+  Host& operator=(const Host&) = delete;
+  int argc = 1;
+  char name[8] = "bench";
+  char* argv[2] = {name, nullptr};
+  std::unique_ptr<QApplication> app;
+  fs::path folder;
+  platform::PseudoTerminal pty;
+};
+
+Host& TheHost() {
+  static Host host;
+  return host;
+}
+
+// The window started and connected, the dynamic page's templates on disk.
+class Window {
+ public:
+  explicit Window(Host& host) : host_(host) {
+    hi::ResetRuntime();
+    window = std::make_unique<hi::MainWindow>();
+    hi::SetLoopsLive(true);
+    hi::Startup().run();
+    hi::TData none;
+    hi::Fire(window->connectionPage->connect.onClick, none);
+    write("ps.txt", "%NPFile%");
+    write("rt.txt", "Now: %NPFile% at %Time2%");
+    write("np.txt", "Nothing yet");
+    const char* names[] = {"ps.txt", "rt.txt", nullptr, "np.txt"};
+    for (int k = 0; k < hi::DynamicTextPanel::kFiles; ++k) {
+      if (names[k]) source(k, (host.folder / names[k]).string());
+    }
+  }
+  ~Window() {
+    window->form.requestClose();
+    window.reset();
+    hi::ResetRuntime();
+  }
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+
+  hi::DynamicTextPanel& page() { return *window->dynamicTextPage; }
+  void source(int file, const std::string& text) {
+    hi::TData value = hi::TData::Str(text);
+    page().paths[file].doText(value, 0);
+  }
+  void nowPlaying(const std::string& text) { source(hi::DynamicTextPanel::NowPlaying, text); }
+  void check(hi::ThiCheckBoxRush& box) {
+    hi::TData on = hi::TData::Int(1);
+    box.doCheck(on, 0);
+  }
+  void write(const char* name, const std::string& text) {
+    std::ofstream(host_.folder / name, std::ios::binary | std::ios::trunc) << text;
+  }
+  const platform::NowPlayingListener* listener() {
+    return page().files[hi::DynamicTextPanel::NowPlaying].listener();
+  }
+
+  std::unique_ptr<hi::MainWindow> window;
+
+ private:
+  Host& host_;
+};
+
+// With only DRT ticked, each RT refresh reads the title itself: one refresh is the whole road
+// from a new title to the RT line on the port. The automation's part (writing the file, sending
+// the datagram) is not counted; the refreshes alternate between the two in blocks, so that a
+// slow moment of a shared machine falls on both.
+void BM_NowPlayingTitleToRtLine(benchmark::State& state) {
+  constexpr int kBlocks = 10;
+  constexpr int kPerBlock = 200;
+  Host& host = TheHost();
+  platform::VirtualTimeHost time;
+  time.setLocalTime(2026, 12, 7, 6, 0, 0);
+  platform::SetTimeHost(&time);
+  {
+    Window w(host);
+    w.check(w.page().drt);
+    const uint16_t port = nettest::FreePort(false);
+    const std::string address = "udp://127.0.0.1:" + std::to_string(port);
+    const std::string file = (host.folder / "np.txt").string();
+    nettest::Peer automation(false);
+    hi::TData tick;
+    const auto refresh = [&] { hi::Fire(w.page().rtTimer.onTimer, tick); };
+    for (auto _ : state) {
+      double fileUs = 0, datagramUs = 0;
+      int title = 0;
+      bool onAir = true;
+      for (int block = 0; block < kBlocks; ++block) {
+        for (bool datagram : {false, true}) {
+          w.nowPlaying(datagram ? address : file);
+          refresh();  // the listener opens here
+          host.pty.read(0);
+          std::string last;
+          for (int i = 0; i < kPerBlock; ++i) {
+            last = "Artist " + std::to_string(++title) + " - The Title Of The Song";
+            if (datagram)
+              (void)automation.sendTo(port, last);
+            else
+              w.write("np.txt", last);
+            const double before = ThreadCpuMicroseconds();
+            refresh();
+            (datagram ? datagramUs : fileUs) += ThreadCpuMicroseconds() - before;
+            if (i % 32 == 31 || i == kPerBlock - 1) {
+              const std::string wire = host.pty.read(0);
+              onAir = onAir && wire.find("RTNow: " + last) != std::string::npos;
+            }
+          }
+        }
+      }
+      const double refreshes = kBlocks * kPerBlock;
+      state.counters["file_cpu_us"] = fileUs / refreshes;
+      state.counters["datagram_cpu_us"] = datagramUs / refreshes;
+      state.counters["datagram_to_file_ratio"] = datagramUs / fileUs;
+      state.counters["titles_on_air"] = onAir ? 1 : 0;
+      std::printf("datagram to RT line: %.1f us CPU, file: %.1f us CPU, ratio %.2f\n",
+                  datagramUs / refreshes, fileUs / refreshes, datagramUs / fileUs);
+    }
+  }
+  platform::SetTimeHost(nullptr);
+}
+BENCHMARK(BM_NowPlayingTitleToRtLine)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Posts an event every 20 ms and keeps the longest wait in the window's queue.
+class EventDelayProbe : public QObject {
+ public:
+  static inline const QEvent::Type kType = static_cast<QEvent::Type>(QEvent::registerEventType());
+  explicit EventDelayProbe(const QElapsedTimer& clock) : clock_(clock) {}
+  void post() {
+    posted_.push_back(clock_.elapsed());
+    QCoreApplication::postEvent(this, new QEvent(kType));
+  }
+  bool event(QEvent* e) override {
+    if (e->type() != kType) return QObject::event(e);
+    worstMs = std::max(worstMs, clock_.elapsed() - posted_[handled++]);
+    return true;
+  }
+  qint64 worstMs = 0;
+  size_t handled = 0;
+
+ private:
+  const QElapsedTimer& clock_;
+  std::vector<qint64> posted_;
+};
+
+// Both engines on the Qt timers with the title from a UDP port: two seconds calm, then a hundred
+// thousand datagrams as fast as the loopback takes them (titles, oversized ones, ones with line
+// breaks), then two seconds more. The window thread's CPU in the flood's window is set against
+// the same length of calm time.
+void BM_NowPlayingFlood(benchmark::State& state) {
+  constexpr int kDatagrams = 100'000;
+  Host& host = TheHost();
+  ui::QtTimeHost qtTime;
+  platform::SetTimeHost(&qtTime);
+  {
+    Window w(host);
+    const uint16_t port = nettest::FreePort(false);
+    w.nowPlaying("udp://127.0.0.1:" + std::to_string(port));
+    w.check(w.page().dps);
+    w.check(w.page().drt);
+    for (auto _ : state) {
+      QElapsedTimer clock;
+      clock.start();
+      EventDelayProbe probe(clock);
+      QTimer every20ms;
+      QEventLoop loop;
+      const auto runFor = [&](qint64 ms, const std::atomic<bool>* until) {
+        const qint64 end = clock.elapsed() + ms;
+        QObject::connect(&every20ms, &QTimer::timeout, &loop, [&] {
+          probe.post();
+          host.pty.read(0);
+          if (clock.elapsed() >= end && (!until || *until)) loop.quit();
+        });
+        every20ms.start(20);
+        loop.exec();
+        every20ms.stop();
+        QObject::disconnect(&every20ms, nullptr, &loop, nullptr);
+      };
+      runFor(500, nullptr);  // the first refreshes, the listener open
+      const double calmStart = ThreadCpuMicroseconds();
+      const qint64 calmBegan = clock.elapsed();
+      runFor(2000, nullptr);
+      const double calmUs = ThreadCpuMicroseconds() - calmStart;
+      const qint64 calmMs = clock.elapsed() - calmBegan;
+      probe.worstMs = 0;
+
+      const double residentBefore = ResidentKiB();
+      std::atomic<bool> sent{false};
+      qint64 sendingMs = 0;
+      const double floodStart = ThreadCpuMicroseconds();
+      const qint64 floodBegan = clock.elapsed();
+      std::thread automation([&] {
+        nettest::Peer peer(false);
+        const qint64 began = clock.elapsed();
+        for (int n = 0; n < kDatagrams; ++n) {
+          switch (n % 4) {
+            case 0:
+              (void)peer.sendTo(port, "Flood title " + std::to_string(n));
+              break;
+            case 1:
+              (void)peer.sendTo(port, "Flood " + std::to_string(n) + "\r\nSM\r\n");
+              break;
+            case 2:
+              (void)peer.sendTo(port, std::string(platform::kTitleBytesLimit + 1, 'x'));
+              break;
+            default:
+              (void)peer.sendTo(port, "Flood \xC3\xA9t\xC3\xA9 " + std::to_string(n));
+          }
+        }
+        sendingMs = clock.elapsed() - began;
+        sent = true;
+      });
+      runFor(calmMs, &sent);
+      automation.join();
+      const double floodUs = ThreadCpuMicroseconds() - floodStart;
+      const qint64 floodMs = clock.elapsed() - floodBegan;
+      runFor(2000, nullptr);
+
+      const platform::NowPlayingListener::Counts counts =
+          w.listener() ? w.listener()->counts() : platform::NowPlayingListener::Counts{};
+      state.counters["datagrams_sent"] = kDatagrams;
+      state.counters["datagrams_taken"] = static_cast<double>(counts.titles);
+      state.counters["oversized_dropped"] = static_cast<double>(counts.oversized);
+      state.counters["sending_ms"] = static_cast<double>(sendingMs);
+      state.counters["flood_window_ms"] = static_cast<double>(floodMs);
+      state.counters["window_cpu_flood_ms"] = floodUs / 1000.0;
+      state.counters["window_cpu_calm_ms"] = calmUs / 1000.0 * static_cast<double>(floodMs) /
+                                             static_cast<double>(std::max<qint64>(calmMs, 1));
+      state.counters["worst_event_delay_ms"] = static_cast<double>(probe.worstMs);
+      state.counters["rss_before_KiB"] = residentBefore;
+      state.counters["rss_after_KiB"] = ResidentKiB();
+      state.counters["peak_rss_KiB"] = PeakResidentKiB();
+    }
+  }
+  platform::SetTimeHost(nullptr);
+}
+BENCHMARK(BM_NowPlayingFlood)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
