@@ -17,28 +17,81 @@ void THICOM::log(const std::string& event) const {
 }
 
 void THICOM::doOpen(TData& data, uint16_t) {
-  line_.close();
+  closeAll();
   const int32_t number = ReadInteger(data, Port, port + 1);
   const int32_t rate = ReadInteger(data, Baud, baud);
-  const std::string device = platform::ComDevicePath(number);
+  const platform::ComTarget target = platform::LookUpComPort(number);
   name_ = "port COM " + std::to_string(number);
-  if (device.empty()) {
+  network_ = target.kind == platform::ComTarget::Kind::Network ||
+             target.kind == platform::ComTarget::Kind::Malformed;
+  address_ = target.text;
+  if (network_ && probe) {
+    // Connecting here would hold up the scan for every server that is down.
+    probed_ = true;
+    EmitNull(onSettled);
+    return;
+  }
+  if (target.kind == platform::ComTarget::Kind::Malformed) {
+    fail("bad address in rds.ini [" + std::string(platform::kNetworkPortsSection) +
+             "]: " + target.problem,
+         target.text);
+  } else if (target.kind == platform::ComTarget::Kind::Network) {
+    openNetwork(target, rate);
+    return;
+  } else if (target.kind == platform::ComTarget::Kind::None) {
     fail("no such port");
-    return;
+  } else if (!line_.open(target.device)) {
+    fail(platform::OpenFailureText(line_.openFailure()), target.device);
+  } else {
+    const uint32_t ms = timeout > 0 ? static_cast<uint32_t>(timeout) : 0;
+    const std::string mode = ModeText(rate, parity);
+    if (!line_.applyMode(mode) || !line_.setTimeouts({ms, ms, ms, ms, ms})) {
+      line_.close();
+      fail("the port refused " + mode, target.device);
+    } else {
+      lastFailure_.clear();
+      log(name_ + " opened: " + target.device + ", " + mode);
+    }
   }
-  if (!line_.open(device)) {
-    fail(platform::OpenFailureText(line_.openFailure()), device);
-    return;
-  }
-  const uint32_t ms = timeout > 0 ? static_cast<uint32_t>(timeout) : 0;
+  EmitNull(onSettled);
+}
+
+void THICOM::openNetwork(const platform::ComTarget& target, int32_t rate) {
   const std::string mode = ModeText(rate, parity);
-  if (!line_.applyMode(mode) || !line_.setTimeouts({ms, ms, ms, ms, ms})) {
-    line_.close();
-    fail("the port refused " + mode, device);
+  platform::SerialMode settings;
+  if (!platform::ApplyModeText(mode, settings)) {
+    fail("the port refused " + mode, target.text);
+    EmitNull(onSettled);
     return;
   }
-  lastFailure_.clear();
-  log(name_ + " opened: " + device + ", " + mode);
+  netMode_ = mode;
+  net_.open(target.endpoint, target.endpoint.scheme == "rfc2217", settings);
+  if (!netTimer_) netTimer_ = platform::Time().createTimer([this] { pollNetwork(); });
+  netTimer_->start(kNetPollMs);
+}
+
+void THICOM::pollNetwork() {
+  const platform::NetPort::State state = net_.poll();
+  if (state == platform::NetPort::State::Connecting) return;
+  netTimer_->stop();
+  if (state == platform::NetPort::State::Open) {
+    const uint32_t ms = timeout > 0 ? static_cast<uint32_t>(timeout) : 0;
+    net_.setTimeouts({ms, ms, ms, ms, ms});
+    lastFailure_.clear();
+    const std::string settings = net_.serverSettings();
+    log(name_ + " opened: " + address_ + ", " + netMode_ +
+        (settings.empty() ? "" : ", the device server set " + settings));
+  } else {
+    fail(net_.problem(), address_);
+  }
+  EmitNull(onSettled);
+}
+
+void THICOM::closeAll() {
+  line_.close();
+  net_.close();
+  if (netTimer_) netTimer_->stop();
+  probed_ = false;
 }
 
 void THICOM::fail(const std::string& reason, const std::string& device) {
@@ -54,7 +107,7 @@ void THICOM::fail(const std::string& reason, const std::string& device) {
 }
 
 void THICOM::doClose(TData&, uint16_t) {
-  line_.close();
+  closeAll();
   lastFailure_.clear();
 }
 
@@ -62,12 +115,18 @@ void THICOM::doPurge(TData&, uint16_t) {
   // Nothing reads the port, so bytes a failed purge leaves behind do no harm; a port that is
   // gone shows at the next write or check.
   if (line_.isOpen()) (void)line_.purgeReceive();
+  if (net_.isOpen()) net_.purgeReceive();
 }
 
 void THICOM::doSend(TData& data, uint16_t) {
   const std::string text = ToString(data);
-  if (!line_.isOpen()) return;
-  const long written = line_.write(text);
+  if (probed_ && text.empty()) {
+    EmitInt(onWrite, 0);
+    return;
+  }
+  // A network port still connecting is closed for the lines sent meanwhile.
+  if (!line_.isOpen() && !net_.isOpen()) return;
+  const long written = net_.isOpen() ? net_.write(text) : line_.write(text);
   // Closed before anyone hears of it, so a line sent from the events below cannot reach a dead
   // port.
   const bool lost = written < static_cast<long>(text.size());
@@ -78,7 +137,7 @@ void THICOM::doSend(TData& data, uint16_t) {
                                   " bytes: " + platform::EscapeBytes(text)
                             : "sent " + platform::EscapeBytes(text));
   }
-  if (lost) line_.close();
+  if (lost) closeAll();
   EmitInt(onWrite, written > 0 ? static_cast<int32_t>(written) : 0);
   if (lost) {
     log(name_ + " lost");
@@ -87,17 +146,21 @@ void THICOM::doSend(TData& data, uint16_t) {
 }
 
 void THICOM::doCheck(TData&, uint16_t) {
-  if (line_.isOpen() && !line_.usable()) lose();
+  if ((line_.isOpen() && !line_.usable()) || (net_.isOpen() && !net_.usable())) lose();
 }
 
 void THICOM::lose() {
   // Closing at once also frees the device name, so a USB adapter plugged in again gets the same
   // one instead of the next.
-  line_.close();
+  closeAll();
   log(name_ + " lost");
   EmitNull(onLost);
 }
 
-void THICOM::Opened(TData& data, uint16_t) { data = TData::Int(line_.usable() ? 1 : 0); }
+void THICOM::Opened(TData& data, uint16_t) {
+  data = TData::Int(line_.usable() || net_.usable() ? 1 : 0);
+}
+
+void THICOM::Network(TData& data, uint16_t) { data = TData::Int(network_ ? 1 : 0); }
 
 }  // namespace hi

@@ -1,10 +1,15 @@
-// The serial port element: the only element that touches the COM port. It never reads.
+// The serial port element: the only element that touches the COM port. It never reads. A COM
+// number mapped to a network address is a TCP connection that behaves the same way.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "platform/com_map.h"
+#include "platform/net_port.h"
 #include "platform/serial.h"
+#include "platform/time_host.h"
 #include "runtime/runtime.h"
 
 namespace hi {
@@ -17,6 +22,10 @@ class THICOM : public TDebug {
   int32_t timeout = 10;  // milliseconds, for all five port time-outs
   // Whether opening, losing and writing go into the event log; the port scan's probes do not.
   bool logged = true;
+  // The port scan's element: a network port counts as there without being connected.
+  bool probe = false;
+  // How often a pending network open is looked at.
+  static constexpr uint32_t kNetPollMs = 20;
 
   TLink onWrite;  // bytes written, after every write of an open port
   // The open port went away: a write failed or stopped short, or the device hung up. The port
@@ -24,6 +33,9 @@ class THICOM : public TDebug {
   TLink onLost;
   // An open failed; the value says why: "no such port", "permission denied", ...
   TLink onError;
+  // The outcome of doOpen is known: at its end for a serial port, once connected or failed for
+  // a network port. Opened then says which.
+  TLink onSettled;
   TLink Port;  // 1-based port number for doOpen
   TLink Baud;  // baud rate for doOpen
 
@@ -35,6 +47,8 @@ class THICOM : public TDebug {
   void doCheck(TData& data, uint16_t index);
   // 1 while the port is open and its device is still there, else 0.
   void Opened(TData& data, uint16_t index);
+  // 1 when the port last opened is a network port, else 0.
+  void Network(TData& data, uint16_t index);
 
   // "baud=9600 parity=N data=8 stop=1 octs=off" for the given settings.
   static std::string ModeText(int32_t baud, uint8_t parity);
@@ -44,8 +58,18 @@ class THICOM : public TDebug {
   void log(const std::string& event) const;
   // Logs a failed open once per reason and fires onError.
   void fail(const std::string& reason, const std::string& device = {});
+  void openNetwork(const platform::ComTarget& target, int32_t rate);
+  // Takes up a pending network open once its outcome is known.
+  void pollNetwork();
+  void closeAll();
 
   platform::SerialPort line_;
+  platform::NetPort net_;
+  std::unique_ptr<platform::HostTimer> netTimer_;
+  std::string address_;      // the network address of the port last opened
+  std::string netMode_;      // the line settings it was given
+  bool network_ = false;     // the port last opened is a network port
+  bool probed_ = false;      // a network port the scan found
   std::string name_;         // "port COM n" of the port last opened
   std::string lastFailure_;  // the failed open last logged, until an open succeeds
 };

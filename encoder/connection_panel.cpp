@@ -65,6 +65,7 @@ void ConnectionPanel::placeControls() {
 
   // The scan probes every port; only the line port's events are worth a log line.
   scanCom.logged = false;
+  scanCom.probe = true;
   for (THICOM* com : {&scanCom, &lineCom}) {
     com->port = 0;
     com->baud = 9600;
@@ -295,11 +296,18 @@ void ConnectionPanel::wireConnect() {
   waitText.setDataCount(2);
   SetConstant(showWaiting, 1);
   tryConnect.setOutCount(2);
+  openPurpose.setDefault(TData::Int(0));
+  SetConstant(purposeConnect, 0);
+  SetConstant(purposeRetry, 1);
+  IsOne(fromRetry);
   IsOne(opened);
   connectHub.setOutCount(12);
   failHub.setOutCount(2);
   failText.mask = "Can not open COM %1!";
   failText.setDataCount(1);
+  IsOne(networkFailure);
+  failNetText.mask = "Can not open COM %1 (%2)!";
+  failNetText.setDataCount(2);
   SetConstant(showFailure, 1);
 
   link<&THIHub::doEvent>(connect.onClick, manualConnect);
@@ -311,8 +319,12 @@ void ConnectionPanel::wireConnect() {
   link<&THIHub::doEvent>(autoConnect.onEvent[1], tryConnect);
   link<&THIMemory::doValue>(lineCom.onError, openReason);
   link<&THIMemory::Value>(lineCom.Port, portNumber);
-  link<&THICOM::doOpen>(tryConnect.onEvent[0], lineCom);
-  link<&THIIf_else::doCompare>(tryConnect.onEvent[1], opened);
+  link<&THIDoData::doData>(tryConnect.onEvent[0], purposeConnect);
+  link<&THIMemory::doValue>(purposeConnect.onEventData, openPurpose);
+  link<&THICOM::doOpen>(tryConnect.onEvent[1], lineCom);
+  link<&THIIf_else::doCompare>(lineCom.onSettled, fromRetry);
+  link<&THIMemory::Value>(fromRetry.Op1, openPurpose);
+  link<&THIIf_else::doCompare>(fromRetry.onFalse, opened);
   link<&THICOM::Opened>(opened.Op1, lineCom);
   link<&THIHub::doEvent>(opened.onTrue, connectHub);
   out(Constant(connectHub, 0, connectValues[0], 1), ConnectionState);
@@ -345,8 +357,14 @@ void ConnectionPanel::wireConnect() {
   out(waitHub.onEvent[6], PortLost);
 
   link<&THIMemory::Value>(failText.Str[1], portNumber);
-  link<&THIFormatStr::doString>(failHub.onEvent[0], failText);
+  link<&THIIf_else::doCompare>(failHub.onEvent[0], networkFailure);
+  link<&THICOM::Network>(networkFailure.Op1, lineCom);
+  link<&THIFormatStr::doString>(networkFailure.onFalse, failText);
   link<&THILabel::doText>(failText.onFString, openFailed);
+  link<&THIMemory::Value>(failNetText.Str[1], portNumber);
+  link<&THIMemory::Value>(failNetText.Str[2], openReason);
+  link<&THIFormatStr::doString>(networkFailure.onTrue, failNetText);
+  link<&THILabel::doText>(failNetText.onFString, openFailed);
   link<&THIDoData::doData>(failHub.onEvent[1], showFailure);
   link<&THILabel::doVisible>(showFailure.onEventData, openFailed);
 }
@@ -399,8 +417,10 @@ void ConnectionPanel::wireLostPort() {
   out(lostHub.onEvent[4], PortLost);
   link<&THIImage::doBringToFront>(lostHub.onEvent[5], picture2);
   link<&THIHub::doEvent>(retry.onTimer, retryHub);
-  link<&THICOM::doOpen>(retryHub.onEvent[0], lineCom);
-  link<&THIIf_else::doCompare>(retryHub.onEvent[1], reopened);
+  link<&THIDoData::doData>(retryHub.onEvent[0], purposeRetry);
+  link<&THIMemory::doValue>(purposeRetry.onEventData, openPurpose);
+  link<&THICOM::doOpen>(retryHub.onEvent[1], lineCom);
+  link<&THIIf_else::doCompare>(fromRetry.onTrue, reopened);
   link<&THICOM::Opened>(reopened.Op1, lineCom);
   link<&THIHub::doEvent>(reopened.onTrue, backHub);
   link<&THITimer::doStop>(backHub.onEvent[0], retry);

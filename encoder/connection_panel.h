@@ -134,12 +134,20 @@ class ConnectionPanel : public TClassMultiBase {
   THIHub waitHub;
   THIFormatStr waitText;
   THIHub tryConnect;
+  // A network port answers after the open has returned: its outcome goes to the connect or to
+  // the retry, whichever opened it.
+  THIMemory openPurpose;
+  THIDoData purposeConnect, purposeRetry;
+  THIIf_else fromRetry;
   THIIf_else opened;
   THIHub connectHub, disconnectHub;
   std::array<THIDoData, 8> connectValues;
   std::array<THIDoData, 7> disconnectValues;
   THIHub failHub;
   THIFormatStr failText;
+  // A network port's failure says why: refused, no answer, a bad address in rds.ini.
+  THIIf_else networkFailure;
+  THIFormatStr failNetText;
   THIDoData showFailure;
 
   // Only bytes that really reached the port count as a line sent.
