@@ -122,6 +122,11 @@ TEST_F(NowPlayingTest, AnAddressThatCannotBeListenedOnShowsOnThePageAndInTheLog)
   time_.advance(1000);
   EXPECT_FALSE(state.visible());
   ASSERT_NE(listener(), nullptr);
+  nettest::Peer automation(false);
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_TRUE(automation.sendTo(port, std::string(platform::kTitleBytesLimit + 1, 'x')));
+  }
+  time_.advance(1000);
   // The other files stay files.
   type(dyn().paths[DynamicTextPanel::Temperature], "udp://127.0.0.1:" + std::to_string(port + 1));
   time_.advance(1000);
@@ -135,6 +140,9 @@ TEST_F(NowPlayingTest, AnAddressThatCannotBeListenedOnShowsOnThePageAndInTheLog)
   EXPECT_NE(text.find(logged), std::string::npos) << text;
   EXPECT_EQ(text.find(logged), text.rfind(logged)) << "logged once";
   EXPECT_NE(text.find("now-playing source listening on " + Udp(port)), std::string::npos);
+  EXPECT_NE(text.find(Udp(port) + ": a title of more than 4096 bytes dropped (logged once)"),
+            std::string::npos);
+  EXPECT_EQ(text.find("dropped"), text.rfind("dropped"));
 }
 
 // A hundred thousand datagrams as fast as the loopback takes them, titles, oversized ones and
@@ -155,22 +163,12 @@ TEST_F(NowPlayingTest, AFloodLeavesTheEngineOnTimeTheMemoryFlatAndTheLinesWellFo
   std::atomic<bool> sent{false};
   std::thread automation([&] {
     nettest::Peer peer(false);
+    const std::string oversized(platform::kTitleBytesLimit + 1, 'x');
     for (int n = 0; n < kDatagrams; ++n) {
-      const std::string number = std::to_string(n);
-      switch (n % 4) {
-        case 0:
-          (void)peer.sendTo(port, "Flood " + number);
-          break;
-        case 1:
-          (void)peer.sendTo(port, "Flood " + number + "\r\nPI,0\r\nSM\r\n");
-          break;
-        case 2:
-          (void)peer.sendTo(port, std::string(platform::kTitleBytesLimit + 1, 'x'));
-          break;
-        default:
-          (void)peer.sendTo(port, "Flood \xC3\xA9t\xC3\xA9 " + number);
-          break;
-      }
+      const std::string title = "Flood " + std::to_string(n);
+      const std::string variants[] = {title, title + "\r\nPI,0\r\nSM\r\n",
+                                      "\xEF\xBB\xBF" + title + " \xC3\xA9t\xC3\xA9"};
+      (void)peer.sendTo(port, n % 4 == 3 ? oversized : variants[n % 4]);
     }
     sent = true;
   });

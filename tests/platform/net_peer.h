@@ -79,10 +79,6 @@ class Peer {
     char byte;
     return ::recv(raw(), &byte, 1, 0) == 0;
   }
-  void close() {
-    platform::CloseSocket(socket_);
-    socket_ = platform::kNoSocket;
-  }
 
  private:
 #ifdef _WIN32
