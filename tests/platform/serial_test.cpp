@@ -6,6 +6,7 @@
 
 #include "platform/com_map.h"
 #include "platform/files.h"
+#include "platform/ini_file.h"
 #include "platform/serial.h"
 #include "platform/serial_pty.h"
 #include "support/temp_folder.h"
@@ -111,4 +112,25 @@ TEST_F(ComMapTest, PortsFolderIsTheWholeMap) {
   SerialPort holder;
   ASSERT_TRUE(holder.open(ComDevicePath(3)));
   EXPECT_FALSE(ComPortCanOpen(3));
+}
+
+TEST_F(ComMapTest, NetworkPortsSectionWinsOverTheFolderAndNamesWhatIsWrong) {
+  PseudoTerminal pty;
+  ASSERT_TRUE(pty.create());
+  fs::create_directories(dir / "ports");
+  fs::create_symlink(pty.slavePath(), dir / "ports" / "com3");
+  const std::string ini = (dir / "rds.ini").string();
+  ASSERT_TRUE(IniWriteString(ini, kNetworkPortsSection, "COM3", "rfc2217://10.0.0.7:2217"));
+  ASSERT_TRUE(IniWriteString(ini, kNetworkPortsSection, "COM5", "tcp://encoder"));
+  ASSERT_TRUE(IniWriteString(ini, kNetworkPortsSection, "COM6", "udp://10.0.0.7:5000"));
+
+  const ComTarget network = LookUpComPort(3);
+  EXPECT_EQ(network.kind, ComTarget::Kind::Network);
+  EXPECT_EQ(network.endpoint, (Endpoint{"rfc2217", "10.0.0.7", 2217}));
+  EXPECT_EQ(ComDevicePath(3), "");
+  EXPECT_TRUE(ComPortCanOpen(3));  // listed without connecting
+  EXPECT_EQ(LookUpComPort(5).kind, ComTarget::Kind::Malformed);
+  EXPECT_EQ(LookUpComPort(5).problem, "no port");
+  EXPECT_EQ(LookUpComPort(6).kind, ComTarget::Kind::Malformed);
+  EXPECT_EQ(LookUpComPort(4).kind, ComTarget::Kind::None);
 }
