@@ -133,23 +133,4 @@ TEST_F(NetworkPortTest, LinkLostWhileConnectedIsRetriedAndTakenUpWithTheDynamicL
   EXPECT_EQ(peer.read(300), "RM\r\n");
 }
 
-// A service whose device server is not up yet keeps trying, as for a USB adapter.
-TEST_F(NetworkPortTest, AutomaticConnectKeepsTryingAnUnreachableServer) {
-  TcpPeer peer;
-  const uint16_t port = peer.port();
-  peer.stop();
-  map(5, "tcp://127.0.0.1:" + std::to_string(port));
-  writeSetting("Select device", "COM Port", "COM 5");
-  writeSetting("Other settings", "Auto connect", "1");
-  start();
-  auto& c = connection();
-  ASSERT_TRUE(pump([&] { return c.openFailed.visible(); }));
-  EXPECT_EQ(c.openFailed.caption(), "Can not open COM 5 (connection refused), retrying");
-  ASSERT_TRUE(peer.listen(port));
-  EXPECT_TRUE(pump([&] { return !c.openFailed.visible(); }, 6000));
-  EXPECT_TRUE(peer.accept());
-  fire(main_->connection, 2, hi::TData::Str("PI1234\r\n"));
-  EXPECT_THAT(peer.read(300), testing::EndsWith("PI1234\r\n"));
-}
-
 }  // namespace apptest

@@ -11,7 +11,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <thread>
 #include <vector>
 
@@ -142,6 +141,14 @@ class DeviceServerTest : public ::testing::Test {
     com_.Opened(opened, 0);
     return hi::ToInteger(opened) == 1;
   }
+  // The server starts, or frees the terminal, a moment later.
+  bool openSoon(int com) {
+    for (int i = 0; i < 100; ++i) {
+      if (open(com)) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+  }
   void send(const std::string& bytes) {
     hi::TData line = hi::TData::Str(bytes);
     com_.doSend(line, 0);
@@ -159,6 +166,8 @@ class DeviceServerTest : public ::testing::Test {
 
 const std::string kPi = "PI124,111\r\n";
 const std::string kTime("TI\x01\xff\x0d\x0d\x00\n", 8);  // the clock time's byte form
+const char kPiHex[] = "50 49 31 32 34 2C 31 31 31 0D 0A";
+const char kTimeHex[] = "54 49 01 FF 0D 0D 00 0A";  // 255 once: the Telnet escape is undone
 
 }  // namespace
 
@@ -186,43 +195,24 @@ TEST_F(DeviceServerTest, Ser2netPassesTheLinesRawAndWithTheComPortOptionSetsTheL
   Program server({ser2net, "-n", "-d", "-c", config});
   map(3, "tcp://127.0.0.1:" + std::to_string(raw));
   map(4, "rfc2217://127.0.0.1:" + std::to_string(telnet));
-  bool up = false;
-  for (int i = 0; i < 100 && !up; ++i) {
-    up = open(3);
-    if (!up) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  ASSERT_TRUE(up) << "ser2net did not start listening";
+  ASSERT_TRUE(openSoon(3)) << "ser2net did not start listening";
 
   send(kPi);
   send(kTime);
   // A raw port carries no settings: the terminal keeps the server's own.
   EXPECT_FALSE(encoder.lineWith("\"settings\":\"19200 8N2\"").empty());
-  const std::string pi = encoder.lineWith("\"cmd\":\"PI\"");
-  const std::string ti = encoder.lineWith("\"cmd\":\"TI\"");
-  std::cout << "raw: " << Field(pi, "hex") << " | " << Field(ti, "hex") << "\n";
-  EXPECT_EQ(Field(pi, "hex"), "50 49 31 32 34 2C 31 31 31 0D 0A");
-  EXPECT_EQ(Field(ti, "hex"), "54 49 01 FF 0D 0D 00 0A");
+  EXPECT_EQ(Field(encoder.lineWith("\"cmd\":\"PI\""), "hex"), kPiHex);
+  EXPECT_EQ(Field(encoder.lineWith("\"cmd\":\"TI\""), "hex"), kTimeHex);
   close();
 
-  // The server lets go of the terminal a moment after the raw link closed.
-  bool opened = false;
-  for (int i = 0; i < 50 && !opened; ++i) {
-    opened = open(4);
-    if (!opened) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  ASSERT_TRUE(opened);
+  ASSERT_TRUE(openSoon(4));  // the server lets go of the terminal a moment after the raw link
   send(kPi);
   send(kTime);
   // 9600 baud, 1 stop bit, no flow control: the terminal's parity and data bits stay 8N
   // whatever is asked, since a pseudo-terminal has no such settings.
-  const std::string line = encoder.lineWith("\"event\":\"line\",\"settings\":\"9600 8N1\"");
-  EXPECT_FALSE(line.empty());
-  std::cout << "rfc2217 line: " << line << "\n";
-  const std::string pi2 = encoder.lineWith("\"cmd\":\"PI\"");
-  const std::string ti2 = encoder.lineWith("\"cmd\":\"TI\"");
-  std::cout << "rfc2217: " << Field(pi2, "hex") << " | " << Field(ti2, "hex") << "\n";
-  EXPECT_EQ(Field(pi2, "hex"), "50 49 31 32 34 2C 31 31 31 0D 0A");
-  EXPECT_EQ(Field(ti2, "hex"), "54 49 01 FF 0D 0D 00 0A");
+  EXPECT_FALSE(encoder.lineWith("\"settings\":\"9600 8N1\"").empty());
+  EXPECT_EQ(Field(encoder.lineWith("\"cmd\":\"PI\""), "hex"), kPiHex);
+  EXPECT_EQ(Field(encoder.lineWith("\"cmd\":\"TI\""), "hex"), kTimeHex);
   close();
 }
 
@@ -237,7 +227,7 @@ TEST_F(DeviceServerTest, VirtualEncoderListensOnTcpItself) {
   send(kPi);
   send(kTime);
   EXPECT_EQ(Field(encoder.lineWith("\"cmd\":\"PI\""), "pi"), "7C6F");
-  EXPECT_EQ(Field(encoder.lineWith("\"cmd\":\"TI\""), "hex"), "54 49 01 FF 0D 0D 00 0A");
+  EXPECT_EQ(Field(encoder.lineWith("\"cmd\":\"TI\""), "hex"), kTimeHex);
   close();
   EXPECT_FALSE(encoder.lineWith("\"event\":\"disconnected\"").empty());
 }
