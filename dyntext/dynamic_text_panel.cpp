@@ -80,12 +80,12 @@ void DynamicTextPanel::placeControls() {
   scrollMode.setCaption("Scrolling PS");
   pageMode.setBounds(10, 245, 90, 20);
   pageMode.setCaption("Page PS");
-  scrollPeriodLabel.setBounds(125, 222, 40, 18);
+  scrollPeriodLabel.setBounds(125, 220, 40, 18);
   scrollPeriod.setBounds(169, 218, 20, 22);
   scrollPeriod.setHint("Change period of Scrolling PS");
   scrollPeriod.setRange(10, 20);
   scrollPeriod.setPosition(10);
-  pagePeriodLabel.setBounds(125, 247, 40, 18);
+  pagePeriodLabel.setBounds(125, 245, 40, 18);
   pagePeriod.setBounds(169, 243, 20, 22);
   pagePeriod.setHint("Change period of Page PS");
   pagePeriod.setRange(4, 20);

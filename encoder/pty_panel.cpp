@@ -21,8 +21,11 @@ PtyPanel::PtyPanel(TOuterSide& owner, ControlParent parent)
   formatter.setDataCount(2);
 
   outside.setOutCount(2);
+  outsideDigits.charset = "0123456789";
+  outsideDigits.length = 9;  // any code with its leading zeros, and never beyond an int32
+  Compare(digitsFit, THIIf_else::Equal, TData::Int(THIStrCheck::Fits));
+  Compare(digitsShort, THIIf_else::Equal, TData::Int(THIStrCheck::TooShort));
   outsideCode.resultType = THIMath::IntegerResult;
-  outsideNumber.type = THIIf_else::Equal;
   for (THIIf_else* low : {&outsideLow, &storedLow})
     Compare(*low, THIIf_else::GreaterEqual, TData::Int(0));
   for (THIIf_else* high : {&outsideHigh, &storedHigh})
@@ -36,10 +39,15 @@ PtyPanel::PtyPanel(TOuterSide& owner, ControlParent parent)
   var<&THIComboBox::String>(PtyName, list);
 
   link<&THIMemory::doValue>(outside.onEvent[0], outsideValue);
-  link<&THIMath::doAdd>(outside.onEvent[1], outsideCode);
-  link<&THIIf_else::doCompare>(outsideCode.onResult, outsideNumber);
-  link<&THIMemory::Value>(outsideNumber.Op1, outsideValue);
-  link<&THIIf_else::doCompare>(outsideNumber.onTrue, outsideLow);
+  link<&THIStrCheck::doCheck>(outside.onEvent[1], outsideDigits);
+  link<&THIMemory::Value>(outsideDigits.Text, outsideValue);
+  link<&THIIf_else::doCompare>(outsideDigits.onResult, digitsFit);
+  link<&THIIf_else::doCompare>(digitsFit.onFalse, digitsShort);
+  link<&THIDoData::doData>(digitsFit.onTrue, outsideNumber);
+  link<&THIDoData::doData>(digitsShort.onTrue, outsideNumber);
+  link<&THIMemory::Value>(outsideNumber.Data, outsideValue);
+  link<&THIMath::doAdd>(outsideNumber.onEventData, outsideCode);
+  link<&THIIf_else::doCompare>(outsideCode.onResult, outsideLow);
   link<&THIIf_else::doCompare>(outsideLow.onTrue, outsideHigh);
   link<&THIHub::doEvent>(outsideHigh.onTrue, select);
   link<&THIIf_else::doCompare>(setting.onRead, storedLow);

@@ -32,11 +32,15 @@ class PtyPanel : public TClassMultiBase {
   THIFormatStr formatter;
 
   // Only codes 0..31 reach the list: one from outside is dropped (so is a text that is not a
-  // plain number, such as an automation tag "<PTY5 x>"), a stored one reads as 0.
+  // plain number, such as an automation tag "<PTY5 x>"), a stored one reads as 0. Leading zeros
+  // are a number still: automation writes "<PTY05>".
   THIHub outside;
   THIMemory outsideValue;
+  THIStrCheck outsideDigits;
+  THIIf_else digitsFit, digitsShort;
+  THIDoData outsideNumber;
   THIMath outsideCode;
-  THIIf_else outsideNumber, outsideLow, outsideHigh;
+  THIIf_else outsideLow, outsideHigh;
   THIIf_else storedLow, storedHigh;
   THIDoData storedNone;
   // No line before a code was chosen or loaded.

@@ -191,6 +191,17 @@ TEST_F(DynamicTextTest, TagsMoveTheFlagsOnceAndLinesFollowTheModel) {
   time_.advance(2000);
   EXPECT_EQ(received(1, 0), "TA0\n" + psLine("news", "\n"));
   EXPECT_EQ(rds().ptyPanel->list.selected(), 10);
+
+  // Leading zeros are a number still; a code beyond 31 is not.
+  writeFile("ps.txt", "news<PTY05>");
+  time_.advance(2000);
+  EXPECT_EQ(rds().ptyPanel->list.selected(), 5);
+  writeFile("ps.txt", "news<PTY032>");
+  time_.advance(2000);
+  EXPECT_EQ(rds().ptyPanel->list.selected(), 5);
+  writeFile("ps.txt", "news<PTY000000031>");
+  time_.advance(2000);
+  EXPECT_EQ(rds().ptyPanel->list.selected(), 31);
 }
 
 TEST_F(DynamicTextTest, EepromAndDisconnectStopTheEnginesAndReconnectSendsAgain) {
