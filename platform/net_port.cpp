@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <chrono>
 #include <mutex>
 #include <thread>
@@ -9,9 +10,11 @@
 #include <vector>
 
 #ifdef _WIN32
-#include <mstcpip.h>
+// clang-format off
 #include <winsock2.h>
 #include <ws2tcpip.h>
+#include <mstcpip.h>
+// clang-format on
 #else
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -87,7 +90,7 @@ bool WaitSocket(SocketHandle socket, bool forWrite, int64_t ms) {
 #else
   pollfd p{static_cast<int>(socket), static_cast<short>(forWrite ? POLLOUT : POLLIN), 0};
   const int64_t deadline = NowMs() + ms;
-  int r;
+  int r = 0;
   do {
     r = ::poll(&p, 1, static_cast<int>(std::max<int64_t>(0, deadline - NowMs())));
   } while (r < 0 && errno == EINTR);
