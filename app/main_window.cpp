@@ -27,6 +27,7 @@ MainWindow::MainWindow() {
   wireStartUp();
   wireClosing();
   wireConnectionState();
+  wireFlagsAgain();
   wireDeviceType();
   wireAutomationTags();
   wireAutomaticStart();
@@ -184,18 +185,18 @@ void MainWindow::wireClosing() {
 
 // The connection state fans out to the page buttons, the pages, the strip, the tray and the info
 // window. A lost port shows as disconnected in the tray and the info window; the page stays
-// connected. When it is back the encoder may have restarted: the dynamic lines go out again even
-// if unchanged.
+// connected. When it is back the encoder may have restarted: the flags and the dynamic lines go
+// out again even if unchanged.
 void MainWindow::wireConnectionState() {
   connectionState.setOutCount(3);
   connectedPages.setOutCount(2);
   portPages.setOutCount(2);
-  connectedHub.setOutCount(4);
+  connectedHub.setOutCount(5);
   disconnectedHub.setOutCount(7);
   connectedInfo.data = TData::Int(0);
   disconnectedInfo.data = TData::Int(1);
   portLost.setOutCount(5);
-  portBack.setOutCount(4);
+  portBack.setOutCount(5);
   resendDynamic.data = TData::Int(1);
 
   link<&THIHub::doEvent>(connection.onEvent[ConnectionPanel::ConnectionState], connectionState);
@@ -238,7 +239,8 @@ void MainWindow::wireConnectionState() {
   link<&THIMultiElement::doWork>(portBack.onEvent[0], animator, TrayIconAnimator::Connected);
   link<&THIMultiElement::doWork>(portBack.onEvent[1], animator, TrayIconAnimator::ShowState);
   link<&THIDoData::doData>(portBack.onEvent[2], connectedInfo);
-  link<&THIDoData::doData>(portBack.onEvent[3], resendDynamic);
+  link<&THIHub::doEvent>(portBack.onEvent[3], flagsAgain);
+  link<&THIDoData::doData>(portBack.onEvent[4], resendDynamic);
   link<&THIMultiElement::doWork>(resendDynamic.onEventData, dynamicText,
                                  DynamicTextPanel::ConnectionState);
 
@@ -247,6 +249,32 @@ void MainWindow::wireConnectionState() {
   link<&THIHub::doEvent>(connection.onEvent[ConnectionPanel::PortControlsEnabled], portPages);
   link<&ThiButtonRush::doEnabled>(portPages.onEvent[0], pageButtons[SelectDevice]);
   link<&ThiButtonRush::doEnabled>(portPages.onEvent[1], pageButtons[OtherSettings]);
+}
+
+// TP, TA and MS as the panel shows them, in the order of the start-up load. Setting a flag to
+// its own state sends its line and leaves rds.ini as it is.
+void MainWindow::wireFlagsAgain() {
+  flagsAgain.setOutCount(3);
+  IsOne(dpsRunning);
+  IsOne(drtRunning);
+  dpsRuns.setDefault(TData::Int(0));
+  drtRuns.setDefault(TData::Int(0));
+
+  const std::pair<RdsSettingsPage::Readable, RdsSettingsPage::Input> flags[] = {
+      {RdsSettingsPage::TpState, RdsSettingsPage::SetTp},
+      {RdsSettingsPage::TaState, RdsSettingsPage::SetTa},
+      {RdsSettingsPage::MsState, RdsSettingsPage::SetMs}};
+  for (uint16_t k = 0; k < 3; ++k) {
+    link<&THIDoData::doData>(flagsAgain.onEvent[k], flagAgain[k]);
+    link<&THIMultiElement::Var>(flagAgain[k].Data, rdsSettings, flags[k].first);
+    link<&THIMultiElement::doWork>(flagAgain[k].onEventData, rdsSettings, flags[k].second);
+  }
+  link<&THIIf_else::doCompare>(connectedHub.onEvent[4], dpsRunning);
+  link<&THIMemory::Value>(dpsRunning.Op1, dpsRuns);
+  link<&THIHub::doEvent>(dpsRunning.onTrue, flagsAgain);
+  link<&THIIf_else::doCompare>(dpsRunning.onFalse, drtRunning);
+  link<&THIMemory::Value>(drtRunning.Op1, drtRuns);
+  link<&THIHub::doEvent>(drtRunning.onTrue, flagsAgain);
 }
 
 // The device-type switches of the connection page, and the model's line terminator.
@@ -374,8 +402,8 @@ void MainWindow::wireTray() {
   IsOne(rightClick);
   IsZero(leftClick);
   for (THIHub& hub : trayPages) hub.setOutCount(2);
-  dpsState.setOutCount(2);
-  drtState.setOutCount(2);
+  dpsState.setOutCount(3);
+  drtState.setOutCount(3);
   IsZero(dpsOff);
   IsZero(drtOff);
 
@@ -416,6 +444,8 @@ void MainWindow::wireTray() {
   link<&THIIf_else::doCompare>(drtState.onEvent[1], drtOff);
   link<&THIMultiElement::doWork>(dpsOff.onTrue, nowSending, NowSendingPanel::PsStopped);
   link<&THIMultiElement::doWork>(drtOff.onTrue, nowSending, NowSendingPanel::RtStopped);
+  link<&THIMemory::doValue>(dpsState.onEvent[2], dpsRuns);
+  link<&THIMemory::doValue>(drtState.onEvent[2], drtRuns);
   link<&THIMultiElement::doWork>(rdsSettings.onEvent[RdsSettingsPage::TpChanged], trayChecker,
                                  TrayMenuChecker::TpState);
   link<&THIMultiElement::doWork>(rdsSettings.onEvent[RdsSettingsPage::TaChanged], trayChecker,

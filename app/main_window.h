@@ -80,6 +80,12 @@ class MainWindow : public TRootContainer {
   // A lost port shows as disconnected in the tray and the info window; the page stays connected.
   THIHub portLost, portBack;
   THIDoData resendDynamic;
+  // An encoder that restarted has lost the flags the panel shows: they go out again when a lost
+  // port is back, and at a connect while a dynamic engine runs.
+  THIHub flagsAgain;
+  std::array<THIDoData, 3> flagAgain;
+  THIMemory dpsRuns, drtRuns;
+  THIIf_else dpsRunning, drtRunning;
   // The now-sending strip empties a line that is no longer sent.
   THIHub dpsState, drtState;
   THIIf_else dpsOff, drtOff;
@@ -129,6 +135,7 @@ class MainWindow : public TRootContainer {
   void wireStartUp();
   void wireClosing();
   void wireConnectionState();
+  void wireFlagsAgain();
   void wireDeviceType();
   void wireAutomationTags();
   void wireAutomaticStart();

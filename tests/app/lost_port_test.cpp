@@ -109,7 +109,10 @@ TEST_F(LostPortTest, HangUpIsShownAndTheSamePortIsTriedEveryTwoSecondsUntilDisco
 
 TEST_F(LostPortTest, FailedWriteIsShownAtOnceTheLinesReturnWithTheDeviceAndClosingDropsRm) {
   useDynamicFiles("RADIO", "TEXT");
-  startConnected();
+  store("RDS Settings", {{"TP", "0"}, {"TA", "1"}, {"M/S", "1"}});
+  start();
+  click(connection().connect);
+  EXPECT_EQ(received(1, 0), "") << "a plain connect sends nothing the encoder's memory holds";
   auto& dyn = *main_->dynamicTextPage;
   click(main_->pageButtons[hi::MainWindow::DynamicText]);
   click(dyn.dps);
@@ -125,12 +128,15 @@ TEST_F(LostPortTest, FailedWriteIsShownAtOnceTheLinesReturnWithTheDeviceAndClosi
   EXPECT_TRUE(dyn.dps.checked() && dyn.drt.checked());
   expectShownLost(true);
 
+  const auto stored = fs::last_write_time(folder_ / "rds.ini");
   plugIn();
   time_.advance(2000);
   expectShownLost(false);
-  // The encoder may have restarted: the unchanged lines go out again, once each.
+  // The encoder may have restarted: the flags as the panel shows them, then the unchanged lines,
+  // once each; rds.ini already holds the flags.
   time_.advance(1000);
-  EXPECT_EQ(received(1, 0), lines);
+  EXPECT_EQ(received(1, 0), "TP0\r\nTA1\r\nMS1\r\n" + lines);
+  EXPECT_EQ(fs::last_write_time(folder_ / "rds.ini"), stored);
 
   // Closing while retrying is immediate, and the closing line goes with the lost port.
   pullOut();
@@ -161,7 +167,8 @@ TEST_F(LostPortTest, AutomaticConnectWaitsForAPortThatIsNotThereYet) {
   time_.advance(2000);
   expectShownLost(false);
   time_.advance(1000);
-  EXPECT_EQ(received(2, 0), "PSRADIO   \r\n");
+  // The dynamic PS runs, so its tags may have moved the flags: they go first.
+  EXPECT_EQ(received(2, 0), "TP0\r\nTA0\r\nMS0\r\nPSRADIO   \r\n");
   EXPECT_EQ(received(1, 0), "");
 
   // A connect the operator asks for is tried once.
