@@ -394,6 +394,12 @@ void MainWindow::wireTray() {
       "Show\r\n-\r\nDynamic PS\r\nDynamic RT\r\nTP\r\nTA\r\n-\r\nRDS Settings\r\nDPS and "
       "DRT\r\nOther Settings\r\nInformation\r\n-\r\nClose");
   trayMenu.setFont(FormFont());
+  // The items that switch something keep their check marks instead.
+  const std::pair<int, const char*> itemPictures[] = {
+      {0, ":/pictures/menu_show.png"},    {7, ":/pictures/menu_rds.png"},
+      {8, ":/pictures/menu_dynamic.png"}, {9, ":/pictures/menu_settings.png"},
+      {10, ":/pictures/menu_info.png"},   {12, ":/pictures/menu_close.png"}};
+  for (const auto& [position, picture] : itemPictures) trayMenu.setPicture(position, picture);
   trayItems.setCount(13);
   trayHidden.setOutCount(2);
   restore.setOutCount(2);

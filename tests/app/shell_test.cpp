@@ -1,5 +1,7 @@
 // The program's shell in the whole window: automatic start actions, day names, the info window,
 // the tray icon with its menu and the taskbar title.
+#include <QMenu>
+
 #include "ui/qt_host.h"
 
 #include "panel_fixture.h"
@@ -98,6 +100,11 @@ TEST_F(ShellTest, TrayFlickersOnWritesAndItsMenuFollowsTheState) {
   start();
   hi::ThiPopupMenuEx& menu = window().trayMenu;
   for (int item : {2, 3, 4, 5}) EXPECT_FALSE(menu.enabled(item)) << item;
+  // The items that switch something show their check marks, the others a picture.
+  const QList<QAction*> items = menu.menu()->actions();
+  for (int item : {0, 7, 8, 9, 10, 12})
+    EXPECT_FALSE(items[item]->icon().pixmap(16).isNull()) << item;
+  for (int item : {2, 3, 4, 5}) EXPECT_TRUE(items[item]->icon().isNull()) << item;
   click(rds().piPanel->send);  // not connected: nothing written, no flicker
   EXPECT_EQ(window().tray.currentPicture(), "");
   click(connection().connect);

@@ -28,6 +28,8 @@ render web 64 64
 render web2 64 64
 # The tray icon's five frames (16 by 16 on screen, drawn at twice the size for sharpness).
 for frame in 1 2 3 4 5; do render "tray$frame" 32 32; done
+# The tray menu's item pictures (16 by 16 on screen).
+for item in show rds dynamic settings info close; do render "menu_$item" 32 32; done
 # The installed application icon, in the sizes desktops look for (the SVG is installed as well).
 mkdir -p ../../../packaging/icons
 for size in 16 24 32 48 64 128 256; do
