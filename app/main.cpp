@@ -210,6 +210,8 @@ int main(int argc, char** argv) {
   }
   if (headless || log) platform::SetEventLog(stderr);
   if (headless) hi::THITrayIcon::explainMissingArea = false;
+  // An operator waits for the window; a service has none to wait for.
+  hi::MainWindow::showFirst = !headless;
 
 #ifdef __linux__
   if (!headless && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") &&
@@ -225,7 +227,6 @@ int main(int argc, char** argv) {
 
   QApplication app(argc, argv);
   hi::InitPictures();
-  const std::vector<std::string> fonts = hi::RegisterBundledFonts();
   QApplication::setApplicationName("rdspanel");
   // Lets a Wayland desktop match the window to the installed desktop entry and its icon.
   QGuiApplication::setDesktopFileName("rdspanel");
@@ -246,7 +247,16 @@ int main(int argc, char** argv) {
   platform::LogEvent("rdspanel started" + std::string(headless ? " headless" : "") + ": " +
                      QCoreApplication::applicationFilePath().toStdString() + ", settings folder " +
                      platform::SettingsFolder());
-  for (const std::string& line : fonts) platform::LogEvent(line);
+  // Reading the font database takes longer than anything else the first picture needs: a window
+  // goes on the screen first and reads it then.
+  const auto registerFonts = [] {
+    for (const std::string& line : hi::RegisterBundledFonts()) platform::LogEvent(line);
+  };
+  if (hi::MainWindow::showFirst) {
+    hi::MainWindow::whenShown = registerFonts;
+  } else {
+    registerFonts();
+  }
   if (headless) LogIdleService();
 
   CloseOnStopRequests(app);

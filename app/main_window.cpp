@@ -42,7 +42,6 @@ void MainWindow::placeControls() {
   form.setColor(0xA4A0A0);  // RGB(160, 160, 164)
   form.setCaption("\"Tessel\" Encoder");
   form.setFrameless(true);
-  form.setIcon(":/pictures/icon.png");
   form.setBackground(":/pictures/background.png");
   form.positionPlace = "rds.ini\\General window";
   form.setFont(FormFont());
@@ -61,7 +60,6 @@ void MainWindow::placeControls() {
   for (int k = 0; k < kPages; ++k) {
     ThiButtonRush& button = pageButtons[k];
     button.setBounds(13, 51 + 55 * k, 75, 55);
-    button.setCaption(kPageCaptions[k]);
     button.setEnabled(k == Information);
     // The pages not in front look unselected from the start, not only after the first click.
     if (k != SelectDevice) button.setStyle(kUnselectedStyle);
@@ -508,19 +506,56 @@ void MainWindow::wireTaskbarTitle() {
   link<&THIApplication::doTitle>(rtUnfocused.onTrue, application);
 }
 
+// The window can go on the screen before its pages are built (the program asks for that). The
+// connection page and the strip, which the first picture shows, are then built right after the
+// window was put on the screen, and the rest once the window has been painted, in the order the
+// tree has always had and before the start-up loads; a part used earlier (the help page, when
+// the operator clicks its button) is built at that use.
 void MainWindow::buildPages() {
-  connectionPage = &connection.build<ConnectionPanel>(form.controlParent());
-  rdsSettingsPage = &rdsSettings.build<RdsSettingsPage>(form.controlParent());
-  dynamicTextPage = &dynamicText.build<DynamicTextPanel>(form.controlParent());
-  settingsPages = &settings.build<SettingsPages>(form.controlParent());
-  helpPage = &information.build<HelpPage>(form.controlParent());
-  displayComposer = &composer.build<LineDisplayComposer>(nullptr);
-  nowSendingStrip = &nowSending.build<NowSendingPanel>(form.controlParent());
-  infoWindow = &info.build<InfoWindow>(nullptr);
-  trayChecker.build<TrayMenuChecker>(nullptr);
-  trayEnabler.build<TrayMenuEnabler>(nullptr);
-  animator.build<TrayIconAnimator>(nullptr);
-  lineBreaks.build<LineBreakSelector>(nullptr);
+  connection.buildLater<ConnectionPanel>(form.controlParent());
+  rdsSettings.buildLater<RdsSettingsPage>(form.controlParent());
+  dynamicText.buildLater<DynamicTextPanel>(form.controlParent());
+  settings.buildLater<SettingsPages>(form.controlParent());
+  information.buildLater<HelpPage>(form.controlParent());
+  composer.buildLater<LineDisplayComposer>(nullptr);
+  nowSending.buildLater<NowSendingPanel>(form.controlParent());
+  info.buildLater<InfoWindow>(nullptr);
+  trayChecker.buildLater<TrayMenuChecker>(nullptr);
+  trayEnabler.buildLater<TrayMenuEnabler>(nullptr);
+  animator.buildLater<TrayIconAnimator>(nullptr);
+  lineBreaks.buildLater<LineBreakSelector>(nullptr);
+  if (showFirst) {
+    form.showBeforeCreate(
+        [this] {
+          if (whenShown) whenShown();
+          buildFirstView();
+        },
+        [this] { buildHiddenParts(); });
+  } else {
+    buildFirstView();
+    buildHiddenParts();
+  }
+}
+
+// The window's icon and the page buttons' captions are set with the first picture too: the icon
+// reads the picture plug-ins, and the first caption wakes the accessibility bridge, which takes
+// longer than putting the window on the screen.
+void MainWindow::buildFirstView() {
+  form.setIcon(":/pictures/icon.png");
+  for (int k = 0; k < kPages; ++k) pageButtons[k].setCaption(kPageCaptions[k]);
+  connectionPage = static_cast<ConnectionPanel*>(connection.buildNow());
+  nowSendingStrip = static_cast<NowSendingPanel*>(nowSending.buildNow());
+}
+
+void MainWindow::buildHiddenParts() {
+  rdsSettingsPage = static_cast<RdsSettingsPage*>(rdsSettings.buildNow());
+  dynamicTextPage = static_cast<DynamicTextPanel*>(dynamicText.buildNow());
+  settingsPages = static_cast<SettingsPages*>(settings.buildNow());
+  helpPage = static_cast<HelpPage*>(information.buildNow());
+  displayComposer = static_cast<LineDisplayComposer*>(composer.buildNow());
+  infoWindow = static_cast<InfoWindow*>(info.buildNow());
+  for (THIMultiElement* helper : {&trayChecker, &trayEnabler, &animator, &lineBreaks})
+    helper->buildNow();
 }
 
 }  // namespace hi

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 
 #include "app/help_page.h"
 #include "app/info_window.h"
@@ -30,6 +31,12 @@ namespace hi {
 class MainWindow : public TRootContainer {
  public:
   MainWindow();
+
+  // The window goes on the screen before its pages are built and before the start-up loads; the
+  // program sets this, the tests build and load everything at once. `whenShown` runs right after
+  // the window was put on the screen, before anything of the first picture is built.
+  static inline bool showFirst = false;
+  static inline std::function<void()> whenShown;
 
   enum Page { SelectDevice, RdsSettings, DynamicText, OtherSettings, Information, kPages };
   // The looks of a page button; its memories hold them as style lists.
@@ -143,6 +150,8 @@ class MainWindow : public TRootContainer {
   void wireTray();
   void wireTaskbarTitle();
   void buildPages();
+  void buildFirstView();
+  void buildHiddenParts();
 };
 
 }  // namespace hi

@@ -3,8 +3,8 @@
 //
 //   rds_map_timer RUNS -- PROGRAM ARGS... [-- PROGRAM ARGS...]
 //
-// Prints the median and the range of each program in milliseconds, and the ratio of each median
-// to the first program's.
+// Prints the median and the range of each program in milliseconds, the ratio of each median to
+// the first program's, and the same for the best runs.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -99,15 +99,19 @@ int main(int argc, char** argv) {
     }
   }
   double base = 0;
+  double baseBest = 0;
   for (size_t c = 0; c < commands.size(); ++c) {
     std::vector<double>& t = times[c];
     std::sort(t.begin(), t.end());
     const double median = t[t.size() / 2];
-    if (c == 0) base = median;
+    if (c == 0) {
+      base = median;
+      baseBest = t.front();
+    }
     std::printf(
-        "%-28s median %7.1f ms  range %7.1f .. %7.1f ms  ratio %.2f\n",
+        "%-28s median %7.1f ms  range %7.1f .. %7.1f ms  ratio %.2f  best-run ratio %.2f\n",
         std::string(commands[c][0]).substr(std::string(commands[c][0]).rfind('/') + 1).c_str(),
-        median, t.front(), t.back(), median / base);
+        median, t.front(), t.back(), median / base, t.front() / baseBest);
   }
   xcb_disconnect(x);
   return 0;

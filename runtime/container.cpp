@@ -1,5 +1,7 @@
 #include "runtime/container.h"
 
+#include <utility>
+
 #include "runtime/startup.h"
 
 namespace hi {
@@ -55,9 +57,18 @@ std::unique_ptr<TClassMultiBase> BuildChild(std::unique_ptr<TClassMultiBase> (*m
 
 THIMultiElement::~THIMultiElement() = default;
 
-void THIMultiElement::doWork(TData& data, uint16_t index) { WorkOn(child_.get(), data, index); }
+TClassMultiBase* THIMultiElement::buildNow() {
+  if (!child_ && factory_) {
+    // Cleared first: a child whose building reaches its own outer side finds it under way.
+    auto make = std::exchange(factory_, nullptr);
+    child_ = detail::BuildChild(make, *this, parent_, nullptr);
+  }
+  return child_.get();
+}
 
-void THIMultiElement::Var(TData& data, uint16_t index) { VarOf(child_.get(), data, index); }
+void THIMultiElement::doWork(TData& data, uint16_t index) { WorkOn(buildNow(), data, index); }
+
+void THIMultiElement::Var(TData& data, uint16_t index) { VarOf(buildNow(), data, index); }
 
 THIMultiElementEx::~THIMultiElementEx() {
   while (!instances_.empty()) instances_.pop_back();  // last first

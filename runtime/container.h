@@ -127,6 +127,18 @@ class THIMultiElement : public TOuterSide {
     return static_cast<C&>(*child_);
   }
 
+  // Leaves the child C to be built at its first use or at buildNow(), so that a page the window
+  // does not show at start costs nothing before the window is on the screen.
+  template <class C>
+  void buildLater(ControlParent parent) {
+    factory_ = [](TOuterSide& o, ControlParent p, void*) -> std::unique_ptr<TClassMultiBase> {
+      return std::make_unique<C>(o, p);
+    };
+    parent_ = parent;
+  }
+  // The child, built now if it was left for later; nullptr when there is none.
+  TClassMultiBase* buildNow();
+
   TClassMultiBase* child() const { return child_.get(); }
 
   void doWork(TData& data, uint16_t index);
@@ -134,6 +146,8 @@ class THIMultiElement : public TOuterSide {
 
  private:
   std::unique_ptr<TClassMultiBase> child_;
+  std::unique_ptr<TClassMultiBase> (*factory_)(TOuterSide&, ControlParent, void*) = nullptr;
+  ControlParent parent_ = nullptr;
 };
 
 // The outer side of a child that may exist in several instances. The program creates exactly

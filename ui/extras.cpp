@@ -6,6 +6,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "ui/picture.h"
 #include "ui/text.h"
 
 namespace hi {
@@ -106,11 +107,12 @@ bool THILED::lit() const { return led_->lit; }
 class PictureWidget : public QWidget {
  public:
   explicit PictureWidget(QWidget* parent) : QWidget(parent) {}
-  QPixmap picture;
+  LazyPicture lazyPicture;
   bool stretch = false;
 
  protected:
   void paintEvent(QPaintEvent*) override {
+    const QPixmap& picture = lazyPicture.get();
     if (picture.isNull()) return;
     QPainter p(this);
     if (stretch) {
@@ -126,7 +128,7 @@ THIImage::THIImage(ControlParent parent) : picture_(new PictureWidget(ParentWidg
 }
 
 void THIImage::setPicture(const std::string& path) {
-  picture_->picture = QPixmap(QString::fromStdString(path));
+  picture_->lazyPicture.set(path);
   picture_->update();
 }
 
@@ -141,10 +143,11 @@ class PictureButton : public QAbstractButton {
     setAttribute(Qt::WA_Hover);
     setFocusPolicy(Qt::NoFocus);
   }
-  QPixmap picture;
+  LazyPicture lazyPicture;
 
  protected:
   void paintEvent(QPaintEvent*) override {
+    const QPixmap& picture = lazyPicture.get();
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const QRect r = rect().adjusted(0, 0, -1, -1);
@@ -171,7 +174,7 @@ THIImgBtn::THIImgBtn(ControlParent parent) : button_(new PictureButton(ParentWid
 }
 
 void THIImgBtn::setPicture(const std::string& path) {
-  button_->picture = QPixmap(QString::fromStdString(path));
+  button_->lazyPicture.set(path);
   button_->update();
 }
 

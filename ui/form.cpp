@@ -5,10 +5,12 @@
 #include <QIcon>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
 #include <algorithm>
 #include <vector>
 
 #include "elements/settings.h"
+#include "ui/picture.h"
 #include "ui/text.h"
 
 namespace hi {
@@ -24,13 +26,17 @@ bool gMainClosed = false;
 class FormWidget : public QWidget {
  public:
   FormWidget() : QWidget(nullptr, Qt::Window) {}
-  QPixmap background;
+  LazyPicture background;
+  std::function<void()> onFirstPaint;
 
  protected:
   void paintEvent(QPaintEvent*) override {
-    if (background.isNull()) return;
+    // After this paint has reached the screen, not inside it.
+    if (onFirstPaint) QTimer::singleShot(0, this, std::exchange(onFirstPaint, nullptr));
+    const QPixmap& picture = background.get();
+    if (picture.isNull()) return;
     QPainter p(this);
-    p.drawPixmap(0, 0, background);
+    p.drawPixmap(0, 0, picture);
   }
 };
 
@@ -55,9 +61,35 @@ THIMainForm* THIMainForm::mainForm() {
 
 bool THIMainForm::mainClosed() { return gMainClosed; }
 
+void THIMainForm::showBeforeCreate(std::function<void()> shown, std::function<void()> prepare) {
+  shown_ = std::move(shown);
+  prepare_ = std::move(prepare);
+  showFirst_ = true;
+}
+
 void THIMainForm::start() {
   started_ = true;
+  if (showFirst_ && wantVisible_) {
+    shownEarly_ = true;
+    showForm();
+    if (shown_) std::exchange(shown_, nullptr)();
+    form_->onFirstPaint = [this] { finishStart(); };
+    // A window the system never paints (covered, on a display that draws nothing) still starts.
+    QTimer::singleShot(500, form_, [this] { finishStart(); });
+    return;
+  }
+  finishStart();
+}
+
+void THIMainForm::finishStart() {
+  if (!started_ || std::exchange(createDone_, true)) return;
+  form_->onFirstPaint = nullptr;
+  // Closed before it was ready: nothing more to build or load.
+  if (isMain_ && gMainClosed) return;
+  if (shown_) std::exchange(shown_, nullptr)();
+  if (prepare_) std::exchange(prepare_, nullptr)();
   EmitNull(onCreate);
+  if (shownEarly_) return;
   if (wantVisible_) {
     showForm();
   } else {
@@ -194,7 +226,7 @@ void THIMainForm::setIcon(const std::string& path) {
 }
 
 void THIMainForm::setBackground(const std::string& path) {
-  form_->background = QPixmap(QString::fromStdString(path));
+  form_->background.set(path);
   form_->update();
 }
 

@@ -6,6 +6,7 @@
 // ends the message loop. Other forms are only hidden by a close.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "ui/win.h"
@@ -49,6 +50,13 @@ class THIMainForm : public THIWin {
   // Where the window position is kept: "rds.ini\General window"; empty keeps none.
   std::string positionPlace;
 
+  // The form is shown first. `shown` runs at once after the window was put on the screen and
+  // before it is painted: what it builds is in the first picture. `prepare` runs after that first
+  // paint, then the create event, as a start-up would have run them before showing the form.
+  // For the main form of a program whose start-up builds and loads more than the first view
+  // needs.
+  void showBeforeCreate(std::function<void()> shown, std::function<void()> prepare);
+
   bool isMain() const { return isMain_; }
   // A close request: false when refused (or already closing).
   bool requestClose();
@@ -64,6 +72,8 @@ class THIMainForm : public THIWin {
 
  private:
   void start();
+  // The rest of a start that showed the form first; runs once.
+  void finishStart();
   void showForm();
   void loadPosition();
   void savePosition();
@@ -74,6 +84,10 @@ class THIMainForm : public THIWin {
   bool started_ = false;
   bool positionLoaded_ = false;
   bool closing_ = false;
+  std::function<void()> shown_, prepare_;
+  bool showFirst_ = false;
+  bool shownEarly_ = false;
+  bool createDone_ = false;
 };
 
 }  // namespace hi

@@ -68,20 +68,30 @@ bool HasFamily(const QString& family) {
 }  // namespace
 
 QFont FontFromRecord(const TFontRecord& record) {
-  QString family = ToQt(record.name);
+  const QString requested = ToQt(record.name);
+  const QString lower = requested.toLower();
+  const bool lcd = lower.contains(QLatin1String("lcd"));
+  const bool fixed = lcd || lower.contains(QLatin1String("mono")) ||
+                     lower.contains(QLatin1String("courier")) ||
+                     lower.contains(QLatin1String("console"));
+  const QString fallback =
+      fixed ? QStringLiteral("DejaVu Sans Mono") : QStringLiteral("DejaVu Sans");
+  QFont font;
   bool segments = false;
-  if (family.isEmpty() || !HasFamily(family)) {
-    const QString lower = family.toLower();
-    const bool lcd = lower.contains(QLatin1String("lcd"));
-    const bool fixed = lcd || lower.contains(QLatin1String("mono")) ||
-                       lower.contains(QLatin1String("courier")) ||
-                       lower.contains(QLatin1String("console"));
-    segments = lcd && HasFamily(kSegmentFamily);
-    family = segments ? kSegmentFamily
-             : fixed  ? QStringLiteral("DejaVu Sans Mono")
-                      : QStringLiteral("DejaVu Sans");
+  if (lcd) {
+    // The LCD face changes the spacing, so which face it is must be known now.
+    QString family = requested;
+    if (!HasFamily(family)) {
+      segments = HasFamily(kSegmentFamily);
+      family = segments ? kSegmentFamily : fallback;
+    }
+    font.setFamily(family);
+  } else {
+    // Tried in this order when the font is first drawn: building a window asks the font
+    // database nothing, and the window goes on the screen before the database is read.
+    font.setFamilies(requested.isEmpty() ? QStringList{fallback}
+                                         : QStringList{requested, fallback});
   }
-  QFont font(family);
   const int pixels = std::max(1, PointsToPixels(record.size));
   font.setPixelSize(pixels);
   if (segments) {

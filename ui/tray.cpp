@@ -218,19 +218,26 @@ class THITrayIcon::Watcher : public QObject {
 };
 
 THITrayIcon::THITrayIcon(THIMainForm& form)
-    : form_(form.widget()),
-      icon_(std::make_unique<QSystemTrayIcon>()),
-      watcher_(std::make_unique<Watcher>(*this)) {
+    : form_(form.widget()), watcher_(std::make_unique<Watcher>(*this)) {
   if (form_) form_->installEventFilter(watcher_.get());
-  QObject::connect(icon_.get(), &QSystemTrayIcon::activated, watcher_.get(),
-                   [this](QSystemTrayIcon::ActivationReason reason) { activated(reason); });
-  QObject::connect(icon_.get(), &QSystemTrayIcon::messageClicked, watcher_.get(),
-                   [this] { EmitNull(onBalloonClick); });
 }
 
 THITrayIcon::~THITrayIcon() {
   watcher_.reset();
-  icon_->hide();
+  if (icon_) icon_->hide();
+}
+
+// Made when the window first goes into the tray: the system's tray service is asked for only
+// then, not while the program starts.
+QSystemTrayIcon* THITrayIcon::icon() {
+  if (!icon_) {
+    icon_ = std::make_unique<QSystemTrayIcon>();
+    QObject::connect(icon_.get(), &QSystemTrayIcon::activated, watcher_.get(),
+                     [this](QSystemTrayIcon::ActivationReason reason) { activated(reason); });
+    QObject::connect(icon_.get(), &QSystemTrayIcon::messageClicked, watcher_.get(),
+                     [this] { EmitNull(onBalloonClick); });
+  }
+  return icon_.get();
 }
 
 void THITrayIcon::doMinimize(TData&, uint16_t) { toTray(); }
@@ -244,11 +251,11 @@ void THITrayIcon::doIcon(TData& data, uint16_t) {
 
 void THITrayIcon::doTip(TData& data, uint16_t) {
   tip = CleanTip(ToString(data));
-  icon_->setToolTip(ToQt(tip));
+  if (icon_) icon_->setToolTip(ToQt(tip));
 }
 
 void THITrayIcon::activate(QSystemTrayIcon::ActivationReason reason) {
-  Q_EMIT icon_->activated(reason);
+  Q_EMIT icon()->activated(reason);
 }
 
 void THITrayIcon::activated(QSystemTrayIcon::ActivationReason reason) {
@@ -306,8 +313,8 @@ void THITrayIcon::toTray() {
 
 void THITrayIcon::showIcon() {
   shown_ = true;
-  if (icon_->isVisible() || !trayAvailable || !trayAvailable()) return;
-  icon_->setToolTip(ToQt(CleanTip(tip)));
+  if ((icon_ && icon_->isVisible()) || !trayAvailable || !trayAvailable()) return;
+  icon()->setToolTip(ToQt(CleanTip(tip)));
   applyPicture();
   icon_->show();
 }
@@ -316,7 +323,7 @@ void THITrayIcon::restore(bool bySystem) {
   if (!shown_) return;
   if (bySystem || !keepIcon) {
     shown_ = false;
-    icon_->hide();
+    if (icon_) icon_->hide();
   }
   minimised_ = false;
   if (!form_) return;
@@ -329,6 +336,7 @@ void THITrayIcon::restore(bool bySystem) {
 }
 
 void THITrayIcon::applyPicture() {
+  if (!icon_) return;  // the picture is set when the icon is made
   QIcon picture;
   QHash<QString, QIcon>& decoded = watcher_->pictures;
   if (!picture_.empty()) {

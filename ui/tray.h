@@ -128,7 +128,7 @@ class THITrayIcon : public TDebug {
 
   // The form is in the tray and its icon registered (shown wherever the desktop has an area).
   bool iconShown() const { return shown_; }
-  QSystemTrayIcon* icon() const { return icon_.get(); }
+  QSystemTrayIcon* icon();
   // The path doIcon last set; empty for the form's icon.
   std::string currentPicture() const { return picture_; }
   // As if the desktop reported this activation of the icon.

@@ -49,6 +49,35 @@ TEST_F(PanelTest, ScanConnectSendPiAndClose) {
   EXPECT_NE(setting("General window", "Width"), "");
 }
 
+// The program puts its window on the screen first. The pages it does not show, the info window
+// and the tray's helpers are built after the first paint, then everything loads as at any start;
+// a page the operator reaches before that is built at his click.
+TEST_F(PanelTest, WindowFirstTheRestOnceItIsPainted) {
+  addPort(1);
+  writeSetting("RDS Settings", "PI", "7C6F");
+  hi::MainWindow::showFirst = true;
+  hi::MainWindow& w = build();
+  hi::MainWindow::showFirst = false;
+  run();
+  EXPECT_TRUE(w.form.widget()->isVisible());
+  EXPECT_EQ(w.rdsSettings.child(), nullptr);
+  EXPECT_EQ(connection().portList.count(), 0);
+
+  click(w.help);
+  ASSERT_NE(w.information.child(), nullptr);
+  EXPECT_EQ(w.rdsSettings.child(), nullptr);
+
+  for (int waited = 0; waited < 5000 && !w.rdsSettingsPage; waited += 10) QTest::qWait(10);
+  ASSERT_NE(w.rdsSettingsPage, nullptr);
+  EXPECT_NE(w.infoWindow, nullptr);
+  EXPECT_EQ(connection().portList.count(), 1);
+  EXPECT_EQ(rds().piPanel->text.text(), "7C6F");
+  click(connection().connect);
+  click(w.pageButtons[hi::MainWindow::RdsSettings]);
+  click(rds().piPanel->send);
+  EXPECT_EQ(received(1), "PI124,111\r\n");
+}
+
 TEST_F(PanelTest, OnlyFourHexDigitsGoOnAirAsPi) {
   writeSetting("RDS Settings", "PI", "12345");
   startConnected();

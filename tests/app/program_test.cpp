@@ -18,8 +18,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The program finds no display server and no platform chosen for it.
-pid_t SpawnHeadless(const std::vector<std::string>& args, const fs::path& output) {
+// The program finds no display server and no platform chosen for it, unless `platform` names
+// one.
+pid_t SpawnHeadless(const std::vector<std::string>& args, const fs::path& output,
+                    const char* platform = nullptr) {
   pid_t pid = ::fork();
   if (pid == 0) {
     std::FILE* out = std::fopen(output.c_str(), "w");
@@ -28,6 +30,7 @@ pid_t SpawnHeadless(const std::vector<std::string>& args, const fs::path& output
       ::dup2(fileno(out), 2);
     }
     for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) ::unsetenv(name);
+    if (platform) ::setenv("QT_QPA_PLATFORM", platform, 1);
     std::vector<char*> argv;
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -152,4 +155,77 @@ TEST(Program, HeadlessTellsWhyItCannotOrWillNotSend) {
   text = Contents(log);
   EXPECT_NE(text.find("\"Auto connect\" is off in rds.ini"), std::string::npos) << text;
   EXPECT_EQ(text.find("notification area"), std::string::npos) << text;
+}
+
+// A window started with every automatic option and every flag stored: the lines it sends, and
+// their order, are those of a start that built everything before showing the window. The port
+// opens with the automatic connect, so the flags loaded at start stay off the wire; the clock
+// time, the PS template's tag, the dynamic PS and RT follow, and the closing line.
+TEST(Program, WindowStartSendsTheRecordedLines) {
+  TempFolder temp("rds-start");
+  const fs::path dir = temp.path();
+  fs::create_directories(dir / "ports");
+  { std::ofstream(dir / "ps.txt") << "<TA1><TP0>RADIO<PTY5>"; }
+  { std::ofstream(dir / "rt.txt") << "Now: %NPFile%"; }
+  { std::ofstream(dir / "np.txt") << "Artist - Title"; }
+  const std::string ini = (dir / "rds.ini").string();
+  const std::pair<const char*, std::vector<std::pair<const char*, std::string>>> sections[] = {
+      {"Select device", {{"COM Port", "COM 1"}, {"Device", "0"}}},
+      {"RDS Settings",
+       {{"PI", "7C6F"},
+        {"PTY", "10"},
+        {"PS", "STATION"},
+        {"RT", "Radio text"},
+        {"TP", "1"},
+        {"TA", "1"},
+        {"M/S", "1"},
+        {"Stereo", "1"},
+        {"Compressed", "1"},
+        {"AH", "1"},
+        {"DPTY", "1"},
+        {"CT", "1"},
+        {"AF Number", "2"},
+        {"Rolling mode", "1"},
+        {"Scrolling PS", "Scrolling text"},
+        {"Page PS1", "PAGE 1"},
+        {"Page PS2", "PAGE 2"}}},
+      {"Other settings",
+       {{"Auto connect", "1"},
+        {"Auto on dps", "1"},
+        {"Auto on drt", "1"},
+        {"Auto to tray", "1"},
+        {"Show info", "1"}}},
+      {"Dynamic RT and PS",
+       {{"Dynamic PS", (dir / "ps.txt").string()},
+        {"Dynamic RT", (dir / "rt.txt").string()},
+        {"Scroll", (dir / "np.txt").string()},
+        {"Scroll/Page select", "0"}}}};
+  for (const auto& [section, keys] : sections)
+    for (const auto& [key, value] : keys)
+      ASSERT_TRUE(platform::IniWriteString(ini, section, key, value));
+  platform::PseudoTerminal port;
+  ASSERT_TRUE(port.create());
+  ASSERT_TRUE(port.holdSlave());
+  fs::create_symlink(port.slavePath(), dir / "ports" / "com1");
+
+  const fs::path log = dir / "panel.log";
+  pid_t panel = SpawnHeadless({RDS_PANEL_PROGRAM, "--config-dir", dir.string()}, log, "offscreen");
+  const std::string rt = "RTNow: Artist - Title" + std::string(45, ' ') + "\r\n";
+  std::string wire;
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        wire += port.read(0);
+        return wire.find(rt) != std::string::npos;
+      },
+      10000))
+      << wire << Contents(log);
+  wire += port.read(700);  // nothing else follows
+  ::kill(panel, SIGTERM);
+  EXPECT_EQ(Finish(panel, 10000), 0);
+  wire += port.read(100);
+  // The clock time is the only line that changes from run to run: its numbers are left out.
+  std::string shown = wire;
+  if (const size_t ti = shown.find("TI1,"); ti != std::string::npos)
+    shown.erase(ti + 2, shown.find("\r\n", ti) - ti - 2);
+  EXPECT_EQ(shown, "TI\r\nTP0\r\nPSRADIO   \r\n" + rt + "RM\r\n") << Contents(log);
 }
