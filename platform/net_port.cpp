@@ -511,8 +511,7 @@ void NetPort::subnegotiation(std::string_view payload) {
   }
 }
 
-bool NetPort::sendRaw(std::string_view bytes, uint64_t budgetMs) {
-  const int64_t deadline = NowMs() + static_cast<int64_t>(budgetMs);
+size_t NetPort::sendBefore(std::string_view bytes, int64_t deadline) {
   size_t done = 0;
   while (done < bytes.size()) {
     const long n = SendSome(socket_, bytes.data() + done, bytes.size() - done);
@@ -524,11 +523,15 @@ bool NetPort::sendRaw(std::string_view bytes, uint64_t budgetMs) {
     if (error == kInterrupted) continue;
     if (!WouldBlock(error)) {
       lost_ = true;
-      return false;
+      break;
     }
-    if (NowMs() >= deadline || !WaitSocket(socket_, true, deadline - NowMs())) return false;
+    if (NowMs() >= deadline || !WaitSocket(socket_, true, deadline - NowMs())) break;
   }
-  return true;
+  return done;
+}
+
+bool NetPort::sendRaw(std::string_view bytes, uint64_t budgetMs) {
+  return sendBefore(bytes, NowMs() + static_cast<int64_t>(budgetMs)) == bytes.size();
 }
 
 long NetPort::write(std::string_view bytes) {
@@ -563,23 +566,8 @@ long NetPort::write(std::string_view bytes) {
     out = wire;
   }
 
-  size_t done = 0;
-  bool failed = false;
-  while (done < out.size()) {
-    const long n = SendSome(socket_, out.data() + done, out.size() - done);
-    if (n >= 0) {
-      done += static_cast<size_t>(n);
-      continue;
-    }
-    const int error = LastSocketError();
-    if (error == kInterrupted) continue;
-    if (!WouldBlock(error)) {
-      failed = true;
-      lost_ = true;
-      break;
-    }
-    if (NowMs() >= deadline || !WaitSocket(socket_, true, deadline - NowMs())) break;
-  }
+  const size_t done = sendBefore(out, deadline);
+  const bool failed = lost_;
   size_t left = done;
   if (rfc2217_)
     left = static_cast<size_t>(std::upper_bound(ends.begin(), ends.end(), done) - ends.begin());

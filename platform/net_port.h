@@ -69,6 +69,9 @@ class NetPort {
   void subnegotiation(std::string_view payload);
   void sendSettings();
   // Sends protocol bytes of our own, bounded like a write.
+  // Sends until all is out, the deadline passes or the link fails (which marks it lost);
+  // returns how much left.
+  size_t sendBefore(std::string_view bytes, int64_t deadline);
   bool sendRaw(std::string_view bytes, uint64_t budgetMs);
   void fail(const std::string& problem);
   void closeSocket();
