@@ -143,4 +143,3 @@ TEST(Containers, ChildBuiltAfterStartRunsItsOwnStartUpAction) {
     EXPECT_EQ(Startup().pending(), 0u);
   }
 }
-
