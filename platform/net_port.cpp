@@ -5,6 +5,7 @@
 #include <cctype>
 #include <chrono>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -31,7 +32,8 @@ namespace {
 
 constexpr unsigned char kIac = 255, kDont = 254, kDo = 253, kWont = 252, kWill = 251, kSb = 250,
                         kSe = 240;
-constexpr unsigned char kBinary = 0, kSuppressGoAhead = 3, kComPort = 44;
+constexpr unsigned char kSuppressGoAhead = 3;
+constexpr size_t kTheirs = 256;  // where the other side's options start in the refusal set
 // RFC 2217 commands from client to server; the server answers with the same number + 100.
 constexpr unsigned char kSetBaud = 1, kSetDataSize = 2, kSetParity = 3, kSetStopSize = 4,
                         kSetControl = 5;
@@ -44,7 +46,7 @@ constexpr int kKeepIdleS = 5, kKeepIntervalS = 2, kKeepCount = 3;
 // Data the peer does not acknowledge for this long counts as a lost connection.
 constexpr unsigned kUserTimeoutMs = 10000;
 // What one drain takes at most, so that a flooding peer cannot hold the window's thread.
-constexpr int kDrainChunks = 64;
+constexpr int kDrainChunks = 16;
 
 int64_t NowMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -157,258 +159,31 @@ std::string ErrorWords(int error) {
 
 }  // namespace
 
-struct NetPort::Attempt {
-  std::mutex lock;
-  bool done = false;
-  bool abandoned = false;
-  SocketHandle socket = kNoSocket;
-  std::string problem;
-};
-
 namespace {
 
-// The worker: resolves the name and tries its addresses in turn until one connects or the
-// deadline passes. It hands the socket over, or closes it when nobody waits any more.
-void ConnectInBackground(const std::shared_ptr<NetPort::Attempt>& attempt, const Endpoint& endpoint,
-                         int64_t deadline) {
-  std::string problem;
-  SocketHandle connected = kNoSocket;
-  const std::vector<SocketAddress> addresses = ResolveEndpoint(endpoint, true, problem);
-  for (const SocketAddress& address : addresses) {
-    if (NowMs() >= deadline) {
-      problem = "no answer in time";
-      break;
-    }
-    int type = SOCK_STREAM;
-#ifdef SOCK_CLOEXEC
-    type |= SOCK_CLOEXEC;
-#endif
-    const auto raw = ::socket(address.family, type, IPPROTO_TCP);
-    const auto socket = static_cast<SocketHandle>(raw);
-    if (socket == kNoSocket || !SetNonBlocking(socket)) {
-      problem = ErrorWords(LastSocketError());
-      CloseSocket(socket);
-      continue;
-    }
-    int error = 0;
-    if (::connect(raw, reinterpret_cast<const sockaddr*>(address.bytes.data()),
-                  static_cast<socklen_t>(address.length)) != 0) {
-      error = LastSocketError();
-      if (error == kInProgress || error == kInterrupted) {
-        error = WaitSocket(socket, true, deadline - NowMs()) ? PendingError(socket) : -1;
-      }
-    }
-    if (error == 0) {
-      connected = socket;
-      break;
-    }
-    problem = error < 0 ? "no answer in time" : ErrorWords(error);
-    CloseSocket(socket);
-  }
-  std::lock_guard<std::mutex> hold(attempt->lock);
-  attempt->done = true;
-  attempt->problem = problem;
-  if (attempt->abandoned) {
-    CloseSocket(connected);
-  } else {
-    attempt->socket = connected;
-  }
+std::vector<SocketAddress> LookUpName(const Endpoint& endpoint, std::string& problem) {
+  return ResolveEndpoint(endpoint, true, problem);
 }
 
 }  // namespace
 
-NetPort::~NetPort() { close(); }
+// ---- Telnet ----
 
-void NetPort::open(const Endpoint& endpoint, bool rfc2217, const SerialMode& mode,
-                   uint32_t timeoutMs) {
-  close();
-  problem_.clear();
-  rfc2217_ = rfc2217;
-  mode_ = mode;
-  lost_ = false;
-  deadline_ = NowMs() + timeoutMs;
-  if (!NetStartup()) {
-    fail("the socket layer did not start");
-    return;
-  }
-  state_ = State::Connecting;
-  attempt_ = std::make_shared<Attempt>();
-  std::thread(ConnectInBackground, attempt_, endpoint, deadline_).detach();
-}
-
-NetPort::State NetPort::poll() {
-  if (state_ != State::Connecting) return state_;
-  if (socket_ == kNoSocket) {
-    {
-      std::lock_guard<std::mutex> hold(attempt_->lock);
-      if (attempt_->done) {
-        socket_ = std::exchange(attempt_->socket, kNoSocket);
-        problem_ = attempt_->problem;
-      }
-    }
-    if (socket_ == kNoSocket) {
-      if (!problem_.empty()) {
-        attempt_.reset();
-        fail(problem_);
-      } else if (NowMs() >= deadline_) {
-        fail("no answer in time");
-      }
-      return state_;
-    }
-    attempt_.reset();
-    problem_.clear();
-    if (!startSession()) return state_;
-  }
-  if (rfc2217_) (void)negotiate();
-  return state_;
-}
-
-bool NetPort::startSession() {
-  Configure(socket_);
-  if (!rfc2217_) {
-    state_ = State::Open;
-    return true;
-  }
+std::string TelnetSession::start() {
   ours_.fill(Option::Off);
   theirs_.fill(Option::Off);
+  refused_.reset();
   comPortRefused_ = false;
   readerState_ = 0;
   sub_.clear();
   serverSettings_.clear();
   serverBaud_ = serverData_ = serverParity_ = serverStop_ = 0;
-  // Binary both ways, so that every byte value passes as it is; then the COM-port option.
   ours_[kBinary] = theirs_[kBinary] = ours_[kComPort] = Option::Asked;
   const unsigned char offer[] = {kIac, kWill, kBinary, kIac, kDo, kBinary, kIac, kWill, kComPort};
-  if (!sendRaw(std::string_view(reinterpret_cast<const char*>(offer), sizeof offer), 1000)) {
-    fail("the device server closed the connection");
-    return false;
-  }
-  return true;
+  return {reinterpret_cast<const char*>(offer), sizeof offer};
 }
 
-bool NetPort::negotiate() {
-  if (!drain()) {
-    fail("the device server closed the connection");
-    return false;
-  }
-  if (ours_[kComPort] == Option::On) {
-    sendSettings();
-    if (lost_) {
-      fail("the device server closed the connection");
-      return false;
-    }
-    state_ = State::Open;
-    return true;
-  }
-  if (comPortRefused_) {
-    fail("the device server refused the COM-port option (RFC 2217)");
-  } else if (NowMs() >= deadline_) {
-    fail("the device server did not take up the COM-port option (RFC 2217) in time");
-  }
-  return false;
-}
-
-void NetPort::sendSettings() {
-  std::string out;
-  auto command = [&](unsigned char code, std::initializer_list<unsigned char> value) {
-    out += {static_cast<char>(kIac), static_cast<char>(kSb), static_cast<char>(kComPort),
-            static_cast<char>(code)};
-    for (unsigned char c : value) {
-      out += static_cast<char>(c);
-      if (c == kIac) out += static_cast<char>(kIac);
-    }
-    out += {static_cast<char>(kIac), static_cast<char>(kSe)};
-  };
-  const auto baud = static_cast<uint32_t>(mode_.baud);
-  command(kSetBaud, {static_cast<unsigned char>(baud >> 24), static_cast<unsigned char>(baud >> 16),
-                     static_cast<unsigned char>(baud >> 8), static_cast<unsigned char>(baud)});
-  command(kSetDataSize, {static_cast<unsigned char>(mode_.dataBits)});
-  static constexpr std::string_view kParities = "NOEMS";
-  const size_t parity = kParities.find(mode_.parity);
-  command(kSetParity,
-          {static_cast<unsigned char>(parity == std::string_view::npos ? 1 : parity + 1)});
-  command(kSetStopSize, {static_cast<unsigned char>(mode_.stopBits == 20   ? 2
-                                                    : mode_.stopBits == 15 ? 3
-                                                                           : 1)});
-  // Outbound flow control: 1 none, 2 XON/XOFF, 3 hardware.
-  const bool hardware = mode_.outCts || mode_.rts == 'h';
-  command(kSetControl, {static_cast<unsigned char>(mode_.xonXoff ? 2 : hardware ? 3 : 1)});
-  // DTR and RTS as a serial port's open leaves them: 8/9 DTR on/off, 11/12 RTS on/off.
-  if (mode_.dtr != 'h')
-    command(kSetControl, {static_cast<unsigned char>(mode_.dtr == '0' ? 9 : 8)});
-  if (mode_.rts == '0' || mode_.rts == '1')
-    command(kSetControl, {static_cast<unsigned char>(mode_.rts == '0' ? 12 : 11)});
-  if (!sendRaw(out, 1000)) lost_ = true;
-}
-
-void NetPort::close() {
-  if (attempt_) {
-    std::lock_guard<std::mutex> hold(attempt_->lock);
-    attempt_->abandoned = true;
-    CloseSocket(std::exchange(attempt_->socket, kNoSocket));
-  }
-  attempt_.reset();
-  closeSocket();
-  state_ = State::Closed;
-  lost_ = false;
-}
-
-void NetPort::closeSocket() {
-  if (socket_ == kNoSocket) return;
-  // Unread bytes would make the close a reset, which may throw away the last line still on its
-  // way (the closing one).
-  if (!lost_) (void)drain();
-#ifdef _WIN32
-  ::shutdown(static_cast<SOCKET>(socket_), SD_SEND);
-#else
-  ::shutdown(static_cast<int>(socket_), SHUT_WR);
-#endif
-  CloseSocket(socket_);
-  socket_ = kNoSocket;
-}
-
-void NetPort::fail(const std::string& problem) {
-  if (attempt_) {
-    std::lock_guard<std::mutex> hold(attempt_->lock);
-    attempt_->abandoned = true;
-    CloseSocket(std::exchange(attempt_->socket, kNoSocket));
-  }
-  attempt_.reset();
-  lost_ = true;
-  closeSocket();
-  state_ = State::Failed;
-  problem_ = problem;
-}
-
-bool NetPort::usable() {
-  if (state_ != State::Open || lost_) return false;
-  if (!drain()) lost_ = true;
-  return !lost_;
-}
-
-bool NetPort::drain() {
-  if (socket_ == kNoSocket) return false;
-  char buffer[4096];
-  for (int chunk = 0; chunk < kDrainChunks; ++chunk) {
-    const long n = ReceiveSome(socket_, buffer, sizeof buffer);
-    if (n > 0) {
-      if (rfc2217_) telnetInput(std::string_view(buffer, static_cast<size_t>(n)));
-      continue;
-    }
-    if (n == 0) return false;
-    const int error = LastSocketError();
-    if (error == kInterrupted) continue;
-    if (WouldBlock(error)) break;
-    return false;
-  }
-  if (!replies_.empty()) {
-    const std::string replies = std::exchange(replies_, {});
-    if (!sendRaw(replies, 1000)) return false;
-  }
-  return true;
-}
-
-void NetPort::telnetInput(std::string_view bytes) {
+void TelnetSession::read(std::string_view bytes, std::string& replies) {
   for (const char ch : bytes) {
     const auto c = static_cast<unsigned char>(ch);
     switch (readerState_) {
@@ -427,19 +202,19 @@ void NetPort::telnetInput(std::string_view bytes) {
         }
         break;
       case 2:
-        telnetCommand(verb_, c);
+        command(verb_, c, replies);
         readerState_ = 0;
         break;
       case 3:
         if (c == kIac) {
           readerState_ = 4;
-        } else if (sub_.size() < 64) {
+        } else if (sub_.size() < kSubLimit) {
           sub_ += ch;
         }
         break;
       default:
         if (c == kIac) {
-          if (sub_.size() < 64) sub_ += ch;
+          if (sub_.size() < kSubLimit) sub_ += ch;
           readerState_ = 3;
         } else {
           if (c == kSe) subnegotiation(sub_);
@@ -451,10 +226,11 @@ void NetPort::telnetInput(std::string_view bytes) {
 }
 
 // Agrees to what this side needs and refuses the rest, answering a request only when it
-// changes an option's state, so that two sides can never loop on each other's answers.
-void NetPort::telnetCommand(unsigned char verb, unsigned char option) {
+// changes an option's state, so that two sides can never loop on each other's answers. A
+// refusal changes nothing, so it is sent once: a server that asks again and again is ignored.
+void TelnetSession::command(unsigned char verb, unsigned char option, std::string& replies) {
   auto reply = [&](unsigned char answer) {
-    replies_ += {static_cast<char>(kIac), static_cast<char>(answer), static_cast<char>(option)};
+    replies += {static_cast<char>(kIac), static_cast<char>(answer), static_cast<char>(option)};
   };
   const bool ourSide = verb == kDo || verb == kDont;
   Option& state = ourSide ? ours_[option] : theirs_[option];
@@ -464,7 +240,9 @@ void NetPort::telnetCommand(unsigned char verb, unsigned char option) {
   if (enable) {
     if (state == Option::On) return;
     if (!wanted) {
-      reply(ourSide ? kWont : kDont);
+      const size_t slot = option + (ourSide ? 0 : kTheirs);
+      if (!refused_[slot]) reply(ourSide ? kWont : kDont);
+      refused_[slot] = true;
       return;
     }
     if (state == Option::Off) reply(ourSide ? kWill : kDo);
@@ -477,7 +255,7 @@ void NetPort::telnetCommand(unsigned char verb, unsigned char option) {
   state = Option::Off;
 }
 
-void NetPort::subnegotiation(std::string_view payload) {
+void TelnetSession::subnegotiation(std::string_view payload) {
   if (payload.size() < 3 || static_cast<unsigned char>(payload[0]) != kComPort) return;
   const auto code = static_cast<unsigned char>(payload[1]);
   const auto value = static_cast<unsigned char>(payload[2]);
@@ -511,6 +289,310 @@ void NetPort::subnegotiation(std::string_view payload) {
   }
 }
 
+std::string TelnetSession::settingsCommands(const SerialMode& mode) {
+  std::string out;
+  auto command = [&](unsigned char code, std::initializer_list<unsigned char> value) {
+    out += {static_cast<char>(kIac), static_cast<char>(kSb), static_cast<char>(kComPort),
+            static_cast<char>(code)};
+    for (unsigned char c : value) {
+      out += static_cast<char>(c);
+      if (c == kIac) out += static_cast<char>(kIac);
+    }
+    out += {static_cast<char>(kIac), static_cast<char>(kSe)};
+  };
+  const auto baud = static_cast<uint32_t>(mode.baud);
+  command(kSetBaud, {static_cast<unsigned char>(baud >> 24), static_cast<unsigned char>(baud >> 16),
+                     static_cast<unsigned char>(baud >> 8), static_cast<unsigned char>(baud)});
+  command(kSetDataSize, {static_cast<unsigned char>(mode.dataBits)});
+  static constexpr std::string_view kParities = "NOEMS";
+  const size_t parity = kParities.find(mode.parity);
+  command(kSetParity,
+          {static_cast<unsigned char>(parity == std::string_view::npos ? 1 : parity + 1)});
+  command(kSetStopSize, {static_cast<unsigned char>(mode.stopBits == 20   ? 2
+                                                    : mode.stopBits == 15 ? 3
+                                                                          : 1)});
+  // Outbound flow control: 1 none, 2 XON/XOFF, 3 hardware.
+  const bool hardware = mode.outCts || mode.rts == 'h';
+  command(kSetControl, {static_cast<unsigned char>(mode.xonXoff ? 2 : hardware ? 3 : 1)});
+  // DTR and RTS as a serial port's open leaves them: 8/9 DTR on/off, 11/12 RTS on/off.
+  if (mode.dtr != 'h') command(kSetControl, {static_cast<unsigned char>(mode.dtr == '0' ? 9 : 8)});
+  if (mode.rts == '0' || mode.rts == '1')
+    command(kSetControl, {static_cast<unsigned char>(mode.rts == '0' ? 12 : 11)});
+  return out;
+}
+
+// ---- the link ----
+
+// The lookup's thread holds the record as long as the port does, and touches nothing else.
+struct NetPort::Lookup {
+  std::mutex lock;
+  Endpoint endpoint;
+  bool done = false;
+  std::vector<SocketAddress> addresses;
+  std::string problem;
+};
+
+NetPort::Resolver NetPort::resolver = LookUpName;
+
+NetPort::~NetPort() { close(); }
+
+void NetPort::open(const Endpoint& endpoint, bool rfc2217, const SerialMode& mode,
+                   uint32_t timeoutMs) {
+  close();
+  problem_.clear();
+  rfc2217_ = rfc2217;
+  mode_ = mode;
+  lost_ = false;
+  endpoint_ = endpoint;
+  deadline_ = NowMs() + timeoutMs;
+  addresses_.clear();
+  nextAddress_ = 0;
+  if (!NetStartup()) {
+    fail("the socket layer did not start");
+    return;
+  }
+  state_ = State::Connecting;
+  if (IsNumericHost(endpoint.host)) {
+    // Never waits: no resolver is asked.
+    std::string problem;
+    addresses_ = ResolveEndpoint(endpoint, true, problem);
+    if (addresses_.empty()) {
+      fail(problem);
+      return;
+    }
+    stage_ = Stage::Connect;
+  } else {
+    stage_ = Stage::Lookup;
+    // One lookup per port at a time: while one is still out (a resolver that does not answer),
+    // this try waits for it instead of starting another.
+    bool busy = false;
+    if (lookup_) {
+      std::lock_guard<std::mutex> hold(lookup_->lock);
+      busy = !lookup_->done;
+    }
+    if (!busy) startLookup();
+  }
+  (void)poll();
+}
+
+void NetPort::startLookup() {
+  auto lookup = std::make_shared<Lookup>();
+  lookup->endpoint = endpoint_;
+  lookup_ = lookup;
+  const Resolver resolve = resolver;
+  try {
+    std::thread([lookup, resolve] {
+      std::string problem;
+      std::vector<SocketAddress> addresses = resolve(lookup->endpoint, problem);
+      std::lock_guard<std::mutex> hold(lookup->lock);
+      lookup->addresses = std::move(addresses);
+      lookup->problem = problem.empty() && lookup->addresses.empty() ? "no address" : problem;
+      lookup->done = true;
+    }).detach();
+  } catch (const std::system_error&) {
+    std::lock_guard<std::mutex> hold(lookup->lock);
+    lookup->problem = "no thread for the name lookup";
+    lookup->done = true;
+  }
+}
+
+NetPort::State NetPort::poll() {
+  if (state_ != State::Connecting) return state_;
+  if (stage_ != Stage::Negotiate && !connectStep()) return state_;
+  if (rfc2217_) (void)negotiate();
+  return state_;
+}
+
+bool NetPort::connectStep() {
+  if (stage_ == Stage::Lookup) {
+    bool done = false, same = false;
+    {
+      std::lock_guard<std::mutex> hold(lookup_->lock);
+      done = lookup_->done;
+      same = lookup_->endpoint.host == endpoint_.host && lookup_->endpoint.port == endpoint_.port;
+      if (done && same) {
+        addresses_ = lookup_->addresses;
+        problem_ = lookup_->problem;
+      }
+    }
+    if (done && !same) {
+      // The lookup this try waited for was for another address.
+      startLookup();
+      done = false;
+    }
+    if (!done) {
+      if (NowMs() >= deadline_) fail("the name " + endpoint_.host + " was not found in time");
+      return false;
+    }
+    if (addresses_.empty()) {
+      fail(problem_);
+      return false;
+    }
+    problem_.clear();
+    stage_ = Stage::Connect;
+  }
+  for (;;) {
+    if (!connecting_) {
+      if (nextAddress_ >= addresses_.size()) {
+        fail(problem_.empty() ? "no answer in time" : problem_);
+        return false;
+      }
+      if (NowMs() >= deadline_) {
+        fail("no answer in time");
+        return false;
+      }
+      const SocketAddress& address = addresses_[nextAddress_++];
+      int type = SOCK_STREAM;
+#ifdef SOCK_CLOEXEC
+      type |= SOCK_CLOEXEC;
+#endif
+      const auto raw = ::socket(address.family, type, IPPROTO_TCP);
+      socket_ = static_cast<SocketHandle>(raw);
+      if (socket_ == kNoSocket || !SetNonBlocking(socket_)) {
+        problem_ = ErrorWords(LastSocketError());
+        CloseSocket(std::exchange(socket_, kNoSocket));
+        continue;
+      }
+      int error = 0;
+      if (::connect(raw, reinterpret_cast<const sockaddr*>(address.bytes.data()),
+                    static_cast<socklen_t>(address.length)) != 0) {
+        error = LastSocketError();
+        if (error == kInProgress || error == kInterrupted) {
+          connecting_ = true;
+          continue;
+        }
+      }
+      if (error != 0) {
+        problem_ = ErrorWords(error);
+        CloseSocket(std::exchange(socket_, kNoSocket));
+        continue;
+      }
+    } else {
+      if (!WaitSocket(socket_, true, 0)) {
+        if (NowMs() < deadline_) return false;
+        fail("no answer in time");
+        return false;
+      }
+      connecting_ = false;
+      const int error = PendingError(socket_);
+      if (error != 0) {
+        problem_ = ErrorWords(error);
+        CloseSocket(std::exchange(socket_, kNoSocket));
+        continue;
+      }
+    }
+    break;
+  }
+  problem_.clear();
+  stage_ = Stage::Negotiate;
+  return startSession();
+}
+
+bool NetPort::startSession() {
+  Configure(socket_);
+  if (!rfc2217_) {
+    state_ = State::Open;
+    return true;
+  }
+  pending_ = telnet_.start();
+  if (!flushPending()) {
+    fail("the device server closed the connection");
+    return false;
+  }
+  return true;
+}
+
+bool NetPort::negotiate() {
+  if (!drain()) {
+    fail("the device server closed the connection");
+    return false;
+  }
+  if (telnet_.comPortOn()) {
+    pending_ += TelnetSession::settingsCommands(mode_);
+    if (!flushPending()) {
+      fail("the device server closed the connection");
+      return false;
+    }
+    state_ = State::Open;
+    return true;
+  }
+  if (telnet_.comPortRefused()) {
+    fail("the device server refused the COM-port option (RFC 2217)");
+  } else if (NowMs() >= deadline_) {
+    fail("the device server did not take up the COM-port option (RFC 2217) in time");
+  }
+  return false;
+}
+
+void NetPort::close() {
+  closeSocket();
+  connecting_ = false;
+  pending_.clear();
+  state_ = State::Closed;
+  lost_ = false;
+}
+
+void NetPort::closeSocket() {
+  if (socket_ == kNoSocket) return;
+  if (lost_ || connecting_) {
+    // Reset: bytes still queued here would otherwise reach the device after all, the tail of a
+    // line that the next connection's first line would then join.
+    SetOption(socket_, SOL_SOCKET, SO_LINGER, linger{1, 0});
+  } else {
+    // Unread bytes would make the close a reset, which may throw away the last line still on
+    // its way (the closing one).
+    (void)drain();
+#ifdef _WIN32
+    ::shutdown(static_cast<SOCKET>(socket_), SD_SEND);
+#else
+    ::shutdown(static_cast<int>(socket_), SHUT_WR);
+#endif
+  }
+  CloseSocket(socket_);
+  socket_ = kNoSocket;
+}
+
+void NetPort::fail(const std::string& problem) {
+  lost_ = true;
+  closeSocket();
+  connecting_ = false;
+  pending_.clear();
+  state_ = State::Failed;
+  problem_ = problem;
+}
+
+bool NetPort::usable() {
+  if (state_ != State::Open || lost_) return false;
+  if (!drain()) lost_ = true;
+  return !lost_;
+}
+
+bool NetPort::drain() {
+  if (socket_ == kNoSocket || connecting_) return false;
+  char buffer[4096];
+  std::string replies;
+  for (int chunk = 0; chunk < kDrainChunks; ++chunk) {
+    const long n = ReceiveSome(socket_, buffer, sizeof buffer);
+    if (n > 0) {
+      if (rfc2217_) telnet_.read(std::string_view(buffer, static_cast<size_t>(n)), pending_);
+      continue;
+    }
+    if (n == 0) return false;
+    const int error = LastSocketError();
+    if (error == kInterrupted) continue;
+    if (WouldBlock(error)) break;
+    return false;
+  }
+  return flushPending();
+}
+
+bool NetPort::flushPending() {
+  if (!pending_.empty()) pending_.erase(0, sendBefore(pending_, 0));
+  if (lost_) return false;
+  // A peer that leaves its answers unread will not read the lines either.
+  return pending_.size() <= kPendingLimit;
+}
+
 size_t NetPort::sendBefore(std::string_view bytes, int64_t deadline) {
   size_t done = 0;
   while (done < bytes.size()) {
@@ -530,10 +612,6 @@ size_t NetPort::sendBefore(std::string_view bytes, int64_t deadline) {
   return done;
 }
 
-bool NetPort::sendRaw(std::string_view bytes, uint64_t budgetMs) {
-  return sendBefore(bytes, NowMs() + static_cast<int64_t>(budgetMs)) == bytes.size();
-}
-
 long NetPort::write(std::string_view bytes) {
   if (state_ != State::Open || lost_) return -1;
   // A peer that has closed would take one more write without complaint.
@@ -546,32 +624,35 @@ long NetPort::write(std::string_view bytes) {
     budget = 10 * uint64_t{bytes.size()} + 1000;
   const int64_t deadline = NowMs() + static_cast<int64_t>(budget);
 
-  // Telnet: 255 is doubled, and without binary mode a lone CR is followed by NUL. `ends[i]` is
-  // where byte i ends on the wire, to count what left of the caller's bytes.
-  std::string wire;
+  // Our protocol answers still waiting go first, under the line's time-out. Telnet: 255 is
+  // doubled, and without binary mode a lone CR is followed by NUL. `ends[i]` is where byte i
+  // ends on the wire, to count what left of the caller's bytes.
+  std::string wire = std::exchange(pending_, {});
+  const size_t head = wire.size();
   std::vector<size_t> ends;
-  std::string_view out = bytes;
   if (rfc2217_) {
-    wire.reserve(bytes.size() + 8);
+    wire.reserve(head + bytes.size() + 8);
     ends.reserve(bytes.size());
     for (size_t i = 0; i < bytes.size(); ++i) {
       const auto c = static_cast<unsigned char>(bytes[i]);
       wire += bytes[i];
       if (c == kIac) wire += bytes[i];
-      if (c == '\r' && ours_[kBinary] != Option::On &&
-          (i + 1 == bytes.size() || bytes[i + 1] != '\n'))
+      if (c == '\r' && !telnet_.binaryOut() && (i + 1 == bytes.size() || bytes[i + 1] != '\n'))
         wire += '\0';
-      ends.push_back(wire.size());
+      ends.push_back(wire.size() - head);
     }
-    out = wire;
+  } else {
+    wire += bytes;
   }
 
-  const size_t done = sendBefore(out, deadline);
-  const bool failed = lost_;
-  size_t left = done;
+  const size_t done = sendBefore(wire, deadline);
+  // A line that stopped short leaves the link unusable: its rest can never follow in order.
+  if (done < wire.size()) lost_ = true;
+  const size_t sent = done > head ? done - head : 0;
+  size_t left = sent;
   if (rfc2217_)
-    left = static_cast<size_t>(std::upper_bound(ends.begin(), ends.end(), done) - ends.begin());
-  if (failed && left == 0) return -1;
+    left = static_cast<size_t>(std::upper_bound(ends.begin(), ends.end(), sent) - ends.begin());
+  if (lost_ && left == 0) return -1;
   return static_cast<long>(left);
 }
 

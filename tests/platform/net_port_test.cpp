@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+
+#include <atomic>
 #include <chrono>
+#include <cstring>
 #include <thread>
 
 #include "support/tcp_peer.h"
@@ -107,6 +112,13 @@ TEST(NetPort, PeerThatStopsReadingIsLostWithinTheWriteTimeout) {
   }
   EXPECT_LT(written, 256);
   EXPECT_LE(slowest, 256 + 100 + 150);  // the time-out of one chunk, and a little
+
+  // The line cut short is dropped with the link: what is still queued never reaches the device
+  // server, where the next connection's first line would join it.
+  port.close();
+  while (!peer.read(100).empty()) {
+  }
+  EXPECT_TRUE(peer.wasReset());
 }
 
 TEST(NetPort, Rfc2217NegotiatesTheLineSettingsAndEscapesByte255) {
@@ -166,4 +178,93 @@ TEST(NetPort, Rfc2217ServerThatRefusesTheComPortOptionFailsTheOpen) {
   EXPECT_EQ(Settle(port), NetPort::State::Failed);
   EXPECT_EQ(port.problem(),
             "the device server did not take up the COM-port option (RFC 2217) in time");
+}
+
+namespace {
+
+std::atomic<int> gLookups{0}, gLookupsOut{0};
+std::atomic<bool> gAnswer{false};
+std::atomic<uint16_t> gAnswerPort{0};
+
+// A resolver that does not answer until the test lets it, then names the loopback address.
+std::vector<SocketAddress> SlowResolver(const Endpoint&, std::string& problem) {
+  ++gLookups;
+  ++gLookupsOut;
+  while (!gAnswer) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  sockaddr_in at{};
+  at.sin_family = AF_INET;
+  at.sin_port = htons(gAnswerPort);
+  at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  SocketAddress address;
+  std::memcpy(address.bytes.data(), &at, sizeof at);
+  address.length = sizeof at;
+  address.family = AF_INET;
+  problem.clear();
+  --gLookupsOut;
+  return {address};
+}
+
+}  // namespace
+
+// A resolver that never answers: every try gives up at its deadline, and the tries after it
+// wait for the one lookup still out instead of piling up threads.
+TEST(NetPort, OneNameLookupAtATimeEachTryBoundedByItsDeadline) {
+  TcpPeer peer;
+  gAnswerPort = peer.port();
+  const NetPort::Resolver saved = NetPort::resolver;
+  NetPort::resolver = SlowResolver;
+  NetPort port;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const auto start = std::chrono::steady_clock::now();
+    port.open(Endpoint{"tcp", "encoder.studio", 4001}, false, SerialMode{}, 100);
+    EXPECT_LT(Ms(start), 50);
+    EXPECT_EQ(Settle(port), NetPort::State::Failed);
+    EXPECT_EQ(port.problem(), "the name encoder.studio was not found in time");
+  }
+  EXPECT_EQ(gLookups, 1);
+
+  // The answer comes: a try after it looks the name up again, and connects.
+  gAnswer = true;
+  while (gLookupsOut > 0) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  port.open(Endpoint{"tcp", "encoder.studio", 4001}, false, SerialMode{});
+  EXPECT_EQ(Settle(port), NetPort::State::Open);
+  EXPECT_TRUE(peer.accept());
+  EXPECT_EQ(gLookups, 2);
+  while (gLookupsOut > 0) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  NetPort::resolver = saved;
+}
+
+// A server that floods option requests and never reads: each is answered once at most, and
+// no call waits on the peer.
+TEST(NetPort, Rfc2217ServerFloodingOptionRequestsNeverHoldsTheCaller) {
+  TcpPeer peer;
+  NetPort port;
+  port.open(At(peer), true, SerialMode{});
+  ASSERT_TRUE(peer.accept());
+  peer.read(300, 9);
+  peer.write(std::string("\xff\xfd\x00\xff\xfb\x00\xff\xfd\x2c", 9));
+  ASSERT_EQ(Settle(port), NetPort::State::Open);
+  peer.read(300);
+
+  std::atomic<bool> stop{false};
+  std::thread flood([&] {
+    std::string requests;
+    for (int i = 0; i < 4096; ++i) requests += "\xff\xfb\x01\xff\xfd\x18";
+    while (!stop) peer.write(requests);
+  });
+  int64_t slowest = 0;
+  const auto start = std::chrono::steady_clock::now();
+  while (Ms(start) < 500) {
+    const auto call = std::chrono::steady_clock::now();
+    EXPECT_TRUE(port.usable());
+    slowest = std::max(slowest, Ms(call));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  const std::string answers = peer.read(200);
+  stop = true;
+  // The flood's last write ends once the program's side is gone.
+  port.close();
+  flood.join();
+  EXPECT_LT(slowest, 100);
+  EXPECT_EQ(answers.substr(0, 12), std::string("\xff\xfe\x01\xff\xfc\x18", 6));
 }

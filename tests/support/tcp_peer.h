@@ -56,6 +56,8 @@ class TcpPeer {
     return client_ >= 0;
   }
   bool connected() const { return client_ >= 0; }
+  // Whether a read found the connection reset rather than ended.
+  bool wasReset() const { return reset_; }
 
   // What arrives until nothing has come for `waitMs`, or until `expected` bytes are in.
   std::string read(int waitMs = 200, size_t expected = static_cast<size_t>(-1)) {
@@ -65,6 +67,7 @@ class TcpPeer {
       pollfd p{client_, POLLIN, 0};
       if (poll(&p, 1, waitMs) <= 0) break;
       const ssize_t n = ::recv(client_, buffer, sizeof buffer, 0);
+      if (n < 0 && errno == ECONNRESET) reset_ = true;
       if (n <= 0) break;
       out.append(buffer, static_cast<size_t>(n));
     }
@@ -89,4 +92,5 @@ class TcpPeer {
   int listener_ = -1;
   int client_ = -1;
   uint16_t port_ = 0;
+  bool reset_ = false;
 };
