@@ -39,7 +39,11 @@ void THICOM::doOpen(TData& data, uint16_t) {
     openNetwork(target, rate);
     return;
   } else if (target.kind == platform::ComTarget::Kind::None) {
-    fail("no such port");
+    fail("no such port", {}, target.problem);
+  } else if (probe) {
+    // Only whether it opens: a port another program uses keeps its settings and modem lines.
+    if (!line_.openToProbe(target.device))
+      fail(platform::OpenFailureText(line_.openFailure()), target.device);
   } else if (!line_.open(target.device)) {
     fail(platform::OpenFailureText(line_.openFailure()), target.device);
   } else {
@@ -65,9 +69,13 @@ void THICOM::openNetwork(const platform::ComTarget& target, int32_t rate) {
     return;
   }
   netMode_ = mode;
+  // Once per series of tries: a port retried every few seconds would fill the journal.
+  if (lastFailure_.empty())
+    log("Connecting to " + name_.substr(5) + " \xE2\x80\xA6 (" + target.text + ")");
   net_.open(target.endpoint, target.endpoint.scheme == "rfc2217", settings);
   if (!netTimer_) netTimer_ = platform::Time().createTimer([this] { pollNetwork(); });
   netTimer_->start(kNetPollMs);
+  EmitNull(onConnecting);
 }
 
 void THICOM::pollNetwork() {
@@ -94,9 +102,10 @@ void THICOM::closeAll() {
   probed_ = false;
 }
 
-void THICOM::fail(const std::string& reason, const std::string& device) {
-  const std::string event =
-      name_ + " could not be opened: " + (device.empty() ? "" : device + ": ") + reason;
+void THICOM::fail(const std::string& reason, const std::string& device, const std::string& logged) {
+  const std::string event = name_ +
+                            " could not be opened: " + (device.empty() ? "" : device + ": ") +
+                            (logged.empty() ? reason : logged);
   // A port retried every few seconds through a long outage would fill the journal with the
   // same line; it is logged when it first happens and again only once something changed.
   if (event != lastFailure_) {
@@ -120,8 +129,9 @@ void THICOM::doPurge(TData&, uint16_t) {
 
 void THICOM::doSend(TData& data, uint16_t) {
   const std::string text = ToString(data);
-  if (probed_ && text.empty()) {
-    EmitInt(onWrite, 0);
+  // A probe writes nothing: an open port answers as a zero-length write would.
+  if (probe) {
+    if (probed_ || line_.isOpen()) EmitInt(onWrite, 0);
     return;
   }
   // A network port still connecting is closed for the lines sent meanwhile.

@@ -36,6 +36,8 @@ class THICOM : public TDebug {
   // The outcome of doOpen is known: at its end for a serial port, once connected or failed for
   // a network port. Opened then says which.
   TLink onSettled;
+  // A network open has started and its outcome will follow later (onSettled).
+  TLink onConnecting;
   TLink Port;  // 1-based port number for doOpen
   TLink Baud;  // baud rate for doOpen
 
@@ -56,8 +58,10 @@ class THICOM : public TDebug {
  private:
   void lose();
   void log(const std::string& event) const;
-  // Logs a failed open once per reason and fires onError.
-  void fail(const std::string& reason, const std::string& device = {});
+  // Logs a failed open once per reason and fires onError. `logged` is what the log says
+  // instead of the reason, when it knows more.
+  void fail(const std::string& reason, const std::string& device = {},
+            const std::string& logged = {});
   void openNetwork(const platform::ComTarget& target, int32_t rate);
   // Takes up a pending network open once its outcome is known.
   void pollNetwork();

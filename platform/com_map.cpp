@@ -18,16 +18,23 @@ std::string NetworkEntry(int number) {
                        "COM" + std::to_string(number));
 }
 
-std::string DevicePath(int number) {
+// `missing` says why, when COM n is a link whose device is not there.
+std::string DevicePath(int number, std::string* missing = nullptr) {
 #ifdef _WIN32
+  (void)missing;
   return "\\\\.\\Com" + std::to_string(number);
 #else
   std::error_code ec;
   const std::string folder = ComPortsFolder();
   if (std::filesystem::is_directory(folder, ec)) {
     std::string link = folder + "/com" + std::to_string(number);
+    if (std::filesystem::exists(link, ec)) return link;
     // A link whose device has gone away is a port that does not exist.
-    return std::filesystem::exists(link, ec) ? link : std::string();
+    if (missing && std::filesystem::is_symlink(link, ec)) {
+      const std::filesystem::path target = std::filesystem::read_symlink(link, ec);
+      if (!ec) *missing = target.string() + " does not exist";
+    }
+    return {};
   }
   static const char* const kFamilies[] = {"/dev/ttyS", "/dev/ttyUSB", "/dev/ttyACM"};
   if (number > 24) return {};
@@ -54,7 +61,7 @@ ComTarget LookUpComPort(int number) {
     }
     return target;
   }
-  target.device = DevicePath(number);
+  target.device = DevicePath(number, &target.problem);
   if (!target.device.empty()) target.kind = ComTarget::Kind::Device;
   return target;
 }
@@ -70,7 +77,7 @@ bool ComPortCanOpen(int number) {
     return true;
   if (target.kind != ComTarget::Kind::Device) return false;
   SerialPort port;
-  return port.open(target.device);
+  return port.openToProbe(target.device);
 }
 
 }  // namespace platform

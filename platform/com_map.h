@@ -26,10 +26,12 @@ std::string ComPortsFolder();
 struct ComTarget {
   enum class Kind { None, Device, Network, Malformed };
   Kind kind = Kind::None;
-  std::string device;   // Device: the path to open
-  Endpoint endpoint;    // Network: scheme "tcp" or "rfc2217"
-  std::string text;     // Network and Malformed: the address as rds.ini has it
-  std::string problem;  // Malformed: what is wrong with it
+  std::string device;  // Device: the path to open
+  Endpoint endpoint;   // Network: scheme "tcp" or "rfc2217"
+  std::string text;    // Network and Malformed: the address as rds.ini has it
+  // Malformed: what is wrong with it; None: why the device is not there, when that is known
+  // ("/dev/serial/by-id/usb-... does not exist").
+  std::string problem;
 };
 ComTarget LookUpComPort(int number);
 

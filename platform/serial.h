@@ -59,6 +59,10 @@ class SerialPort {
   // Opens the device for reading and writing, exclusively: a device held by anyone else, by this
   // process included, fails, and while open it keeps others out. Never waits for a carrier.
   [[nodiscard]] bool open(const std::string& device);
+  // Opens the device only to learn whether it is there and free, as open() does, but leaves
+  // everything as it was: no line settings, no time-outs, no exclusive mode to undo. Nothing is
+  // ever written to a port opened this way.
+  [[nodiscard]] bool openToProbe(const std::string& device);
   [[nodiscard]] OpenFailure openFailure() const { return failure_; }
   void close();
   bool isOpen() const;
@@ -86,6 +90,7 @@ class SerialPort {
 #endif
   SerialTimeouts timeouts_;
   bool lost_ = false;
+  bool probe_ = false;
   OpenFailure failure_ = OpenFailure::None;
 };
 

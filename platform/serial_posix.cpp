@@ -116,15 +116,36 @@ bool SerialPort::open(const std::string& device) {
   }
   failure_ = OpenFailure::None;
   fd_ = fd;
+  probe_ = false;
   extra_ = SerialMode{};
   timeouts_ = SerialTimeouts{};
   lost_ = false;
   return true;
 }
 
+bool SerialPort::openToProbe(const std::string& device) {
+  close();
+  int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    failure_ = FailureOf(errno);
+    return false;
+  }
+  if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    failure_ = isatty(fd) ? OpenFailure::Busy : OpenFailure::NotSerial;
+    ::close(fd);
+    return false;
+  }
+  failure_ = OpenFailure::None;
+  fd_ = fd;
+  probe_ = true;
+  lost_ = false;
+  return true;
+}
+
 void SerialPort::close() {
   if (fd_ < 0) return;
-  ioctl(fd_, TIOCNXCL);
+  // A probe never set the exclusive mode, and another program's must stay.
+  if (!probe_) ioctl(fd_, TIOCNXCL);
   ::close(fd_);
   fd_ = -1;
   lost_ = false;
@@ -140,7 +161,7 @@ bool SerialPort::usable() {
 }
 
 bool SerialPort::applyMode(std::string_view modeText) {
-  if (fd_ < 0) return false;
+  if (fd_ < 0 || probe_) return false;
   termios tio{};
   if (tcgetattr(fd_, &tio) != 0) return false;
 
@@ -221,13 +242,13 @@ bool SerialPort::applyMode(std::string_view modeText) {
 }
 
 bool SerialPort::setTimeouts(const SerialTimeouts& timeouts) {
-  if (fd_ < 0) return false;
+  if (fd_ < 0 || probe_) return false;
   timeouts_ = timeouts;
   return true;
 }
 
 long SerialPort::write(std::string_view bytes) {
-  if (fd_ < 0 || lost_) return -1;
+  if (fd_ < 0 || lost_ || probe_) return -1;
   uint64_t budget = uint64_t{timeouts_.writeMultiplier} * bytes.size() + timeouts_.writeConstant;
   // Zero time-outs would mean "wait for ever"; a stalled line must not freeze the program.
   if (timeouts_.writeMultiplier == 0 && timeouts_.writeConstant == 0)
@@ -262,7 +283,7 @@ long SerialPort::write(std::string_view bytes) {
   return static_cast<long>(done);
 }
 
-bool SerialPort::purgeReceive() { return fd_ >= 0 && tcflush(fd_, TCIFLUSH) == 0; }
+bool SerialPort::purgeReceive() { return fd_ >= 0 && !probe_ && tcflush(fd_, TCIFLUSH) == 0; }
 
 }  // namespace platform
 

@@ -72,6 +72,30 @@ bool SerialPort::open(const std::string& device) {
   handle_ = h;
   timeouts_ = SerialTimeouts{};
   lost_ = false;
+  probe_ = false;
+  return true;
+}
+
+bool SerialPort::openToProbe(const std::string& device) {
+  close();
+  HANDLE h = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    failure_ = FailureOf(GetLastError());
+    return false;
+  }
+  // Only read: the state and the time-outs stay those of the port's last user.
+  DCB dcb{};
+  dcb.DCBlength = sizeof dcb;
+  if (GetFileType(h) != FILE_TYPE_CHAR || !GetCommState(h, &dcb)) {
+    CloseHandle(h);
+    failure_ = OpenFailure::NotSerial;
+    return false;
+  }
+  failure_ = OpenFailure::None;
+  handle_ = h;
+  lost_ = false;
+  probe_ = true;
   return true;
 }
 
@@ -93,7 +117,7 @@ bool SerialPort::usable() {
 }
 
 bool SerialPort::applyMode(std::string_view modeText) {
-  if (!handle_) return false;
+  if (!handle_ || probe_) return false;
   DCB dcb{};
   dcb.DCBlength = sizeof dcb;
   if (!GetCommState(H(handle_), &dcb)) return false;
@@ -103,7 +127,7 @@ bool SerialPort::applyMode(std::string_view modeText) {
 }
 
 bool SerialPort::setTimeouts(const SerialTimeouts& t) {
-  if (!handle_) return false;
+  if (!handle_ || probe_) return false;
   COMMTIMEOUTS ct = ToComm(t);
   if (!SetCommTimeouts(H(handle_), &ct)) return false;
   timeouts_ = t;
@@ -111,7 +135,7 @@ bool SerialPort::setTimeouts(const SerialTimeouts& t) {
 }
 
 long SerialPort::write(std::string_view bytes) {
-  if (!handle_ || lost_) return -1;
+  if (!handle_ || lost_ || probe_) return -1;
   DWORD written = 0;
   if (!WriteFile(H(handle_), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
     DWORD error = GetLastError();
@@ -123,7 +147,9 @@ long SerialPort::write(std::string_view bytes) {
   return static_cast<long>(written);
 }
 
-bool SerialPort::purgeReceive() { return handle_ && PurgeComm(H(handle_), PURGE_RXCLEAR) != 0; }
+bool SerialPort::purgeReceive() {
+  return handle_ && !probe_ && PurgeComm(H(handle_), PURGE_RXCLEAR) != 0;
+}
 
 }  // namespace platform
 

@@ -92,6 +92,31 @@ TEST_F(ComElementTest, ClosedOrFailedElementWritesAndFiresNothing) {
   EXPECT_TRUE(written.values.empty());
 }
 
+// The scan's probe of a port that another program (a GPS, a sensor) set up and uses.
+TEST_F(ComElementTest, ProbeFindsThePortAndLeavesItsSettingsAsTheyWere) {
+  termios theirs = settings();
+  cfsetispeed(&theirs, B4800);
+  cfsetospeed(&theirs, B4800);
+  theirs.c_cflag = (theirs.c_cflag & ~(CSIZE | PARODD)) | CS7 | PARENB | HUPCL | CRTSCTS;
+  theirs.c_lflag |= ICANON | ECHO;
+  theirs.c_oflag |= OPOST | ONLCR;
+  ASSERT_EQ(tcsetattr(pty->master(), TCSANOW, &theirs), 0);
+  const termios before = settings();
+  com.probe = true;
+  com.logged = false;
+  open();
+  send(TData::Str(""));
+  close(com);
+  EXPECT_EQ(written.values, (std::vector<int32_t>{0}));  // found
+  const termios after = settings();
+  EXPECT_EQ(cfgetospeed(&after), cfgetospeed(&before));
+  EXPECT_EQ(after.c_cflag, before.c_cflag);
+  EXPECT_EQ(after.c_iflag, before.c_iflag);
+  EXPECT_EQ(after.c_oflag, before.c_oflag);
+  EXPECT_EQ(after.c_lflag, before.c_lflag);
+  EXPECT_EQ(pty->read(50), "");
+}
+
 TEST_F(ComElementTest, LostPortIsClosedAndReportedOnceThenOpensAgain) {
   Recorder lost;
   link<&Recorder::doRecord>(com.onLost, lost);
@@ -111,6 +136,7 @@ TEST_F(ComElementTest, LostPortIsClosedAndReportedOnceThenOpensAgain) {
   // Retries through an outage log their failure once. The link goes with the device: a test
   // running beside this one may get the freed terminal number, and the retries would open it.
   fs::remove(dir / "ports" / "com3");
+  fs::create_symlink("/dev/serial/by-id/usb-gone", dir / "ports" / "com3");
   std::FILE* log = std::tmpfile();
   platform::SetEventLog(log);
   for (int retry = 0; retry < 3; ++retry) open();
@@ -118,7 +144,10 @@ TEST_F(ComElementTest, LostPortIsClosedAndReportedOnceThenOpensAgain) {
   const std::string logged =
       platform::ReadWholeFile("/proc/self/fd/" + std::to_string(fileno(log))).value_or("");
   std::fclose(log);
-  EXPECT_NE(logged.find("could not be opened"), std::string::npos);
+  EXPECT_NE(
+      logged.find("port COM 3 could not be opened: /dev/serial/by-id/usb-gone does not exist"),
+      std::string::npos)
+      << logged;
   EXPECT_EQ(logged.find("could not be opened"), logged.rfind("could not be opened")) << logged;
   plugIn();
   open();
