@@ -212,6 +212,7 @@ int main(int argc, char** argv) {
   if (headless) hi::THITrayIcon::explainMissingArea = false;
   // An operator waits for the window; a service has none to wait for.
   hi::MainWindow::showFirst = !headless;
+  hi::ConnectionPanel::scanStoredPortOnly = headless;
 
 #ifdef __linux__
   if (!headless && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") &&

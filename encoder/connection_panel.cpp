@@ -2,8 +2,15 @@
 
 #include <utility>
 
+#include <QLabel>
+
 #include "encoder/wiring.h"
+#include "platform/com_map.h"
+#include "platform/event_log.h"
+#include "platform/files.h"
+#include "platform/ini_file.h"
 #include "platform/serial.h"
+#include "ui/text.h"
 
 namespace hi {
 
@@ -17,6 +24,24 @@ TLink& Constant(THIHub& hub, size_t output, THIDoData& value, int32_t n) {
   return value.onEventData;
 }
 }  // namespace
+
+void PortAddress::doShow(TData& data, uint16_t) {
+  const int32_t number = ToInteger(data);
+  const platform::ComTarget target = platform::LookUpComPort(number);
+  const bool network = target.kind == platform::ComTarget::Kind::Network ||
+                       target.kind == platform::ComTarget::Kind::Malformed;
+  auto* label = qobject_cast<QLabel*>(label_.widget());
+  if (label) {
+    // Built here, not as a caption: the arrow is not in the program's code page.
+    const QString text =
+        network ? QString("COM %1 \u2192 %2").arg(number).arg(ToQt(target.text)) : QString();
+    label->setText(text);
+    label->setToolTip(text);
+  }
+  label_.setVisible(network);
+}
+
+void EventLogLine::doLog(TData& data, uint16_t) { platform::LogEvent(ToString(data)); }
 
 ConnectionPanel::ConnectionPanel(TOuterSide& owner, ControlParent parent)
     : TClassMultiBase(owner, parent, kInputs, kReadables) {
@@ -58,6 +83,8 @@ void ConnectionPanel::placeControls() {
   warning.setVisible(false);
   openFailed.setBounds(50, 255, 236, 32);
   openFailed.setVisible(false);
+  address.setBounds(270, 30, 195, 16);
+  address.setVisible(false);
   picture1.setBounds(320, 210, 145, 105);
   picture1.setPicture(":/pictures/connection1.png");
   picture2.setBounds(320, 210, 145, 105);
@@ -98,6 +125,14 @@ void ConnectionPanel::wireScan() {
   scanLoop.end = 25;
   scanLoop.step = 1;
   scanLoop.includeEnd = 1;
+  if (scanStoredPortOnly) {
+    const std::string stored =
+        platform::IniReadString(platform::SettingsFolder() + "rds.ini", kSection, "COM Port");
+    const int32_t number = stored.size() > 4 ? ToInteger(TData::Str(stored.substr(4))) : 0;
+    // Nothing stored: nothing probed.
+    scanLoop.start = number > 0 ? number : 1;
+    scanLoop.end = number > 0 ? number : 0;
+  }
   probe.setOutCount(3);
   emptyText.data = TData::Str("");
   portName.str1 = "COM ";
@@ -137,6 +172,7 @@ void ConnectionPanel::wireScan() {
   link<&THIDelete::doDelete>(scanDone.onEvent[1], selectedNumber);
   link<&THIMemory::doValue>(selectedNumber.onDelete, portNumber);
   link<&THIComboBox::Count>(portCount.Data, portList);
+  link<&PortAddress::doShow>(portNumber.onData, showAddress);
   link<&THIMemory::doValue>(scanDone.onEvent[2], portCount);
 }
 
@@ -291,7 +327,7 @@ void ConnectionPanel::wireConnect() {
   SetConstant(tryOnce, 0);
   SetConstant(tryOn, 1);
   IsOne(retrying);
-  waitHub.setOutCount(7);
+  waitHub.setOutCount(8);
   waitText.mask = "Can not open COM %1 (%2), retrying";
   waitText.setDataCount(2);
   SetConstant(showWaiting, 1);
@@ -302,13 +338,20 @@ void ConnectionPanel::wireConnect() {
   IsOne(fromRetry);
   IsOne(opened);
   connectHub.setOutCount(12);
-  failHub.setOutCount(2);
-  failText.mask = "Can not open COM %1!";
-  failText.setDataCount(1);
-  IsOne(networkFailure);
-  failNetText.mask = "Can not open COM %1 (%2)!";
-  failNetText.setDataCount(2);
+  failHub.setOutCount(3);
+  failText.mask = "Can not open COM %1 (%2)!";
+  failText.setDataCount(2);
   SetConstant(showFailure, 1);
+  SetConstant(connectOn, 1);
+  IsZero(byOperator);
+  connectingHub.setOutCount(3);
+  // "…" in the program's code page.
+  connectingText.mask = "Connecting to COM %1 \x85";
+  connectingText.setDataCount(1);
+  SetConstant(showConnecting, 1);
+  SetConstant(connectOff, 0);
+  retryNote.mask = "port COM %1: the automatic connect tries again every 2 s";
+  retryNote.setDataCount(1);
 
   link<&THIHub::doEvent>(connect.onClick, manualConnect);
   link<&THIDoData::doData>(manualConnect.onEvent[0], tryOnce);
@@ -355,18 +398,29 @@ void ConnectionPanel::wireConnect() {
   link<&THITimer::doStart>(waitHub.onEvent[4], retry);
   link<&THIImage::doBringToFront>(waitHub.onEvent[5], picture2);
   out(waitHub.onEvent[6], PortLost);
+  link<&THIMemory::Value>(retryNote.Str[1], portNumber);
+  link<&THIFormatStr::doString>(waitHub.onEvent[7], retryNote);
+  link<&EventLogLine::doLog>(retryNote.onFString, eventLog);
 
   link<&THIMemory::Value>(failText.Str[1], portNumber);
-  link<&THIIf_else::doCompare>(failHub.onEvent[0], networkFailure);
-  link<&THICOM::Network>(networkFailure.Op1, lineCom);
-  link<&THIFormatStr::doString>(networkFailure.onFalse, failText);
+  link<&THIMemory::Value>(failText.Str[2], openReason);
+  link<&THIFormatStr::doString>(failHub.onEvent[0], failText);
   link<&THILabel::doText>(failText.onFString, openFailed);
-  link<&THIMemory::Value>(failNetText.Str[1], portNumber);
-  link<&THIMemory::Value>(failNetText.Str[2], openReason);
-  link<&THIFormatStr::doString>(networkFailure.onTrue, failNetText);
-  link<&THILabel::doText>(failNetText.onFString, openFailed);
   link<&THIDoData::doData>(failHub.onEvent[1], showFailure);
   link<&THILabel::doVisible>(showFailure.onEventData, openFailed);
+  link<&THIDoData::doData>(failHub.onEvent[2], connectOn);
+  link<&ThiButtonRush::doEnabled>(connectOn.onEventData, connect);
+
+  link<&THIIf_else::doCompare>(lineCom.onConnecting, byOperator);
+  link<&THIMemory::Value>(byOperator.Op1, openPurpose);
+  link<&THIHub::doEvent>(byOperator.onTrue, connectingHub);
+  link<&THIMemory::Value>(connectingText.Str[1], portNumber);
+  link<&THIFormatStr::doString>(connectingHub.onEvent[0], connectingText);
+  link<&THILabel::doText>(connectingText.onFString, openFailed);
+  link<&THIDoData::doData>(connectingHub.onEvent[1], showConnecting);
+  link<&THILabel::doVisible>(showConnecting.onEventData, openFailed);
+  link<&THIDoData::doData>(connectingHub.onEvent[2], connectOff);
+  link<&ThiButtonRush::doEnabled>(connectOff.onEventData, connect);
 }
 
 void ConnectionPanel::wireDisconnect() {

@@ -15,6 +15,23 @@
 
 namespace hi {
 
+// Shows where a COM number mapped to a network address leads, and nothing for any other port.
+class PortAddress : public TDebug {
+ public:
+  explicit PortAddress(THILabel& label) : label_(label) {}
+  // The port number arrives with the call.
+  void doShow(TData& data, uint16_t index);
+
+ private:
+  THILabel& label_;
+};
+
+// Writes its value to the program's event log.
+class EventLogLine : public TDebug {
+ public:
+  void doLog(TData& data, uint16_t index);
+};
+
 class ConnectionPanel : public TClassMultiBase {
  public:
   enum Input : uint16_t {
@@ -57,6 +74,9 @@ class ConnectionPanel : public TClassMultiBase {
 
   ConnectionPanel(TOuterSide& owner, ControlParent parent);
 
+  // A service probes only the port it is set to: any other may belong to another program.
+  static inline bool scanStoredPortOnly = false;
+
   static constexpr const char* kDevices =
       "Tessel 10(Stand Alone)\r\nTessel 20(Stand Alone)\r\nTessel 20(Last On)";
   static constexpr const char* kSection = "Select device";
@@ -71,11 +91,13 @@ class ConnectionPanel : public TClassMultiBase {
   ThiButtonRush rescan{panel.controlParent()};
   THILabel warning{panel.controlParent()};
   THILabel openFailed{panel.controlParent()};
+  THILabel address{panel.controlParent()};
   THIImage picture1{panel.controlParent()};
   THIImage picture2{panel.controlParent()};
 
   THICOM scanCom, lineCom;
   THIMemory portNumber, portCount, connectedFlag, terminator;
+  PortAddress showAddress{address};
 
   // Scan.
   THIHub rescanHub;
@@ -143,12 +165,18 @@ class ConnectionPanel : public TClassMultiBase {
   THIHub connectHub, disconnectHub;
   std::array<THIDoData, 8> connectValues;
   std::array<THIDoData, 7> disconnectValues;
+  // A failure says why: in use, refused, no answer, a bad address in rds.ini.
   THIHub failHub;
   THIFormatStr failText;
-  // A network port's failure says why: refused, no answer, a bad address in rds.ini.
-  THIIf_else networkFailure;
-  THIFormatStr failNetText;
-  THIDoData showFailure;
+  THIDoData showFailure, connectOn;
+  // A network port connecting in the background shows it, and Connect waits for the outcome.
+  THIIf_else byOperator;
+  THIHub connectingHub;
+  THIFormatStr connectingText;
+  THIDoData showConnecting, connectOff;
+  // The automatic connect's first failure tells the log that it keeps trying.
+  THIFormatStr retryNote;
+  EventLogLine eventLog;
 
   // Only bytes that really reached the port count as a line sent.
   THIIf_else written;

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "panel_fixture.h"
+#include "platform/event_log.h"
 
 namespace apptest {
 
@@ -154,8 +155,17 @@ TEST_F(LostPortTest, AutomaticConnectWaitsForAPortThatIsNotThereYet) {
   writeSetting("Select device", "COM Port", "COM 2");
   writeSetting("Other settings", "Auto connect", "1");
   writeSetting("Other settings", "Auto on dps", "1");
+  std::FILE* log = std::tmpfile();
+  platform::SetEventLog(log);
   start();
   time_.advance(5000);
+  platform::SetEventLog(nullptr);
+  const std::string logged =
+      platform::ReadWholeFile("/proc/self/fd/" + std::to_string(fileno(log))).value_or("");
+  std::fclose(log);
+  const std::string retries = "port COM 2: the automatic connect tries again every 2 s";
+  EXPECT_NE(logged.find(retries), std::string::npos) << logged;
+  EXPECT_EQ(logged.find(retries), logged.rfind(retries)) << logged;
   auto& c = connection();
   expectShownLost(true, "Can not open COM 2 (no such port), retrying");
   EXPECT_TRUE(main_->dynamicTextPage->dps.checked());
@@ -175,12 +185,12 @@ TEST_F(LostPortTest, AutomaticConnectWaitsForAPortThatIsNotThereYet) {
   click(c.disconnect);
   fs::remove(folder_ / "ports" / "com2");
   click(c.connect);
-  EXPECT_EQ(c.openFailed.caption(), "Can not open COM 2!");
+  EXPECT_EQ(c.openFailed.caption(), "Can not open COM 2 (no such port)!");
   EXPECT_TRUE(c.connect.enabled());
   fs::create_symlink(ports_.at(2).slavePath(), folder_ / "ports" / "com2");
   time_.advance(5000);
   EXPECT_TRUE(c.connect.enabled());
-  EXPECT_EQ(c.openFailed.caption(), "Can not open COM 2!");
+  EXPECT_EQ(c.openFailed.caption(), "Can not open COM 2 (no such port)!");
 }
 
 // No port at start: only the Information page and "Rescan" are usable, and a rescan finds an

@@ -170,7 +170,7 @@ TEST_F(PanelTest, FailedConnectWarnsAndStaysDisconnected) {
   c.warning.setVisible(false);
   fire(w.connection, 4);
   EXPECT_TRUE(c.openFailed.visible());
-  EXPECT_EQ(c.openFailed.caption(), "Can not open COM 1!");
+  EXPECT_EQ(c.openFailed.caption(), "Can not open COM 1 (in use by another program)!");
   TData flag;
   c.connectedFlag.Value(flag, 0);
   EXPECT_TRUE(flag.isNull());

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 
 #include <QComboBox>
+#include <QLabel>
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -45,6 +46,11 @@ class NetworkPortTest : public PanelTest {
   bool warned(const std::string& text) {
     return connection().openFailed.visible() && connection().openFailed.caption() == text;
   }
+  // Where the chosen COM number leads, as the page shows it; empty when it shows nothing.
+  std::string shownAddress() {
+    if (!connection().address.visible()) return {};
+    return qobject_cast<QLabel*>(connection().address.widget())->text().toStdString();
+  }
   std::string item(int index) {
     auto* combo = qobject_cast<QComboBox*>(connection().portList.widget());
     return combo->itemText(index).toStdString();
@@ -71,33 +77,54 @@ TEST_F(NetworkPortTest, MappedNumbersAreListedAndAFailedConnectSaysWhyWithoutHol
   EXPECT_EQ(item(1), "COM 5");
   EXPECT_EQ(item(2), "COM 7");
 
+  EXPECT_EQ(shownAddress(), "COM 5 \u2192 tcp://127.0.0.1:" + std::to_string(closed));
   const auto start = Clock::now();
   click(c.connect);
   EXPECT_LT(MsSince(start), 200);
   EXPECT_FALSE(connected());
+  EXPECT_TRUE(warned("Connecting to COM 5 \x85"));
+  EXPECT_FALSE(c.connect.enabled());
   // Lines sent while the connect is pending are dropped as for a closed port.
   fire(main_->connection, 2, hi::TData::Str("PI1234\r\n"));
-  EXPECT_TRUE(pump([&] { return c.openFailed.visible(); }));
+  EXPECT_TRUE(pump([&] { return c.connect.enabled(); }));
   EXPECT_EQ(c.openFailed.caption(), "Can not open COM 5 (connection refused)!");
   EXPECT_TRUE(c.connect.enabled());
 
   // A malformed address opens nothing and says what is wrong, on the page and in the log.
   choose(c.portList, 2);
+  EXPECT_EQ(shownAddress(), "COM 7 \u2192 rfc2217://encoder.studio");
   click(c.connect);
   EXPECT_EQ(c.openFailed.caption(),
             "Can not open COM 7 (bad address in rds.ini [Network ports]: no port)!");
   EXPECT_FALSE(connected());
+  choose(c.portList, 0);
+  EXPECT_EQ(shownAddress(), "");
   platform::SetEventLog(nullptr);
   const std::string logged =
       platform::ReadWholeFile("/proc/self/fd/" + std::to_string(fileno(log))).value_or("");
   std::fclose(log);
-  EXPECT_NE(logged.find("port COM 5 could not be opened: tcp://127.0.0.1:" +
-                        std::to_string(closed) + ": connection refused"),
-            std::string::npos)
-      << logged;
+  const std::string connecting =
+      "Connecting to COM 5 \u2026 (tcp://127.0.0.1:" + std::to_string(closed) + ")\n";
+  const std::string refused =
+      "port COM 5 could not be opened: tcp://127.0.0.1:" + std::to_string(closed) +
+      ": connection refused";
+  EXPECT_NE(logged.find(connecting), std::string::npos) << logged;
+  EXPECT_LT(logged.find(connecting), logged.find(refused)) << logged;
   EXPECT_NE(logged.find("port COM 7 could not be opened: rfc2217://encoder.studio: bad address"),
             std::string::npos)
       << logged;
+}
+
+// A service probes nothing but the port it is set to: the others may be another program's.
+TEST_F(NetworkPortTest, AServiceProbesOnlyItsOwnPort) {
+  addPort(1);
+  addPort(2);
+  writeSetting("Select device", "COM Port", "COM 2");
+  hi::ConnectionPanel::scanStoredPortOnly = true;
+  start();
+  hi::ConnectionPanel::scanStoredPortOnly = false;
+  ASSERT_EQ(connection().portList.count(), 1);
+  EXPECT_EQ(item(0), "COM 2");
 }
 
 TEST_F(NetworkPortTest, LinkLostWhileConnectedIsRetriedAndTakenUpWithTheDynamicLines) {
