@@ -70,7 +70,7 @@ void THICOM::openNetwork(const platform::ComTarget& target, int32_t rate) {
   }
   netMode_ = mode;
   // Once per series of tries: a port retried every few seconds would fill the journal.
-  if (lastFailure_.empty())
+  if (lastFailure_.rfind(name_ + " ", 0) != 0)
     log("Connecting to " + name_.substr(5) + " \xE2\x80\xA6 (" + target.text + ")");
   net_.open(target.endpoint, target.endpoint.scheme == "rfc2217", settings);
   if (!netTimer_) netTimer_ = platform::Time().createTimer([this] { pollNetwork(); });
