@@ -219,4 +219,34 @@ TEST_F(PanelTest, ClockTimeOncePerMinuteInTheModelsForm) {
   EXPECT_EQ(setting("RDS Settings", "CT"), "0");
 }
 
+// The strip shows only what reaches the encoder: a pulled port empties both lines, the PS that
+// keeps scrolling meanwhile stays off them, and the lines come back with the port.
+TEST_F(PanelTest, NowSendingStripEmptiesWhileThePortIsLost) {
+  addPort(1);
+  useDynamicFiles("%NPFile%", "Now: %NPFile%", "Artist - Title");
+  store("Dynamic RT and PS", {{"Scroll/Page select", "Scroll mode"}, {"Spos", "10"}});
+  startConnected();
+  click(main_->pageButtons[hi::MainWindow::DynamicText]);
+  click(dyn().dps);
+  click(dyn().drt);
+  time_.advance(3000);
+  const hi::NowSendingPanel& strip = *main_->nowSendingStrip;
+  EXPECT_NE(strip.psLine.caption(), "PS: ");
+  EXPECT_EQ(strip.rtLine.caption(), "RT: Now: Artist - Title");
+
+  ports_.at(1).close();
+  fs::remove(folder_ / "ports" / "com1");
+  for (int step = 0; step < 8; ++step) {
+    time_.advance(500);
+    EXPECT_EQ(strip.psLine.caption(), "PS: ") << step;
+    EXPECT_EQ(strip.rtLine.caption(), "RT: ") << step;
+  }
+
+  fs::remove(folder_ / "ports" / "com1");
+  addPort(1);
+  time_.advance(3000);
+  EXPECT_NE(strip.psLine.caption(), "PS: ");
+  EXPECT_EQ(strip.rtLine.caption(), "RT: Now: Artist - Title");
+}
+
 }  // namespace apptest
