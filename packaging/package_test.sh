@@ -59,6 +59,9 @@ done
 
 grep -q "^ExecStart=/usr/bin/rdspanel --headless --config-dir " \
   "$root/usr/lib/systemd/user/rdspanel@.service" || fail "the unit does not start /usr/bin/rdspanel"
+# A settings folder that cannot be used ends the program with 2: no restarts in a loop.
+grep -q "^RestartPreventExitStatus=2$" "$root/usr/lib/systemd/user/rdspanel@.service" ||
+  fail "the unit restarts a program that cannot start"
 if command -v systemd-analyze >/dev/null; then
   # A template is checked through an instance; the program is not installed on this machine.
   cp "$root/usr/lib/systemd/user/rdspanel@.service" "$scratch/rdspanel@check.service"

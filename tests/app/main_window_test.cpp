@@ -1,3 +1,5 @@
+#include <QFontMetrics>
+
 #include "panel_fixture.h"
 #include "platform/com_map.h"
 #include "platform/serial.h"
@@ -120,6 +122,13 @@ TEST_F(PanelTest, ModelDecidesTheTerminatorButNotTheClosingLine) {
   click(rds().saveEeprom);
   click(rds().readEeprom);
   EXPECT_EQ(received(1), "PI124,111\nSM\nRM\n");
+  // The EEPROM buttons keep their captions on one line, with room for Windows' wider face.
+  for (hi::ThiButtonRush* button : {&rds().saveEeprom, &rds().readEeprom}) {
+    QWidget* w = button->widget();
+    EXPECT_LE(QFontMetrics(w->font()).horizontalAdvance(w->property("text").toString()) * 6 / 5,
+              w->width() - 6)
+        << w->property("text").toString().toStdString();
+  }
 
   // The operator switches to a CR LF model: stored, and the next lines follow it.
   click(c.disconnect);

@@ -158,13 +158,13 @@ TEST_F(SettingsPagesTest, HelpPageCopiesTokensAndTagsTheFiltersAccept) {
   pty.build<hi::PtyTagFilter>(nullptr);
   desktop_.calls.clear();
   for (int k = hi::HelpPage::kFirstTag; k < hi::HelpPage::kTokens; ++k) click(help->tokens[k]);
-  ASSERT_EQ(desktop_.calls.size(), 5u);
+  ASSERT_EQ(desktop_.calls.size(), 7u);
   for (const std::string& call : desktop_.calls) {
     const std::string tag = call.substr(5);
     fire(tag.rfind("<PTY", 0) == 0 ? pty : flags, 0, hi::TData::Str("A" + tag + "B"));
   }
   EXPECT_EQ(reported(), (Lines{"1:1", "0:'AB'", "1:0", "0:'AB'", "2:1", "0:'AB'", "2:0", "0:'AB'",
-                               "11:'1'", "10:'AB'"}));
+                               "3:1", "0:'AB'", "3:0", "0:'AB'", "11:'1'", "10:'AB'"}));
   fire(helpOuter_, 1, hi::TData::Int(0));
   EXPECT_FALSE(help->tokens[hi::HelpPage::kTokens - 1].enabled());
 }
