@@ -53,4 +53,12 @@ if [ ! -e "$demo/ports/com1" ]; then
   exit 1
 fi
 echo "Demo: COM 1 is the virtual encoder; its decoded lines appear below. Settings: $demo/rds.ini"
+# The panel preselects the port stored last, which may be another one.
+stored=$(awk -F= 'tolower($0) ~ /^[ \t]*\[/ { section = tolower($0); gsub(/[ \t\r]/, "", section) }
+  section == "[selectdevice]" && tolower($1) ~ /^[ \t]*com port[ \t]*$/ {
+    value = substr($0, index($0, "=") + 1); gsub(/^[ \t]+|[ \t\r]+$/, "", value); print value; exit
+  }' "$demo/rds.ini" 2>/dev/null || true)
+if [ -n "$stored" ] && [ "$(tr -d ' ' <<<"$stored" | tr '[:lower:]' '[:upper:]')" != "COM1" ]; then
+  echo "The panel preselects $stored, the port stored last: choose COM 1 to reach the virtual encoder."
+fi
 "$panel" --config-dir "$demo" "${args[@]}"

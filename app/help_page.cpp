@@ -12,17 +12,19 @@ struct Row {
 // The tags are written as the tag filters take them out of the dynamic PS text.
 constexpr Row kRows[HelpPage::kTokens] = {
     {"%Time1%", "Time in PS(RT) (hour:minute:seconds)", 8},
-    {"%Time2%", "Time in PS(RT) (hour:minute)", 28},
-    {"%Date%", "Date in PS(RT)", 48},
-    {"%Day%", "Day of the week in PS(RT)", 68},
-    {"%Temp%", "Temperature in PS(RT)", 87},
-    {"%NPFile%", "Name of track in PS(RT): file, udp:// or tcp:// address", 107},
-    {"<TA1>", "On TA from Sundial", 127},
-    {"<TA0>", "Off TA from Sundial", 147},
-    {"<TP1>", "On TP from Sundial", 167},
-    {"<TP0>", "Off TP from Sundial", 187},
+    {"%Time2%", "Time in PS(RT) (hour:minute)", 25},
+    {"%Date%", "Date in PS(RT)", 42},
+    {"%Day%", "Day of the week in PS(RT)", 59},
+    {"%Temp%", "Temperature in PS(RT)", 76},
+    {"%NPFile%", "Name of track in PS(RT): file, udp:// or tcp:// address", 93},
+    {"<TA1>", "On TA from Sundial", 110},
+    {"<TA0>", "Off TA from Sundial", 127},
+    {"<TP1>", "On TP from Sundial", 144},
+    {"<TP0>", "Off TP from Sundial", 161},
+    {"<M/S1>", "Music (M/S on) from Sundial", 178},
+    {"<M/S0>", "Speech (M/S off) from Sundial", 195},
     {"<PTYn>",
-     "Change PTY from Sundial, n = 0..31. For example:\r\n<PTY1> = News, <PTY2> = Affairs", 207}};
+     "Change PTY from Sundial, n = 0..31. For example:\r\n<PTY1> = News, <PTY2> = Affairs", 212}};
 constexpr int kPtyRow = HelpPage::kTokens - 1;
 constexpr int kNowPlayingRow = 5;
 // "<PTYn>" itself is no tag and would go on air as text; a real one is copied instead.
@@ -63,7 +65,7 @@ HelpPage::HelpPage(TOuterSide& owner, ControlParent parent)
   for (int k = kFirstTag; k < kTokens; ++k) tokens[k].setEnabled(false);
   THIImgBtn* buttons[3] = {&mail, &web, &web2};
   for (int k = 0; k < 3; ++k) {
-    buttons[k]->setBounds(kLinks[k].left, 240, 64, 64);
+    buttons[k]->setBounds(kLinks[k].left, 246, 64, 64);
     buttons[k]->setPicture(kLinks[k].picture);
     buttons[k]->setHint(kLinks[k].hint);
     buttons[k]->data = TData::Str(kLinks[k].target);

@@ -22,7 +22,7 @@ class HelpPage : public TClassMultiBase {
 
   HelpPage(TOuterSide& owner, ControlParent parent);
 
-  static constexpr int kTokens = 11;
+  static constexpr int kTokens = 13;
   // The rows from here on describe the automation's tags.
   static constexpr int kFirstTag = 6;
 

@@ -31,12 +31,39 @@
 
 namespace {
 
+#ifndef RDS_VERSION
+#define RDS_VERSION "unknown"
+#endif
+
+#ifdef _WIN32
+constexpr const char* kUsage =
+    "Usage: rdspanel.exe [--config-dir FOLDER] [--headless] [--log]\n"
+    "\n"
+    "Control panel for \"Tessel\" RDS encoders on a COM port: programme identification,\n"
+    "station name (PS), radio text, programme type, traffic flags, alternative frequencies and\n"
+    "clock time, plus a dynamic PS and RT fed from text files or sent over the network.\n"
+    "\n"
+    "Options:\n"
+    "  --config-dir FOLDER  keep rds.ini in FOLDER instead of the default folder (see below)\n"
+    "  --headless        run without a window: every option comes from rds.ini (Auto connect,\n"
+    "                    Auto on dps, Auto on drt, ...), the events are written to the command\n"
+    "                    prompt; Ctrl+C or closing the prompt closes as Close does\n"
+    "  --log             write one line per event to the command prompt: start-up, the port\n"
+    "                    opened, failed or lost, every command line written to it, shutdown\n"
+    "  --version         show the version\n"
+    "  --help            show this text\n"
+    "\n"
+    "COM 1 to 25 are the machine's COM ports; a [Network ports] section in rds.ini gives a COM\n"
+    "number to an encoder on the network (COM5=tcp://10.0.0.7:4001 or rfc2217://...).\n"
+    "Without --config-dir the settings live beside rdspanel.exe when that folder is writable\n"
+    "and the program was not installed by the setup program, else in %APPDATA%\\rdspanel.\n";
+#else
 constexpr const char* kUsage =
     "Usage: rdspanel [--config-dir DIR] [--headless] [--log]\n"
     "\n"
     "Control panel for \"Tessel\" RDS encoders on a serial port: programme identification,\n"
     "station name (PS), radio text, programme type, traffic flags, alternative frequencies and\n"
-    "clock time, plus a dynamic PS and RT fed from text files.\n"
+    "clock time, plus a dynamic PS and RT fed from text files or sent over the network.\n"
     "\n"
     "Options:\n"
     "  --config-dir DIR  keep rds.ini (and an optional ports/ folder mapping COM numbers to\n"
@@ -47,10 +74,16 @@ constexpr const char* kUsage =
     "                    Auto on drt, ...), the events are logged, SIGTERM closes as Close does\n"
     "  --log             write one line per event to standard error: start-up, the port opened,\n"
     "                    failed or lost, every command line written to it, shutdown\n"
+    "  --version         show the version\n"
     "  --help            show this text\n"
     "\n"
     "Without --config-dir the settings live in the program's own folder when it is writable and\n"
-    "the program is not installed, else in the user's configuration folder. Here that is:\n";
+    "the program is not installed, else in the user's configuration folder.\n";
+#endif
+
+// A settings folder that cannot be used, or an option that does not exist: trying again does not
+// help, so the service unit does not restart on this status.
+constexpr int kCannotStart = 2;
 
 constexpr const char* kDesktopFileName = "rdspanel.desktop";
 
@@ -148,6 +181,28 @@ QString DefaultSettingsFolder(bool create) {
   return user;
 }
 
+void PrintUsage(int argc, char** argv, std::FILE* out) {
+  QCoreApplication app(argc, argv);
+  QCoreApplication::setApplicationName("rdspanel");
+  std::fputs(kUsage, out);
+  std::fprintf(out, "Here that is: %s\n",
+               QDir::toNativeSeparators(DefaultSettingsFolder(false)).toLocal8Bit().constData());
+}
+
+QtMessageHandler gQtHandler = nullptr;
+
+// Qt's own remarks that mean nothing to a service (it uses no runtime folder) stay out of its
+// journal.
+void SkipQtRemarksForAService(QtMsgType type, const QMessageLogContext& context,
+                              const QString& message) {
+  if (message.startsWith("QStandardPaths: XDG_RUNTIME_DIR not set")) return;
+  if (gQtHandler) {
+    gQtHandler(type, context, message);
+  } else {
+    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+  }
+}
+
 // Why the folder cannot hold rds.ini; empty when it can (it is made when missing).
 std::string SettingsFolderProblem(const QString& folder) {
   const std::filesystem::path path(folder.toStdString());
@@ -183,11 +238,11 @@ int main(int argc, char** argv) {
   bool log = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-      QCoreApplication app(argc, argv);
-      QCoreApplication::setApplicationName("rdspanel");
-      std::fputs(kUsage, stdout);
-      std::printf("  %s\n",
-                  QDir::toNativeSeparators(DefaultSettingsFolder(false)).toLocal8Bit().constData());
+      PrintUsage(argc, argv, stdout);
+      return 0;
+    }
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::puts("rdspanel " RDS_VERSION);
       return 0;
     }
     if (std::strcmp(argv[i], "--headless") == 0) {
@@ -199,8 +254,9 @@ int main(int argc, char** argv) {
     } else if (std::strncmp(argv[i], "--config-dir=", 13) == 0) {
       configDir = QString::fromLocal8Bit(argv[i] + 13);
     } else if (std::strncmp(argv[i], "--", 2) == 0) {
-      std::fprintf(stderr, "rdspanel: unknown option %s\n\n%s", argv[i], kUsage);
-      return 2;
+      std::fprintf(stderr, "rdspanel: unknown option %s\n\n", argv[i]);
+      PrintUsage(argc, argv, stderr);
+      return kCannotStart;
     }
   }
 
@@ -209,7 +265,10 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
   if (headless || log) platform::SetEventLog(stderr);
-  if (headless) hi::THITrayIcon::explainMissingArea = false;
+  if (headless) {
+    hi::THITrayIcon::explainMissingArea = false;
+    gQtHandler = qInstallMessageHandler(SkipQtRemarksForAService);
+  }
   // An operator waits for the window; a service has none to wait for.
   hi::MainWindow::showFirst = !headless;
   hi::ConnectionPanel::scanStoredPortOnly = headless;
@@ -240,7 +299,7 @@ int main(int argc, char** argv) {
             .arg(QDir::toNativeSeparators(configDir), QString::fromLocal8Bit(problem.c_str()));
     std::fprintf(stderr, "rdspanel: %s\n", text.toLocal8Bit().constData());
     if (!headless) QMessageBox::critical(nullptr, "\"Tessel\" Encoder", text);
-    return 2;
+    return kCannotStart;
   }
   platform::SetSettingsFolder(QDir(configDir).absolutePath().toStdString());
   // A write cut short by a crash or a power cut leaves its temporary file beside rds.ini.
@@ -250,8 +309,10 @@ int main(int argc, char** argv) {
                      platform::SettingsFolder());
   // Reading the font database takes longer than anything else the first picture needs: a window
   // goes on the screen first and reads it then.
-  const auto registerFonts = [] {
-    for (const std::string& line : hi::RegisterBundledFonts()) platform::LogEvent(line);
+  // Which faces the window got is for its operator; a service has no window.
+  const auto registerFonts = [headless] {
+    for (const std::string& line : hi::RegisterBundledFonts())
+      if (!headless) platform::LogEvent(line);
   };
   if (hi::MainWindow::showFirst) {
     hi::MainWindow::whenShown = registerFonts;

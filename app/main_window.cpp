@@ -193,8 +193,8 @@ void MainWindow::wireConnectionState() {
   disconnectedHub.setOutCount(7);
   connectedInfo.data = TData::Int(0);
   disconnectedInfo.data = TData::Int(1);
-  portLost.setOutCount(5);
-  portBack.setOutCount(5);
+  portLost.setOutCount(4);
+  portBack.setOutCount(6);
   resendDynamic.data = TData::Int(1);
 
   link<&THIHub::doEvent>(connection.onEvent[ConnectionPanel::ConnectionState], connectionState);
@@ -231,14 +231,14 @@ void MainWindow::wireConnectionState() {
   link<&THIMultiElement::doWork>(portLost.onEvent[0], animator, TrayIconAnimator::Disconnected);
   link<&THIMultiElement::doWork>(portLost.onEvent[1], animator, TrayIconAnimator::ShowState);
   link<&THIDoData::doData>(portLost.onEvent[2], disconnectedInfo);
-  link<&THIMultiElement::doWork>(portLost.onEvent[3], nowSending, NowSendingPanel::PsStopped);
-  link<&THIMultiElement::doWork>(portLost.onEvent[4], nowSending, NowSendingPanel::RtStopped);
+  link<&THIMultiElement::doWork>(portLost.onEvent[3], nowSending, NowSendingPanel::PortLost);
   link<&THIHub::doEvent>(connection.onEvent[ConnectionPanel::PortBack], portBack);
   link<&THIMultiElement::doWork>(portBack.onEvent[0], animator, TrayIconAnimator::Connected);
   link<&THIMultiElement::doWork>(portBack.onEvent[1], animator, TrayIconAnimator::ShowState);
   link<&THIDoData::doData>(portBack.onEvent[2], connectedInfo);
-  link<&THIHub::doEvent>(portBack.onEvent[3], flagsAgain);
-  link<&THIDoData::doData>(portBack.onEvent[4], resendDynamic);
+  link<&THIMultiElement::doWork>(portBack.onEvent[3], nowSending, NowSendingPanel::PortBack);
+  link<&THIHub::doEvent>(portBack.onEvent[4], flagsAgain);
+  link<&THIDoData::doData>(portBack.onEvent[5], resendDynamic);
   link<&THIMultiElement::doWork>(resendDynamic.onEventData, dynamicText,
                                  DynamicTextPanel::ConnectionState);
 

@@ -1,6 +1,7 @@
 #include "app/settings_pages.h"
 
 #include "encoder/wiring.h"
+#include "platform/event_log.h"
 
 namespace hi {
 
@@ -43,6 +44,8 @@ void IntegerOption(THIini& setting, const char* key) {
   StoredSetting(setting, kSection, key, THIini::Integer);
 }
 }  // namespace
+
+void THILogLine::doLog(TData&, uint16_t) { platform::LogEvent(text); }
 
 SettingsPages::SettingsPages(TOuterSide& owner, ControlParent parent)
     : TClassMultiBase(owner, parent, kInputs, kReadables) {
@@ -175,8 +178,16 @@ void SettingsPages::wireStartOptions() {
       link<&THIIf_else::doCompare>(autoStored[k].onTrue, enableAllowed[k]);
       link<&ThiCheckBoxRush::Checked>(enableAllowed[k].Op1, autostart[AutoConnect]);
       link<&ThiCheckBoxRush::doCheck>(enableAllowed[k].onTrue, autostart[k]);
+      // Hand-written keys are changed here; the station learns which and why.
+      enableRefusedHub[k].setOutCount(2);
+      enableRefusedLog[k].text = std::string("rds.ini: \"") + kStartOptions[k].key +
+                                 "=1\" under [Other settings] is set to 0: it needs \"Auto "
+                                 "connect=1\" (write both to start the dynamic " +
+                                 (k == AutoDps ? "PS" : "RT") + " with the connection)";
       enableRefused[k].data = TData::Int(0);
-      link<&THIDoData::doData>(enableAllowed[k].onFalse, enableRefused[k]);
+      link<&THIHub::doEvent>(enableAllowed[k].onFalse, enableRefusedHub[k]);
+      link<&THILogLine::doLog>(enableRefusedHub[k].onEvent[0], enableRefusedLog[k]);
+      link<&THIDoData::doData>(enableRefusedHub[k].onEvent[1], enableRefused[k]);
       link<&ThiCheckBoxRush::doCheck>(enableRefused[k].onEventData, autostart[k]);
     } else {
       link<&ThiCheckBoxRush::doCheck>(autoStored[k].onTrue, autostart[k]);

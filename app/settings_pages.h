@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <string>
 #include <utility>
 
 #include "elements/flow.h"
@@ -16,6 +17,13 @@
 #include "ui/extras.h"
 
 namespace hi {
+
+// Writes its text to the event log.
+class THILogLine : public TDebug {
+ public:
+  std::string text;
+  void doLog(TData& data, uint16_t index);
+};
 
 class SettingsPages : public TClassMultiBase {
  public:
@@ -83,6 +91,8 @@ class SettingsPages : public TClassMultiBase {
   std::array<THIIf_else, kStartActions> autoStored;
   // A stored auto-enable option counts only together with Auto Connect, as the boxes show it.
   std::array<THIIf_else, kStartActions> enableAllowed;
+  std::array<THIHub, kStartActions> enableRefusedHub;
+  std::array<THILogLine, kStartActions> enableRefusedLog;
   std::array<THIDoData, kStartActions> enableRefused;
   THIHub connectChanged;
   THIIf_else connectOff;

@@ -72,7 +72,11 @@ void NowSendingPanel::wirePsLine() {
   psCut.position = 0;
   psCut.count = 13;
 
-  work<&THIChangeMon::doCheck>(PsDisplay, psChange);
+  reaching.setDefault(TData::Int(1));
+  IsOne(psReaching);
+  work<&THIIf_else::doCompare>(PsDisplay, psReaching);
+  link<&THIMemory::Value>(psReaching.Op1, reaching);
+  link<&THIChangeMon::doCheck>(psReaching.onTrue, psChange);
   link<&THICopy::doCopy>(psChange.onChange, psCut);
   link<&THILabel::doText>(psCut.onCopy, psLine);
 }
@@ -94,7 +98,10 @@ void NowSendingPanel::wireRtLine() {
     link<&THIMemory::doValue>(widths[i].onEventData, width);
   }
 
-  work<&THIChangeMon::doCheck>(RtField, rtChange);
+  IsOne(rtReaching);
+  work<&THIIf_else::doCompare>(RtField, rtReaching);
+  link<&THIMemory::Value>(rtReaching.Op1, reaching);
+  link<&THIChangeMon::doCheck>(rtReaching.onTrue, rtChange);
   link<&THICopy::doCopy>(rtChange.onChange, rtCut);
   link<&THIMemory::Value>(rtCut.Count, width);
   // A stray control character becomes a blank, which the trimming then drops or merges: a line
@@ -140,7 +147,7 @@ void NowSendingPanel::wireMarquee() {
 }
 
 void NowSendingPanel::wireShowAndStop() {
-  showLines.setOutCount(2);
+  showLines.setOutCount(3);
   psStopped.setOutCount(2);
   rtStopped.setOutCount(3);
   psEmpty.data = TData::Str("PS: ");
@@ -149,6 +156,9 @@ void NowSendingPanel::wireShowAndStop() {
   work<&THIHub::doEvent>(ShowLines, showLines);
   link<&THILabel::doVisible>(showLines.onEvent[0], psLine);
   link<&THILabel::doVisible>(showLines.onEvent[1], rtLine);
+  IsOne(linesShown);
+  link<&THIIf_else::doCompare>(showLines.onEvent[2], linesShown);
+  link<&THIDoData::doData>(linesShown.onTrue, backState);
 
   work<&THIHub::doEvent>(PsStopped, psStopped);
   link<&THIChangeMon::doClear>(psStopped.onEvent[0], psChange);
@@ -159,6 +169,17 @@ void NowSendingPanel::wireShowAndStop() {
   link<&THITimer::doStop>(rtStopped.onEvent[1], marquee);
   link<&THIDoData::doData>(rtStopped.onEvent[2], rtEmpty);
   link<&THILabel::doText>(rtEmpty.onEventData, rtLine);
+
+  portLost.setOutCount(3);
+  lostState.data = TData::Int(0);
+  backState.data = TData::Int(1);
+  work<&THIHub::doEvent>(PortLost, portLost);
+  link<&THIDoData::doData>(portLost.onEvent[0], lostState);
+  link<&THIMemory::doValue>(lostState.onEventData, reaching);
+  link<&THIHub::doEvent>(portLost.onEvent[1], psStopped);
+  link<&THIHub::doEvent>(portLost.onEvent[2], rtStopped);
+  work<&THIDoData::doData>(PortBack, backState);
+  link<&THIMemory::doValue>(backState.onEventData, reaching);
 }
 
 }  // namespace hi

@@ -37,6 +37,10 @@ class NowSendingPanel : public TClassMultiBase {
     RtWidth,    // by index, 0: 64, 1: 32, 2: 35 characters
     PsStopped,  // nothing is sent as PS any more
     RtStopped,
+    // The port is lost: both lines empty, and what the engines make meanwhile never reaches the
+    // encoder, so it is not shown until PortBack or a connect (ShowLines 1).
+    PortLost,
+    PortBack,
     kInputs
   };
   enum Output : uint16_t {
@@ -57,6 +61,9 @@ class NowSendingPanel : public TClassMultiBase {
   THILabel psLine{panel.controlParent()};
   THILabel rtLine{panel.controlParent()};
 
+  // 1 while the lines reach the encoder.
+  THIMemory reaching;
+  THIIf_else psReaching, rtReaching;
   THIChangeMon psChange;
   THICopy psCut;
 
@@ -83,10 +90,13 @@ class NowSendingPanel : public TClassMultiBase {
   THIStrPart afterColon;
 
   THIHub showLines;
+  THIIf_else linesShown;
 
   // The strip shows only what is being sent: a line no longer sent is emptied.
   THIHub psStopped, rtStopped;
   THIDoData psEmpty, rtEmpty;
+  THIHub portLost;
+  THIDoData lostState, backState;
 
  private:
   void placeControls();

@@ -48,7 +48,7 @@ void RdsSettingsPage::placeControls() {
   transmitCt.setCaption("Transmit CT");
   saveEeprom.setBounds(10, 275, 115, 30);
   saveEeprom.setCaption("Save to EEPROM");
-  readEeprom.setBounds(130, 275, 115, 30);
+  readEeprom.setBounds(130, 275, 140, 30);
   readEeprom.setCaption("Read from EEPROM");
   readEeprom.setHint("Read and send data from EEPROM");
 }

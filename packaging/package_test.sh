@@ -5,9 +5,23 @@
 # a whole (lintian, where installed), and the installed program keeping rds.ini in the user's
 # configuration folder.
 #
-#   packaging/package_test.sh BUILD_DIR
+# What is packaged is an optimised build hardened with Debian's flags (see the top CMakeLists.txt);
+# a sanitized or Debug build is not, so the test makes its own Release build when asked to.
+#
+#   packaging/package_test.sh BUILD_DIR           package an existing Release build
+#   packaging/package_test.sh --build BUILD_DIR   configure and build it from this source first
 set -euo pipefail
+if [ "${1:-}" = "--build" ]; then
+  source "$(dirname "$0")/../scripts/setup.sh"
+  (cd "$(dirname "$0")/.." &&
+    rds_build "$2" Release -DRDS_TESTS=OFF -DRDS_BENCH=OFF -DRDS_SANITIZE=OFF >/dev/null) ||
+    { echo "FAIL: the Release build failed" >&2; exit 1; }
+  shift
+fi
 build=$(cd "$1" && pwd)
+grep -q '^CMAKE_BUILD_TYPE:STRING=Release$' "$build/CMakeCache.txt" &&
+  ! grep -q '^RDS_SANITIZE:BOOL=ON$' "$build/CMakeCache.txt" ||
+  { echo "FAIL: $build is not an unsanitized Release build" >&2; exit 1; }
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 fail() {
@@ -45,6 +59,9 @@ done
 
 grep -q "^ExecStart=/usr/bin/rdspanel --headless --config-dir " \
   "$root/usr/lib/systemd/user/rdspanel@.service" || fail "the unit does not start /usr/bin/rdspanel"
+# A settings folder that cannot be used ends the program with 2: no restarts in a loop.
+grep -q "^RestartPreventExitStatus=2$" "$root/usr/lib/systemd/user/rdspanel@.service" ||
+  fail "the unit restarts a program that cannot start"
 if command -v systemd-analyze >/dev/null; then
   # A template is checked through an instance; the program is not installed on this machine.
   cp "$root/usr/lib/systemd/user/rdspanel@.service" "$scratch/rdspanel@check.service"
@@ -90,12 +107,22 @@ first=$(zcat "$doc/changelog.gz" | head -1) || fail "changelog.gz does not decom
 version=$(dpkg-deb -f "$deb" Version)
 [[ "$first" == "rdspanel ($version) "* ]] ||
   fail "the changelog starts with '$first', not with rdspanel ($version)"
+# The programs are hardened: read-only relocations bound at start, position-independent.
+for program in rdspanel rds-virtual-encoder; do
+  headers=$(readelf -W -l -d "$root/usr/bin/$program")
+  grep -q GNU_RELRO <<<"$headers" || fail "$program has no read-only relocations"
+  grep -Eq '\(FLAGS_1\).*NOW|\(BIND_NOW\)' <<<"$headers" || fail "$program is not bound at start"
+  grep -q 'Elf file type is DYN' <<<"$headers" || fail "$program is not position-independent"
+done
 if command -v lintian >/dev/null; then
-  # Errors fail the test; warnings are shown. As root it only adds a complaint about that.
+  # Any error or warning fails the test, and so does any hardening tag, whatever its level. As
+  # root lintian only adds a complaint about that.
   code=0
-  findings=$(lintian --fail-on error "$deb" 2>&1) || code=$?
-  grep -v "running with root privileges" <<<"$findings" >&2 || true
-  [ "$code" -eq 0 ] || fail "lintian found errors in the package"
+  findings=$(lintian --display-info --fail-on error,warning "$deb" 2>&1) || code=$?
+  findings=$(grep -v "running with root privileges" <<<"$findings" || true)
+  [ -z "$findings" ] || echo "$findings" >&2
+  [ "$code" -eq 0 ] || fail "lintian found errors or warnings in the package"
+  ! grep -q "hardening-" <<<"$findings" || fail "lintian found the programs not hardened"
 fi
 
 # The installed program, started by a user, keeps rds.ini in that user's configuration folder.

@@ -205,19 +205,30 @@ bool DecodeUtf8(std::string_view text, size_t& i, char32_t& code, LoneSurrogates
   return true;
 }
 
-char32_t Cp1252ToUnicode(unsigned char byte) {
-  return byte >= 0x80 && byte <= 0x9F ? kHigh[byte - 0x80] : byte;
+namespace {
+
+// Pictographs and symbols without a spelling in Latin letters (arrows, mathematical and technical
+// signs, box drawing, shapes, dingbats, emoji and their modifiers, keycaps and tags): dropped
+// rather than shown as "?", which on air reads as a fault. Looked up after the spellings, so the
+// few with one (℃, №, −) keep it.
+bool IsSymbol(char32_t code) {
+  return (code >= 0x2010 && code <= 0x206F) || (code >= 0x20A0 && code <= 0x214F) ||
+         (code >= 0x2190 && code <= 0x245F) || (code >= 0x2500 && code <= 0x2BFF) ||
+         code == 0x3030 || code == 0x303D || code == 0x3297 || code == 0x3299 ||
+         (code >= 0x1D100 && code <= 0x1D1FF) || (code >= 0x1F000 && code <= 0x1FBFF) ||
+         (code >= 0xE0000 && code <= 0xE01EF);
 }
 
-void AppendCp1252(std::string& out, char32_t code) {
+// Appends the code page's spelling of `code`; false when it has none.
+bool Spell(std::string& out, char32_t code) {
   if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) {
     out += static_cast<char>(code);
-    return;
+    return true;
   }
   for (int k = 0; k < 32; ++k) {
     if (kHigh[k] == code) {
       out += static_cast<char>(0x80 + k);
-      return;
+      return true;
     }
   }
   if (code >= 0x0300 && code <= 0x036F) {
@@ -226,26 +237,41 @@ void AppendCp1252(std::string& out, char32_t code) {
       const size_t at = accent.letters.find(out.back());
       if (at != std::string_view::npos) out.back() = accent.accented[at];
     }
-    return;
+    return true;
   }
   if (code >= 0xFF01 && code <= 0xFF5E) {  // full-width ASCII
     out += static_cast<char>(code - 0xFEE0);
-    return;
+    return true;
   }
   const auto* spelling = std::lower_bound(std::begin(kSpellings), std::end(kSpellings), code,
                                           [](const Spelling& s, char32_t c) { return s.last < c; });
   if (spelling != std::end(kSpellings) && spelling->first <= code) {
     out += spelling->text;
-    return;
+    return true;
   }
   for (const LetterRun& run : kLetterRuns) {
     if (code >= run.first && code - run.first < run.letters.size()) {
       const char letter = run.letters[code - run.first];
       out += letter == '*' ? '?' : letter;
-      return;
+      return true;
     }
   }
-  out += '?';
+  return false;
+}
+
+}  // namespace
+
+char32_t Cp1252ToUnicode(unsigned char byte) {
+  return byte >= 0x80 && byte <= 0x9F ? kHigh[byte - 0x80] : byte;
+}
+
+void AppendCp1252(std::string& out, char32_t code) {
+  if (Spell(out, code)) return;
+  if (!IsSymbol(code)) {
+    out += '?';
+  } else if (!out.empty() && out.back() != ' ') {
+    out += ' ';
+  }
 }
 
 std::string Cp1252ToUtf8(std::string_view text) {
@@ -258,13 +284,25 @@ std::string Cp1252ToUtf8(std::string_view text) {
 std::string Utf8ToCp1252(std::string_view text) {
   std::string out;
   out.reserve(text.size());
+  // A dropped symbol leaves one blank where it stood between two words, none at either end or
+  // beside a blank already there.
+  bool gap = false;
   size_t i = 0;
   while (i < text.size()) {
     char32_t code = 0;
-    if (DecodeUtf8(text, i, code))
-      AppendCp1252(out, code);
-    else
+    const size_t before = out.size();
+    if (!DecodeUtf8(text, i, code)) {
       out += '?';
+    } else if (!Spell(out, code)) {
+      if (IsSymbol(code)) {
+        gap = gap || before > 0;
+        continue;
+      }
+      out += '?';
+    }
+    if (out.size() == before) continue;  // a joining accent or an invisible character
+    if (gap && out[before] != ' ' && out[before - 1] != ' ') out.insert(before, 1, ' ');
+    gap = false;
   }
   return out;
 }

@@ -13,8 +13,9 @@ namespace platform {
 char32_t Cp1252ToUnicode(unsigned char byte);
 // Appends a code point as the code page spells it: its own byte; else the closest Latin letters
 // (Ł is L, Щ is Shch, Θ is Th, a non-breaking hyphen is "-"), which may be more than one or none;
-// else '?'. A combining accent joins the letter before it when the code page has the pair.
-// Every conversion from Unicode goes through here.
+// a pictograph or symbol with no such spelling (an emoji, an arrow) is dropped, leaving a blank
+// after a character that is not one; '?' only for a letter of a script without a romanisation.
+// A combining accent joins the letter before it when the code page has the pair.
 void AppendCp1252(std::string& out, char32_t code);
 
 // Appends the UTF-8 bytes of a code point.
@@ -35,7 +36,8 @@ enum class LoneSurrogates : uint8_t {
                               LoneSurrogates surrogates = LoneSurrogates::Reject);
 
 std::string Cp1252ToUtf8(std::string_view text);
-// Each code point as AppendCp1252 spells it; invalid UTF-8 sequences become '?' each.
+// Each code point as AppendCp1252 spells it, except that a dropped symbol leaves a blank only
+// between two words; invalid UTF-8 sequences become '?' each.
 std::string Utf8ToCp1252(std::string_view text);
 bool IsValidUtf8(std::string_view text);
 // The length of an unfinished UTF-8 character at the end of `text`: a lead byte followed by fewer

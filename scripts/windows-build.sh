@@ -49,6 +49,13 @@ if [ ! -f "$build/build.ninja" ]; then
     { cat "$out/app-configure.log" >&2; exit 1; }
 fi
 cmake --build "$build" -j "$(nproc)" --target rdspanel
+# ASLR with high-entropy 64-bit addresses and DEP, as the link asks for them.
+characteristics=$(x86_64-w64-mingw32-objdump -p "$build/app/rdspanel.exe" |
+  sed -n '/^DllCharacteristics/,/^[A-Z]/p')
+for flag in HIGH_ENTROPY_VA DYNAMIC_BASE NX_COMPAT; do
+  grep -q "$flag" <<<"$characteristics" ||
+    { echo "rdspanel.exe is not marked $flag:" >&2; echo "$characteristics" >&2; exit 1; }
+done
 
 step "Program folder"
 dist=$out/dist

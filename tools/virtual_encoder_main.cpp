@@ -22,6 +22,10 @@
 
 namespace fs = std::filesystem;
 
+#ifndef RDS_VERSION
+#define RDS_VERSION "unknown"
+#endif
+
 namespace {
 
 volatile sig_atomic_t gStop = 0;
@@ -40,6 +44,7 @@ const char kUsage[] =
     "  --model M         0 \"Tessel 10(Stand Alone)\" (default), 1 \"Tessel 20(Stand Alone)\",\n"
     "                    2 \"Tessel 20(Last On)\"; also tessel10, tessel20, tessel20-last-on\n"
     "  --json            one JSON object per line instead of text for people\n"
+    "  --version         the version\n"
     "  --help            this text\n"
     "\n"
     "The first line printed says where the encoder listens. SIGINT or SIGTERM ends it and\n"
@@ -181,6 +186,10 @@ bool ParseArgs(int argc, char** argv, Options& o, int& exitCode) {
     std::string v;
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
+      exitCode = 0;
+      return false;
+    } else if (arg == "--version") {
+      std::puts("rds-virtual-encoder " RDS_VERSION);
       exitCode = 0;
       return false;
     } else if (arg == "--json") {

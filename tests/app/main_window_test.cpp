@@ -1,3 +1,5 @@
+#include <QFontMetrics>
+
 #include "panel_fixture.h"
 #include "platform/com_map.h"
 #include "platform/serial.h"
@@ -120,6 +122,13 @@ TEST_F(PanelTest, ModelDecidesTheTerminatorButNotTheClosingLine) {
   click(rds().saveEeprom);
   click(rds().readEeprom);
   EXPECT_EQ(received(1), "PI124,111\nSM\nRM\n");
+  // The EEPROM buttons keep their captions on one line, with room for Windows' wider face.
+  for (hi::ThiButtonRush* button : {&rds().saveEeprom, &rds().readEeprom}) {
+    QWidget* w = button->widget();
+    EXPECT_LE(QFontMetrics(w->font()).horizontalAdvance(w->property("text").toString()) * 6 / 5,
+              w->width() - 6)
+        << w->property("text").toString().toStdString();
+  }
 
   // The operator switches to a CR LF model: stored, and the next lines follow it.
   click(c.disconnect);
@@ -217,6 +226,36 @@ TEST_F(PanelTest, ClockTimeOncePerMinuteInTheModelsForm) {
   time_.advance(120000);
   EXPECT_EQ(received(1), "");
   EXPECT_EQ(setting("RDS Settings", "CT"), "0");
+}
+
+// The strip shows only what reaches the encoder: a pulled port empties both lines, the PS that
+// keeps scrolling meanwhile stays off them, and the lines come back with the port.
+TEST_F(PanelTest, NowSendingStripEmptiesWhileThePortIsLost) {
+  addPort(1);
+  useDynamicFiles("%NPFile%", "Now: %NPFile%", "Artist - Title");
+  store("Dynamic RT and PS", {{"Scroll/Page select", "Scroll mode"}, {"Spos", "10"}});
+  startConnected();
+  click(main_->pageButtons[hi::MainWindow::DynamicText]);
+  click(dyn().dps);
+  click(dyn().drt);
+  time_.advance(3000);
+  const hi::NowSendingPanel& strip = *main_->nowSendingStrip;
+  EXPECT_NE(strip.psLine.caption(), "PS: ");
+  EXPECT_EQ(strip.rtLine.caption(), "RT: Now: Artist - Title");
+
+  ports_.at(1).close();
+  fs::remove(folder_ / "ports" / "com1");
+  for (int step = 0; step < 8; ++step) {
+    time_.advance(500);
+    EXPECT_EQ(strip.psLine.caption(), "PS: ") << step;
+    EXPECT_EQ(strip.rtLine.caption(), "RT: ") << step;
+  }
+
+  fs::remove(folder_ / "ports" / "com1");
+  addPort(1);
+  time_.advance(3000);
+  EXPECT_NE(strip.psLine.caption(), "PS: ");
+  EXPECT_EQ(strip.rtLine.caption(), "RT: Now: Artist - Title");
 }
 
 }  // namespace apptest

@@ -5,6 +5,7 @@
 #include "app/help_page.h"
 #include "dyntext/tag_filters.h"
 #include "panel_fixture.h"
+#include "platform/event_log.h"
 #include "ui/qt_host.h"
 #include "ui/ui_support.h"
 
@@ -83,13 +84,26 @@ TEST_F(SettingsPagesTest, AutostartBoxesShowWhatIsStored) {
   for (int k : {SP::AutoConnect, SP::AutoDps, SP::AutoDrt}) EXPECT_TRUE(boxes[k].checked()) << k;
   EXPECT_FALSE(boxes[SP::AutoTray].checked());
 
-  // A hand-edited file with an auto-enable option but no Auto Connect: shown and stored as off.
+  // A hand-edited file with an auto-enable option but no Auto Connect: shown and stored as off,
+  // and the change logged once with its key and reason.
   hi::TData off = hi::TData::Int(0);
   boxes[SP::AutoConnect].doCheck(off, 0);
   store(kOther, {{"Auto connect", "0"}, {"Auto on dps", "1"}});
+  std::FILE* log = std::tmpfile();
+  ASSERT_NE(log, nullptr);
+  platform::SetEventLog(log);
   load();
+  load();
+  platform::SetEventLog(nullptr);
   EXPECT_FALSE(boxes[SP::AutoDps].checked());
   EXPECT_EQ(setting(kOther, "Auto on dps"), "0");
+  std::string logged(4096, '\0');
+  std::rewind(log);
+  logged.resize(std::fread(logged.data(), 1, logged.size(), log));
+  std::fclose(log);
+  EXPECT_EQ(logged.substr(std::min<size_t>(24, logged.size())),
+            "rds.ini: \"Auto on dps=1\" under [Other settings] is set to 0: it needs \"Auto "
+            "connect=1\" (write both to start the dynamic PS with the connection)\n");
 }
 
 TEST_F(SettingsPagesTest, DayNamesAreKeptWholeAndWarnFromTheNinthCharacter) {
@@ -144,13 +158,13 @@ TEST_F(SettingsPagesTest, HelpPageCopiesTokensAndTagsTheFiltersAccept) {
   pty.build<hi::PtyTagFilter>(nullptr);
   desktop_.calls.clear();
   for (int k = hi::HelpPage::kFirstTag; k < hi::HelpPage::kTokens; ++k) click(help->tokens[k]);
-  ASSERT_EQ(desktop_.calls.size(), 5u);
+  ASSERT_EQ(desktop_.calls.size(), 7u);
   for (const std::string& call : desktop_.calls) {
     const std::string tag = call.substr(5);
     fire(tag.rfind("<PTY", 0) == 0 ? pty : flags, 0, hi::TData::Str("A" + tag + "B"));
   }
   EXPECT_EQ(reported(), (Lines{"1:1", "0:'AB'", "1:0", "0:'AB'", "2:1", "0:'AB'", "2:0", "0:'AB'",
-                               "11:'1'", "10:'AB'"}));
+                               "3:1", "0:'AB'", "3:0", "0:'AB'", "11:'1'", "10:'AB'"}));
   fire(helpOuter_, 1, hi::TData::Int(0));
   EXPECT_FALSE(help->tokens[hi::HelpPage::kTokens - 1].enabled());
 }

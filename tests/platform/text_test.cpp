@@ -35,8 +35,15 @@ TEST(CodePage, MissingCharactersAreSpeltInLatinLetters) {
       {"Jay\u2011Z\u2009№\u200B5 Ａｂ", "Jay-Z No5 Ab"},
       // Written decomposed: the accent joins its letter where the code page has the pair.
       {"Mote\u0301 a\u0328", "Mot\xE9 a"},
-      // Emoji (one with its presentation selector) and CJK have no Latin spelling.
-      {"😀 ❤️ 中", "? ? ?"},
+      // Pictographs and symbols with no Latin spelling are dropped, a blank left only where one
+      // stood between two words (a family joined by ZWJ, a flag, a keycap, an arrow alike);
+      // letters of a script with no romanisation stay "?".
+      {"📻 RADIO 🎵", " RADIO "},
+      {"Rock📻Pop ❤️ Jazz→Blues👨‍👩‍👧 🇵🇱1️⃣",
+       "Rock Pop  Jazz Blues 1"},
+      {"😀 中 ‰ ™ € −5 ℃",
+       " ? \x89 \x99 \x80 -5 \xB0"
+       "C"},
   };
   for (const auto& [utf8, cp1252] : cases) EXPECT_EQ(Utf8ToCp1252(utf8), cp1252) << utf8;
 }

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "platform/serial.h"
@@ -32,6 +33,12 @@ TEST(VirtualEncoderProgram, LinksDecodesAndCleansUpOnTerm) {
   if (!fs::exists(exe)) GTEST_SKIP() << "program not built";
   const fs::path dir = fs::temp_directory_path() / ("venc_" + std::to_string(getpid()));
   fs::remove_all(dir);
+  if (std::FILE* version = popen((exe.string() + " --version").c_str(), "r")) {
+    char text[64] = {};
+    EXPECT_NE(std::fgets(text, sizeof text, version), nullptr);
+    EXPECT_EQ(pclose(version), 0);
+    EXPECT_EQ(std::string(text).rfind("rds-virtual-encoder 1.", 0), 0u) << text;
+  }
 
   int out[2];
   ASSERT_EQ(pipe(out), 0);
