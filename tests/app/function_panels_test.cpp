@@ -24,7 +24,7 @@ class FunctionPanelTest : public PanelTest {
  protected:
   // Builds the window with the page's lines recorded; `live` makes it live without loading.
   Probe& probePage(bool live) {
-    hi::link<&Probe::doLine>(build().rdsSettings.onEvent[0], page_);
+    tap<&Probe::doLine>(build().rdsSettings.onEvent[0], page_);
     if (live) hi::SetLoopsLive(true);
     return page_;
   }
@@ -139,7 +139,7 @@ TEST_F(FunctionPanelTest, PtyIsSentOnlyByItsButtonAndOnlyInRange) {
 
   // Codes the encoder would misread are ignored, from outside and from the file.
   Probe changes;
-  hi::link<&Probe::doValue>(page.onEvent[4], changes);
+  tap<&Probe::doValue>(page.onEvent[4], changes);
   for (const TData& code :
        {TData::Int(32), TData::Int(-1), TData::Str("2\r\n4"), TData::Str("abc")})
     fire(page, 3, code);
@@ -245,8 +245,8 @@ TEST_F(FunctionPanelTest, TrafficFlagsAreSentStoredAndReported) {
   hi::TpTaMsPanel& flags = *rds().flagsPanel;
   hi::THIMultiElement& page = main_->rdsSettings;
   Probe which, ta;
-  hi::link<&Probe::doValue>(page.onEvent[1], which);
-  hi::link<&Probe::doValue>(page.onEvent[3], ta);
+  tap<&Probe::doValue>(page.onEvent[1], which);
+  tap<&Probe::doValue>(page.onEvent[3], ta);
 
   click(flags.boxes[hi::TpTaMsPanel::TA]);
   EXPECT_EQ(received(1), "TA1\n");
