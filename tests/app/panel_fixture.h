@@ -190,7 +190,9 @@ class PanelTest : public ::testing::Test {
     QTest::keyClick(line, Qt::Key_Delete);
     QTest::keyClicks(line, QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
   }
-  void typePi(const std::string& text) { type(main_->rdsSettingsPage->piPanel->text, text); }
+  void typePi(const std::string& text) {
+    type(main_->rdsSettingsPage->function<protocol::Pi>().text, text);
+  }
 
   hi::ConnectionPanel& connection() { return *main_->connectionPage; }
   hi::RdsSettingsPage& rds() { return *main_->rdsSettingsPage; }
