@@ -1,10 +1,12 @@
 #include "app/line_break_selector.h"
 
+#include <string_view>
+
 namespace hi {
 
 LineBreakSelector::LineBreakSelector(TOuterSide& owner, ControlParent parent)
     : TClassMultiBase(owner, parent, kInputs, kReadables) {
-  byType.setCount(3);
+  byType.setCount(protocol::kModels);
   for (THIHub& hub : types) hub.setOutCount(2);
   crLfOn.data = TData::Int(1);
   crLfOff.data = TData::Int(0);
@@ -14,9 +16,9 @@ LineBreakSelector::LineBreakSelector(TOuterSide& owner, ControlParent parent)
   work<&THIIndexToChanel::doEvent>(DeviceType, byType);
   var<&THIMemory::Value>(EndsInCrLf, crLf);
   var<&THIMemory::Value>(EndsInLf, lf);
-  for (uint16_t k = 0; k < 3; ++k) {
+  for (uint16_t k = 0; k < protocol::kModels; ++k) {
     link<&THIHub::doEvent>(byType.onEvent[k], types[k]);
-    const bool lineFeed = k == 2;
+    const bool lineFeed = std::string_view(protocol::kModelRows[k].terminator) == "\n";
     link<&THIDoData::doData>(types[k].onEvent[0], lineFeed ? crLfOff : crLfOn);
     link<&THIDoData::doData>(types[k].onEvent[1], lineFeed ? lfOn : lfOff);
   }

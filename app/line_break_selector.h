@@ -4,6 +4,7 @@
 #include <array>
 
 #include "elements/flow.h"
+#include "protocol/models.h"
 #include "runtime/runtime.h"
 
 namespace hi {
@@ -17,7 +18,7 @@ class LineBreakSelector : public TClassMultiBase {
   LineBreakSelector(TOuterSide& owner, ControlParent parent);
 
   THIIndexToChanel byType;
-  std::array<THIHub, 3> types;
+  std::array<THIHub, protocol::kModels> types;
   THIDoData crLfOn, crLfOff, lfOn, lfOff;
   THIMemory crLf, lf;
 };

@@ -127,7 +127,6 @@ void MainWindow::wirePageSwitching() {
 // strip's composer first.
 void MainWindow::wireSendRouting() {
   sendHub.setOutCount(2);
-  sendHub.inCount = 5;
   dynamicPs.setOutCount(2);
   dynamicRt.setOutCount(2);
   psTitle.setOutCount(3);

@@ -116,6 +116,7 @@ class MainWindow : public TRootContainer {
   THIMultiElement rdsSettings{RdsSettingsPage::kOutputs, RdsSettingsPage::kDataInputs};
   THIMultiElement dynamicText{DynamicTextPanel::kOutputs, DynamicTextPanel::kDataInputs};
   THIMultiElement settings{SettingsPages::kOutputs, 0};
+  // The "Information" page (help and tags); `info` below is the small window shown from the tray.
   THIMultiElement information{0, 0};
   THIMultiElement composer{LineDisplayComposer::kOutputs, 0};
   THIMultiElement nowSending{NowSendingPanel::kOutputs, 0};

@@ -7,7 +7,6 @@ TrayMenuEnabler::TrayMenuEnabler(TOuterSide& owner, ControlParent parent)
   on.data = TData::Int(1);
   off.data = TData::Int(0);
   items.setOutCount(kItems);
-  items.inCount = 2;
 
   work<&THIDoData::doData>(Disconnected, off);
   work<&THIDoData::doData>(Connected, on);

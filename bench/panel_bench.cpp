@@ -135,7 +135,7 @@ class ConnectedWindow {
 
 void BM_SendPiClickToPort(benchmark::State& state) {
   ConnectedWindow connected(TheHost());
-  hi::PiPanel& pi = *connected.window->rdsSettingsPage->piPanel;
+  hi::PiPanel& pi = connected.window->rdsSettingsPage->function<protocol::Pi>();
   hi::TData text = hi::TData::Str("7C6F");
   pi.text.doText(text, 0);
   connected.clickToPort(state, pi.send, 256, "PI124,111\r\n");
@@ -165,7 +165,7 @@ BENCHMARK(BM_CloseWhileRetrying)->Unit(benchmark::kMillisecond);
 // follows and only the PS line is timed.
 void BM_SendPagePsClickToPort(benchmark::State& state) {
   ConnectedWindow connected(TheHost());
-  hi::PagePsPanel& pages = *connected.window->rdsSettingsPage->pagePsPanel;
+  hi::PagePsPanel& pages = connected.window->rdsSettingsPage->function<protocol::PagePs>();
   for (hi::THIEdit& page : pages.pages) {
     hi::TData text = hi::TData::Str("PAGE 12345");
     page.doText(text, 0);

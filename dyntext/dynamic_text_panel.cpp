@@ -4,6 +4,7 @@
 #include <string>
 
 #include "encoder/wiring.h"
+#include "protocol/models.h"
 
 namespace hi {
 
@@ -421,15 +422,17 @@ void DynamicTextPanel::wirePsLine() {
 // "RT", the model's width, the terminator; no RT line before the width is known: it would be a
 // bare terminator.
 void DynamicTextPanel::wireRtLine() {
-  rtFormat.mask = "RT%1" + std::string(64, ' ');
+  rtFormat.mask = "RT%1" + std::string(protocol::WidestRt(), ' ');
   rtFormat.setDataCount(1);
   rtCut.position = 1;
   Compare(rtLengthKnown, THIIf_else::GreaterEqual, TData::Int(0));
   Compare(rtTerminated, THIIf_else::NotEqual, TData::Str(""));
   rtJoinCrLf.str2 = "\r\n";
-  rtLengths.setCount(3);
-  const int kRtLengths[3] = {66, 34, 37};
-  for (size_t k = 0; k < 3; ++k) rtLengthValues[k].data = TData::Int(kRtLengths[k]);
+  rtLengths.setCount(protocol::kModels);
+  // The line is cut after "RT" and the model's width.
+  static_assert(std::tuple_size_v<decltype(rtLengthValues)> == protocol::kModels);
+  for (size_t k = 0; k < protocol::kModels; ++k)
+    rtLengthValues[k].data = TData::Int(2 + protocol::kModelRows[k].rtWidth);
 
   link<&THIFormatStr::doString>(rtExpander.onEvent[TemplateExpander::Expanded], rtFormat);
   link<&THIIf_else::doCompare>(rtFormat.onFString, rtLengthKnown);
@@ -444,7 +447,7 @@ void DynamicTextPanel::wireRtLine() {
   link<&THIChangeMon::doCheck>(rtJoin.onStrCat, lastRt);
   link<&THIChangeMon::doCheck>(rtJoinCrLf.onStrCat, lastRt);
   out(lastRt.onChange, RtLine);
-  for (uint16_t k = 0; k < 3; ++k) {
+  for (uint16_t k = 0; k < protocol::kModels; ++k) {
     link<&THIDoData::doData>(rtLengths.onEvent[k], rtLengthValues[k]);
     link<&THIMemory::doValue>(rtLengthValues[k].onEventData, rtLength);
   }

@@ -3,6 +3,7 @@
 #include <QLabel>
 
 #include "encoder/wiring.h"
+#include "protocol/models.h"
 
 namespace hi {
 
@@ -83,10 +84,9 @@ void NowSendingPanel::wirePsLine() {
 
 // The RT cut to the model's width and cleaned; a long one starts the marquee.
 void NowSendingPanel::wireRtLine() {
-  widthSelect.setCount(3);
-  widths[0].data = TData::Int(64);
-  widths[1].data = TData::Int(32);
-  widths[2].data = TData::Int(35);
+  widthSelect.setCount(protocol::kModels);
+  for (size_t m = 0; m < widths.size(); ++m)
+    widths[m].data = TData::Int(protocol::kModelRows.at(m).rtWidth);
   rtCut.position = 1;
   newRt.setOutCount(4);
   Compare(longText, THIIf_else::Greater, TData::Int(kLongRt));

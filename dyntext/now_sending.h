@@ -34,7 +34,7 @@ class NowSendingPanel : public TClassMultiBase {
     PsDisplay,
     RtField,
     ShowLines,  // 1 shows both LCD lines, 0 hides them
-    RtWidth,    // by index, 0: 64, 1: 32, 2: 35 characters
+    RtWidth,    // by model: its radio-text width
     PsStopped,  // nothing is sent as PS any more
     RtStopped,
     // The port is lost: both lines empty, and what the engines make meanwhile never reaches the

@@ -55,7 +55,6 @@ DayNameSelector::DayNameSelector(TOuterSide& owner, ControlParent parent)
   const char* const codes[] = {"01", "02", "03", "04", "05", "06", "00"};
   for (size_t i = 0; i < comparators.size(); ++i)
     Compare(comparators[i], THIIf_else::Equal, TData::Str(codes[i]));
-  collector.inCount = 7;
   collector.setOutCount(1);
 
   work<&THIHub::doEvent>(Select, fanOut);

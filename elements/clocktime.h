@@ -12,6 +12,8 @@ namespace hi {
 std::string ClockTimePayload(int32_t year, int32_t month, int32_t day, int32_t hour,
                              int32_t minute);
 
+// The clock-time payload: reads the date and time parts and fires ClockTimePayload of them. The
+// name is the inline-code block's identifier in the original graph, kept so both compare.
 class ThiInlineCode_19BC8B0 : public TDebug {
  public:
   TLink Year;

@@ -12,13 +12,13 @@
 
 namespace hi {
 
-// Fires every output in index order, each with its own copy of the value.
+// Fires every output in index order, each with its own copy of the value; any number of events
+// may lead to it. The one way to fan out.
 class THIHub : public TDebug {
  public:
   THIHub() { setOutCount(2); }
   void setOutCount(int n);
   int outCount() const { return static_cast<int>(onEvent.size()); }
-  uint8_t inCount = 1;  // how many inputs the hub is drawn with; every input calls doEvent
 
   TLinks onEvent;
   void doEvent(TData& data, uint16_t index);

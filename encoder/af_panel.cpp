@@ -92,14 +92,14 @@ void AfPanel::wirePoints() {
   work<&THIPanelRush::doBringToFront>(BringToFront, panel);
   work<&THIHub::doEvent>(Load, load);
   work<&THIPanelRush::doVisible>(ShowOrHide, panel);
-  out(afLine.onFString, AfLine);
+  out(afLine.onFString, Lines);
 }
 
 // A list reports -1 for a stored entry it does not hold; it is then set to "Disable AF" or
 // "No AF", so neither the line nor rds.ini ever carries -1. The AF number enables its lists and
 // chooses what the line carries.
 void AfPanel::wireNumber() {
-  StoredSetting(numberSetting, "RDS Settings", "AF Number", THIini::Integer);
+  StoredSetting(numberSetting, protocol::kRdsSettings, "AF Number", THIini::Integer);
   load.setOutCount(1 + kFrequencies);
   Compare(numberInList, THIIf_else::GreaterEqual, TData::Int(0));
   noNumber.data = TData::Int(0);
@@ -128,7 +128,7 @@ void AfPanel::wireNumber() {
 
 void AfPanel::wireFrequencies() {
   for (size_t k = 0; k < kFrequencies; ++k) {
-    StoredSetting(frequencySettings[k], "RDS Settings", kFrequencyKeys[k], THIini::Integer);
+    StoredSetting(frequencySettings[k], protocol::kRdsSettings, kFrequencyKeys[k], THIini::Integer);
     Compare(frequencyInList[k], THIIf_else::GreaterEqual, TData::Int(0));
     noFrequency[k].data = TData::Int(kNoAf);
     frequencyChanged[k].setOutCount(2);
@@ -153,7 +153,6 @@ void AfPanel::wireFrequencies() {
 // the line would carry nothing: nothing is sent.
 void AfPanel::wireLine() {
   rebuild.setOutCount(1);
-  rebuild.inCount = 1 + kFrequencies;
   list.mask = "%1,%2,%3,%4,%5,%6,%7,%8";
   list.setDataCount(1 + kFrequencies);
   choice.setCount(2);

@@ -7,6 +7,7 @@
 #include "elements/flow.h"
 #include "elements/settings.h"
 #include "elements/strings.h"
+#include "encoder/function_panel.h"
 #include "runtime/runtime.h"
 #include "ui/controls.h"
 
@@ -49,7 +50,7 @@ class AfCountCoder : public TClassMultiBase {
 class AfPanel : public TClassMultiBase {
  public:
   enum Input : uint16_t { BringToFront, Load, ShowOrHide, kInputs };
-  enum Output : uint16_t { AfLine, kOutputs };
+  enum Output : uint16_t { Lines, kOutputs };
 
   static constexpr int kAfs = 6;
   // Local and AF 1..6.
@@ -105,6 +106,11 @@ class AfPanel : public TClassMultiBase {
   void wireNumber();
   void wireFrequencies();
   void wireLine();
+};
+
+template <>
+struct PanelOf<protocol::Af> {
+  using type = AfPanel;
 };
 
 }  // namespace hi

@@ -1,5 +1,8 @@
 #include "encoder/connection_panel.h"
 
+#include <algorithm>
+#include <iterator>
+#include <string>
 #include <utility>
 
 #include <QLabel>
@@ -61,7 +64,10 @@ void ConnectionPanel::placeControls() {
   deviceLabel.setBounds(10, 9, 64, 16);
   deviceLabel.setCaption("Device:");
   deviceList.setBounds(10, 27, 165, 21);
-  deviceList.setItems(kDevices);
+  std::string devices;
+  for (const protocol::ModelRow& row : protocol::kModelRows)
+    devices += (devices.empty() ? "" : "\r\n") + std::string(row.name);
+  deviceList.setItems(devices);
   deviceList.setEnabled(false);
   portLabel.setBounds(185, 9, 68, 15);
   portLabel.setCaption("COM Port:");
@@ -234,7 +240,7 @@ void ConnectionPanel::wireLoad() {
   StoredSetting(iniPort, kSection, "COM Port", THIini::Text);
   StoredSetting(iniDevice, kSection, "Device", THIini::Integer);
   Compare(deviceLow, THIIf_else::GreaterEqual, TData::Int(0));
-  Compare(deviceHigh, THIIf_else::LessEqual, TData::Int(2));
+  Compare(deviceHigh, THIIf_else::LessEqual, TData::Int(protocol::kModels - 1));
   firstDevice.data = TData::Int(0);
   loadHub.setOutCount(2);
   portLoaded.setOutCount(3);
@@ -270,51 +276,48 @@ void ConnectionPanel::wireLoad() {
   link<&THIIndexToChanel::doEvent>(deviceChosen.onEvent[1], byType);
 }
 
-// Each switch fires the channel it was reached on.
+// Each switch fires the value of the chosen model, in the same order for every model; a setting
+// the model keeps is skipped.
 void ConnectionPanel::wireDeviceTypes() {
-  byType.setCount(3);
-  type0.setOutCount(10);
-  type1.setOutCount(10);
-  type2.setOutCount(8);
-  crlf.data = TData::Str("\r\n");
-  lf.data = TData::Str("\n");
-  sw10.count = 3;
+  byType.setCount(protocol::kModels);
+  modelSwitch.count = protocol::kModels;
 
-  link<&THIHub::doEvent>(byType.onEvent[0], type0);
-  link<&THIHub::doEvent>(byType.onEvent[1], type1);
-  link<&THIHub::doEvent>(byType.onEvent[2], type2);
-  link<&THIMemory::doValue>(crlf.onEventData, terminator);
-  link<&THIMemory::doValue>(lf.onEventData, terminator);
-  const std::pair<THIChanelToIndex*, Output> switches[] = {
-      {&sw6, LaterPagesSwitch}, {&sw7, PagedPsSwitch},   {&sw8, PsSwitch},
-      {&sw9, ClockTimeForm},    {&sw10, DeviceType},     {&sw11, ScrollingLimit},
-      {&sw12, UnusedSwitch12},  {&sw13, UnusedSwitch13}, {&sw14, AfSwitch}};
+  const std::pair<THIChanelToIndex*, Output> switches[] = {{&laterPagesSwitch, LaterPagesSwitch},
+                                                           {&pagedPsSwitch, PagedPsSwitch},
+                                                           {&psSwitch, PsSwitch},
+                                                           {&clockTimeFormSwitch, ClockTimeForm},
+                                                           {&modelSwitch, DeviceType},
+                                                           {&scrollingLimitSwitch, ScrollingLimit},
+                                                           {&afSwitch, AfSwitch}};
   for (const auto& [sw, output] : switches) out(sw->onIndex, output);
-  auto to = [](TLink& from, THIChanelToIndex& sw, uint16_t channel) {
-    link<&THIChanelToIndex::doWork>(from, sw, channel);
-  };
-  // Type 0 and type 1 in the same order, with their own values.
-  for (int t = 0; t < 2; ++t) {
-    THIHub& h = t == 0 ? type0 : type1;
-    to(h.onEvent[0], sw6, t == 0 ? 1 : 0);
-    link<&THIDoData::doData>(h.onEvent[1], crlf);
-    to(h.onEvent[2], sw7, 1);
-    to(h.onEvent[3], sw8, 0);
-    to(h.onEvent[4], sw9, 0);
-    to(h.onEvent[5], sw12, 0);
-    to(h.onEvent[6], sw13, 0);
-    to(h.onEvent[7], sw10, static_cast<uint16_t>(t));
-    to(h.onEvent[8], sw11, static_cast<uint16_t>(t));
-    to(h.onEvent[9], sw14, t == 0 ? 1 : 0);
+
+  for (const protocol::ModelRow& row : protocol::kModelRows) {
+    const std::pair<THIChanelToIndex*, int> settings[] = {
+        {&laterPagesSwitch, row.laterPages},
+        {nullptr, 0},  // the terminator
+        {&pagedPsSwitch, protocol::OffersPagedPs(row.id)},
+        {&psSwitch, protocol::Offered(row.id, protocol::Ps)},
+        {&clockTimeFormSwitch, row.clockTime == protocol::ClockTimeForm::Bytes},
+        {&modelSwitch, row.id},
+        {&scrollingLimitSwitch, row.scrollingPsLimit},
+        {&afSwitch, protocol::Offered(row.id, protocol::Af)}};
+    THIHub& hub = modelHubs[row.id];
+    hub.setOutCount(
+        static_cast<int>(std::count_if(std::begin(settings), std::end(settings),
+                                       [](const auto& s) { return s.second != protocol::kKeep; })));
+    modelTerminators[row.id].data = TData::Str(row.terminator);
+
+    link<&THIHub::doEvent>(byType.onEvent[row.id], hub);
+    link<&THIMemory::doValue>(modelTerminators[row.id].onEventData, terminator);
+    uint16_t next = 0;
+    for (const auto& [sw, value] : settings) {
+      if (value == protocol::kKeep) continue;
+      if (sw)
+        link<&THIChanelToIndex::doWork>(hub.onEvent[next++], *sw, static_cast<uint16_t>(value));
+      else
+        link<&THIDoData::doData>(hub.onEvent[next++], modelTerminators[row.id]);
+    }
   }
-  link<&THIDoData::doData>(type2.onEvent[0], lf);
-  to(type2.onEvent[1], sw7, 0);
-  to(type2.onEvent[2], sw8, 1);
-  to(type2.onEvent[3], sw9, 1);
-  to(type2.onEvent[4], sw10, 2);
-  to(type2.onEvent[5], sw12, 1);
-  to(type2.onEvent[6], sw13, 1);
-  to(type2.onEvent[7], sw14, 0);
 }
 
 // Only a port that really opened makes the panel connected. A connect whose port does not open

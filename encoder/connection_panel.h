@@ -9,6 +9,7 @@
 #include "elements/settings.h"
 #include "elements/strings.h"
 #include "elements/time.h"
+#include "protocol/models.h"
 #include "runtime/runtime.h"
 #include "ui/controls.h"
 #include "ui/extras.h"
@@ -60,10 +61,8 @@ class ConnectionPanel : public TClassMultiBase {
     ClockTimeForm,     // 0 text form, 1 byte form
     DeviceType,        // 0, 1 or 2
     ScrollingLimit,    // 0 the long limit, 1 the short one
-    UnusedSwitch12,
-    UnusedSwitch13,
-    AfSwitch,     // the AF function
-    LineWritten,  // a line reached the port
+    AfSwitch,          // the AF function
+    LineWritten,       // a line reached the port
     // The port was lost while connected, or is not there yet for the automatic connect.
     PortLost,
     PortBack,   // the lost port is open again
@@ -77,8 +76,6 @@ class ConnectionPanel : public TClassMultiBase {
   // A service probes only the port it is set to: any other may belong to another program.
   static inline bool scanStoredPortOnly = false;
 
-  static constexpr const char* kDevices =
-      "Tessel 10(Stand Alone)\r\nTessel 20(Stand Alone)\r\nTessel 20(Last On)";
   static constexpr const char* kSection = "Select device";
 
   THIPanelRush panel{controlParent()};
@@ -141,11 +138,12 @@ class ConnectionPanel : public TClassMultiBase {
   THIIf_else deviceLow, deviceHigh;
   THIDoData firstDevice;
 
-  // Device-type distribution.
+  // Device-type distribution: the chosen model's row sets the terminator and the switches.
   THIIndexToChanel byType;
-  THIHub type0, type1, type2;
-  THIDoData crlf, lf;
-  THIChanelToIndex sw6, sw7, sw8, sw9, sw10, sw11, sw12, sw13, sw14;
+  std::array<THIHub, protocol::kModels> modelHubs;
+  std::array<THIDoData, protocol::kModels> modelTerminators;
+  THIChanelToIndex laterPagesSwitch, pagedPsSwitch, psSwitch, clockTimeFormSwitch, modelSwitch,
+      scrollingLimitSwitch, afSwitch;
 
   // Connect and disconnect.
   THIHub manualConnect, autoConnect;

@@ -25,7 +25,6 @@ DiPanel::DiPanel(TOuterSide& owner, ControlParent parent)
   panel.setBounds(134, 10, 325, 200);
   load.setOutCount(kFlags);
   build.setOutCount(3);
-  build.inCount = kFlags;
   converter.mode = THIConvertor::BinToInt;
   formatter.mask = "DI%1%2";
   formatter.setDataCount(2);
@@ -36,7 +35,7 @@ DiPanel::DiPanel(TOuterSide& owner, ControlParent parent)
   for (uint16_t f = 0; f < kFlags; ++f) {
     boxes[f].setBounds(10, kFlagPlaces[f].top, 130, 20);
     boxes[f].setCaption(kFlagPlaces[f].caption);
-    StoredSetting(settings[f], "RDS Settings", kFlagPlaces[f].key, THIini::Integer);
+    StoredSetting(settings[f], protocol::kRdsSettings, kFlagPlaces[f].key, THIini::Integer);
     IsOne(loadTests[f]);
     boxHubs[f].setOutCount(2);
     states[f].setDefault(TData::Int(0));
@@ -69,7 +68,7 @@ DiPanel::DiPanel(TOuterSide& owner, ControlParent parent)
   link<&THIFormatStr::doString>(value.onData, formatter);
   link<&THIMemory::Value>(formatter.Str[1], value);
   in(formatter.Str[2], Terminator);
-  out(formatter.onFString, DiLine);
+  out(formatter.onFString, Lines);
 }
 
 }  // namespace hi

@@ -6,6 +6,7 @@
 #include "elements/flow.h"
 #include "elements/settings.h"
 #include "elements/strings.h"
+#include "encoder/function_panel.h"
 #include "runtime/runtime.h"
 #include "ui/controls.h"
 
@@ -14,7 +15,7 @@ namespace hi {
 class DiPanel : public TClassMultiBase {
  public:
   enum Input : uint16_t { BringToFront, Load, kInputs };
-  enum Output : uint16_t { DiLine, kOutputs };
+  enum Output : uint16_t { Lines, kOutputs };
   enum DataInput : uint16_t { Terminator, kDataInputs };
 
   DiPanel(TOuterSide& owner, ControlParent parent);
@@ -36,6 +37,11 @@ class DiPanel : public TClassMultiBase {
   THIConvertor converter;
   THIMemory value;
   THIFormatStr formatter;
+};
+
+template <>
+struct PanelOf<protocol::Di> {
+  using type = DiPanel;
 };
 
 }  // namespace hi

@@ -1,24 +1,17 @@
 #include "encoder/function_selector.h"
 
+#include <string>
+
 namespace hi {
 
 namespace {
-struct ItemPlace {
-  const char* caption;
-  const char* hint;
-  int top, width;
-};
-constexpr ItemPlace kPlaces[FunctionSelector::kItems] = {
-    {"PI", "Program Identification", 13, 28},
-    {"Scrolling PS", "Scrolling Program Service", 36, 83},
-    {"Page PS", "Page Program Service", 59, 63},
-    {"RT", "Radio Text", 82, 28},
-    {"PTY", "Program Type", 105, 33},
-    {"DI", "Decoder Identification", 128, 28},
-    {"TP,TA,M/S", "", 151, 73},
-    {"PS", "Program Service", 36, 83},
-    {"AF", "Alternative Frequencies", 174, 83},
-};
+// The marker's tops, one line per item, as its string list holds them.
+std::string MarkerTops() {
+  std::string tops;
+  for (const protocol::FunctionRow& row : protocol::kFunctionRows)
+    tops += (tops.empty() ? "" : "\r\n") + std::to_string(row.top);
+  return tops;
+}
 }  // namespace
 
 FunctionSelector::FunctionSelector(TOuterSide& owner, ControlParent parent)
@@ -26,22 +19,23 @@ FunctionSelector::FunctionSelector(TOuterSide& owner, ControlParent parent)
   panel.setBounds(10, 10, 125, 200);
   marker.setBounds(10, 13, 20, 20);
   marker.setPicture(":/pictures/marker.png");
-  for (int i = 0; i < kItems; ++i) {
-    items[i].setBounds(35, kPlaces[i].top, kPlaces[i].width, 18);
-    items[i].setCaption(kPlaces[i].caption);
-    if (*kPlaces[i].hint) items[i].setHint(kPlaces[i].hint);
-    link<&THIChanelToIndex::doWork>(items[i].onClick, clicked, static_cast<uint16_t>(i));
+  for (const protocol::FunctionRow& row : protocol::kFunctionRows) {
+    THILabel& item = items[row.id];
+    item.setBounds(35, row.top, row.width, 18);
+    item.setCaption(row.caption);
+    if (*row.hint) item.setHint(row.hint);
+    link<&THIChanelToIndex::doWork>(item.onClick, clicked, row.id);
   }
   clicked.count = kItems;
   choose.setOutCount(2);
-  markerTops.setStrings("13\r\n36\r\n59\r\n82\r\n105\r\n128\r\n151\r\n36\r\n174");
+  markerTops.setStrings(MarkerTops());
   showPagedPs.setOutCount(2);
 
   work<&THIHub::doEvent>(ShowPagedPs, showPagedPs);
-  link<&THILabel::doVisible>(showPagedPs.onEvent[0], items[ScrollingPS]);
-  link<&THILabel::doVisible>(showPagedPs.onEvent[1], items[PagePS]);
-  work<&THILabel::doVisible>(ShowPs, items[PS]);
-  work<&THILabel::doVisible>(ShowAf, items[AF]);
+  link<&THILabel::doVisible>(showPagedPs.onEvent[0], items[protocol::ScrollingPs]);
+  link<&THILabel::doVisible>(showPagedPs.onEvent[1], items[protocol::PagePs]);
+  work<&THILabel::doVisible>(ShowPs, items[protocol::Ps]);
+  work<&THILabel::doVisible>(ShowAf, items[protocol::Af]);
 
   link<&THIHub::doEvent>(clicked.onIndex, choose);
   out(choose.onEvent[0], Chosen);

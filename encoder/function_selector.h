@@ -6,6 +6,7 @@
 
 #include "elements/flow.h"
 #include "elements/strings.h"
+#include "protocol/functions.h"
 #include "runtime/runtime.h"
 #include "ui/controls.h"
 #include "ui/extras.h"
@@ -22,7 +23,8 @@ class FunctionSelector : public TClassMultiBase {
 
   FunctionSelector(TOuterSide& owner, ControlParent parent);
 
-  enum Item { PI, ScrollingPS, PagePS, RT, PTY, DI, TpTaMs, PS, AF, kItems };
+  // One item per send function, at the position of its row.
+  static constexpr size_t kItems = protocol::kFunctions;
 
   THIPanelRush panel{controlParent()};
   THIImage marker{panel.controlParent()};

@@ -47,7 +47,6 @@ void PagePsPanel::placeControls() {
 void PagePsPanel::wirePoints() {
   load.setOutCount(kPages + 1);
   lines.setOutCount(1);
-  lines.inCount = 2;
   laterPages.setOutCount(2 * (kPages - kFirstLaterPage));
 
   work<&THIPanelRush::doBringToFront>(BringToFront, panel);
@@ -72,7 +71,8 @@ void PagePsPanel::wirePages() {
     padded[i].str2 = std::string(8, ' ');
     cut[i].position = 1;
     cut[i].count = 8;
-    StoredSetting(pageSettings[i], "RDS Settings", "Page PS" + std::to_string(i + 1), THIini::Text);
+    StoredSetting(pageSettings[i], protocol::kRdsSettings, "Page PS" + std::to_string(i + 1),
+                  THIini::Text);
     lengthChecks[i].setOutCount(2);
     IsZero(empty[i]);
     Compare(tooLong[i], THIIf_else::GreaterEqual, TData::Int(9));

@@ -7,6 +7,7 @@
 #include "elements/flow.h"
 #include "elements/settings.h"
 #include "elements/strings.h"
+#include "encoder/function_panel.h"
 #include "encoder/ps_interval.h"
 #include "runtime/runtime.h"
 #include "ui/controls.h"
@@ -58,6 +59,11 @@ class PagePsPanel : public TClassMultiBase {
   void wirePoints();
   void wirePages();
   void wireLine();
+};
+
+template <>
+struct PanelOf<protocol::PagePs> {
+  using type = PagePsPanel;
 };
 
 }  // namespace hi

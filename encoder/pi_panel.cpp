@@ -6,7 +6,7 @@ namespace hi {
 
 PiFormatter::PiFormatter(TOuterSide& owner, ControlParent parent)
     : TClassMultiBase(owner, parent, kInputs, 0) {
-  StoredSetting(settings, "RDS Settings", "PI", THIini::Text);
+  FunctionSetting(settings, protocol::Pi, THIini::Text);
   newText.setOutCount(5);
   cutEnd.position = 1;
   cutEnd.count = 2;
@@ -86,7 +86,7 @@ PiPanel::PiPanel(TOuterSide& owner, ControlParent parent)
   link<&THIDoData::doData>(warn.onEvent[1], showWarning);
   link<&THILabel::doVisible>(showWarning.onEventData, warning);
   link<&THIMultiElement::doWork>(send.onClick, pi, PiFormatter::Format);
-  out(pi.onEvent[PiFormatter::PiLine], PiLine);
+  out(pi.onEvent[PiFormatter::PiLine], Lines);
   in(pi.Data[PiFormatter::Terminator], Terminator);
 
   formatter = &pi.build<PiFormatter>(nullptr);

@@ -7,6 +7,7 @@
 #include "elements/flow.h"
 #include "elements/settings.h"
 #include "elements/strings.h"
+#include "encoder/function_panel.h"
 #include "runtime/runtime.h"
 #include "ui/controls.h"
 
@@ -38,7 +39,7 @@ class PiFormatter : public TClassMultiBase {
 class PiPanel : public TClassMultiBase {
  public:
   enum Input : uint16_t { BringToFront, Load, kInputs };
-  enum Output : uint16_t { PiLine, TextChanged, kOutputs };
+  enum Output : uint16_t { Lines, TextChanged, kOutputs };
   enum DataInput : uint16_t { Terminator, kDataInputs };
   // The PI text as typed.
   enum Readable : uint16_t { PiText, kReadables };
@@ -58,6 +59,11 @@ class PiPanel : public TClassMultiBase {
   THIMultiElement pi{PiFormatter::kOutputs, PiFormatter::kDataInputs};
 
   PiFormatter* formatter = nullptr;
+};
+
+template <>
+struct PanelOf<protocol::Pi> {
+  using type = PiPanel;
 };
 
 }  // namespace hi

@@ -12,7 +12,7 @@ PsInterval::PsInterval(TOuterSide& owner, ControlParent parent, const char* key,
   Compare(chosen, THIIf_else::GreaterEqual, TData::Int(0));
   toValue.op2 = 2;
   changed.setOutCount(2);
-  StoredSetting(setting, "RDS Settings", key, THIini::Integer);
+  StoredSetting(setting, protocol::kRdsSettings, key, THIini::Integer);
   toPosition.op2 = 2;
   pending.setDefault(TData::Int(0));
   addPending.op2 = 1;

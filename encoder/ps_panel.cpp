@@ -8,7 +8,7 @@ PsPanel::PsPanel(TOuterSide& owner, ControlParent parent)
     : TClassMultiBase(owner, parent, kInputs, 0) {
   panel.setBounds(134, 10, 325, 200);
   text.setBounds(10, 10, 75, 20);
-  StoredSetting(setting, "RDS Settings", "PS", THIini::Text);
+  FunctionSetting(setting, protocol::Ps, THIini::Text);
   changed.setOutCount(2);
   Compare(tooLong, THIIf_else::GreaterEqual, TData::Int(9));
   // The encoder model that takes this line ends it with a line feed of its own.
@@ -35,7 +35,7 @@ PsPanel::PsPanel(TOuterSide& owner, ControlParent parent)
   link<&THILabel::doVisible>(showWarning.onIndex, warning);
   link<&THIEdit::Text>(formatter.Str[1], text);
   link<&THIFormatStr::doString>(send.onClick, formatter);
-  out(formatter.onFString, PsLine);
+  out(formatter.onFString, Lines);
 }
 
 }  // namespace hi

@@ -4,6 +4,7 @@
 #include "elements/flow.h"
 #include "elements/settings.h"
 #include "elements/strings.h"
+#include "encoder/function_panel.h"
 #include "runtime/runtime.h"
 #include "ui/controls.h"
 
@@ -12,7 +13,7 @@ namespace hi {
 class PsPanel : public TClassMultiBase {
  public:
   enum Input : uint16_t { BringToFront, Load, ShowOrHide, kInputs };
-  enum Output : uint16_t { PsLine, kOutputs };
+  enum Output : uint16_t { Lines, kOutputs };
 
   PsPanel(TOuterSide& owner, ControlParent parent);
 
@@ -26,6 +27,11 @@ class PsPanel : public TClassMultiBase {
   THIFormatStr formatter;
   ThiButtonRush send{panel.controlParent()};
   THILabel warning{panel.controlParent()};
+};
+
+template <>
+struct PanelOf<protocol::Ps> {
+  using type = PsPanel;
 };
 
 }  // namespace hi

@@ -12,11 +12,9 @@ PtyPanel::PtyPanel(TOuterSide& owner, ControlParent parent)
   list.setItems(PtyNamesText());
   send.setBounds(113, 10, 70, 20);
   send.setCaption("Send PTY");
-  StoredSetting(setting, "RDS Settings", "PTY", THIini::Integer);
+  FunctionSetting(setting, protocol::Pty, THIini::Integer);
   changed.setOutCount(3);
-  changed.inCount = 2;
   select.setOutCount(1);
-  select.inCount = 2;
   formatter.mask = "PT%1%2";
   formatter.setDataCount(2);
 
@@ -69,7 +67,7 @@ PtyPanel::PtyPanel(TOuterSide& owner, ControlParent parent)
   link<&THIFormatStr::doString>(codeKnown.onTrue, formatter);
   link<&THIMemory::Value>(formatter.Str[1], code);
   in(formatter.Str[2], Terminator);
-  out(formatter.onFString, PtLine);
+  out(formatter.onFString, Lines);
 }
 
 }  // namespace hi

@@ -5,6 +5,7 @@
 #include "elements/math.h"
 #include "elements/settings.h"
 #include "elements/strings.h"
+#include "encoder/function_panel.h"
 #include "runtime/runtime.h"
 #include "ui/controls.h"
 
@@ -15,7 +16,7 @@ class PtyPanel : public TClassMultiBase {
   // SelectCode selects the code given from outside.
   enum Input : uint16_t { BringToFront, Load, SelectCode, kInputs };
   // CodeChanged fires the code after every change of the selection.
-  enum Output : uint16_t { PtLine, CodeChanged, kOutputs };
+  enum Output : uint16_t { Lines, CodeChanged, kOutputs };
   enum DataInput : uint16_t { Terminator, kDataInputs };
   // The selected name.
   enum Readable : uint16_t { PtyName, kReadables };
@@ -45,6 +46,11 @@ class PtyPanel : public TClassMultiBase {
   THIDoData storedNone;
   // No line before a code was chosen or loaded.
   THIIf_else codeKnown;
+};
+
+template <>
+struct PanelOf<protocol::Pty> {
+  using type = PtyPanel;
 };
 
 }  // namespace hi

@@ -5,24 +5,30 @@
 namespace hi {
 
 namespace {
-// Every function panel is raised by its input 0 and hands over its lines on its output 0, and
-// those that end their lines with the model's terminator read it from their data input 0.
 constexpr uint16_t kRaise = 0;
+constexpr uint16_t kLoad = 1;
 constexpr uint16_t kLines = 0;
 constexpr uint16_t kTerminator = 0;
-static_assert(PiPanel::BringToFront == kRaise && ScrollingPsPanel::BringToFront == kRaise &&
-              PagePsPanel::BringToFront == kRaise && RtPanel::BringToFront == kRaise &&
-              PtyPanel::BringToFront == kRaise && DiPanel::BringToFront == kRaise &&
-              TpTaMsPanel::BringToFront == kRaise && PsPanel::BringToFront == kRaise &&
-              AfPanel::BringToFront == kRaise);
-static_assert(PiPanel::PiLine == kLines && ScrollingPsPanel::Lines == kLines &&
-              PagePsPanel::Lines == kLines && RtPanel::RtLine == kLines &&
-              PtyPanel::PtLine == kLines && DiPanel::DiLine == kLines &&
-              TpTaMsPanel::Lines == kLines && PsPanel::PsLine == kLines &&
-              AfPanel::AfLine == kLines);
-static_assert(PiPanel::Terminator == kTerminator && RtPanel::Terminator == kTerminator &&
-              PtyPanel::Terminator == kTerminator && DiPanel::Terminator == kTerminator &&
-              TpTaMsPanel::Terminator == kTerminator);
+
+template <class P>
+constexpr bool ReadsTerminatorFirst() {
+  if constexpr (requires { P::Terminator; })
+    return P::Terminator == kTerminator;
+  else
+    return false;
+}
+
+// Every panel keeps the points the page wires by number (see encoder/function_panel.h).
+template <size_t... F>
+constexpr bool PanelsKeepTheirPoints(std::index_sequence<F...>) {
+  return ((PanelOf<protocol::Function(F)>::type::BringToFront == kRaise &&
+           PanelOf<protocol::Function(F)>::type::Load == kLoad &&
+           PanelOf<protocol::Function(F)>::type::Lines == kLines &&
+           (protocol::kFunctionRows[F].lineEnd != protocol::LineEnd::Model ||
+            ReadsTerminatorFirst<typename PanelOf<protocol::Function(F)>::type>())) &&
+          ...);
+}
+static_assert(PanelsKeepTheirPoints(std::make_index_sequence<protocol::kFunctions>()));
 }  // namespace
 
 RdsSettingsPage::RdsSettingsPage(TOuterSide& owner, ControlParent parent)
@@ -55,52 +61,49 @@ void RdsSettingsPage::placeControls() {
 
 void RdsSettingsPage::wirePoints() {
   commands.setOutCount(1);
-  commands.inCount = 12;
 
   work<&THIPanelRush::doBringToFront>(BringToFront, panel);
   work<&THIHub::doEvent>(Load, loadHub);
   work<&THIIf_else::doCompare>(ConnectedChanged, ctWanted);
-  work<&THIMultiElement::doWork>(SetPty, pty, PtyPanel::SelectCode);
-  work<&THIMultiElement::doWork>(SetTp, flags, TpTaMsPanel::SetTp);
-  work<&THIMultiElement::doWork>(SetTa, flags, TpTaMsPanel::SetTa);
-  work<&THIMultiElement::doWork>(ToggleTp, flags, TpTaMsPanel::ToggleTp);
-  work<&THIMultiElement::doWork>(ToggleTa, flags, TpTaMsPanel::ToggleTa);
+  work<&THIMultiElement::doWork>(SetPty, panels[protocol::Pty], PtyPanel::SelectCode);
+  work<&THIMultiElement::doWork>(SetTp, panels[protocol::TpTaMs], TpTaMsPanel::SetTp);
+  work<&THIMultiElement::doWork>(SetTa, panels[protocol::TpTaMs], TpTaMsPanel::SetTa);
+  work<&THIMultiElement::doWork>(ToggleTp, panels[protocol::TpTaMs], TpTaMsPanel::ToggleTp);
+  work<&THIMultiElement::doWork>(ToggleTa, panels[protocol::TpTaMs], TpTaMsPanel::ToggleTa);
   work<&THIHub::doEvent>(PagedPsSwitch, pagedPsSwitch);
   work<&THIHub::doEvent>(PsSwitch, psSwitch);
   work<&THIGetIndexData::doIndex>(ClockTimeForm, chosenForm);
-  work<&THIMultiElement::doWork>(LaterPagesSwitch, pagePs, PagePsPanel::ShowLaterPages);
-  work<&THIMultiElement::doWork>(DeviceType, rt, RtPanel::DeviceType);
+  work<&THIMultiElement::doWork>(LaterPagesSwitch, panels[protocol::PagePs],
+                                 PagePsPanel::ShowLaterPages);
+  work<&THIMultiElement::doWork>(DeviceType, panels[protocol::Rt], RtPanel::DeviceType);
   work<&THIIndexToChanel::doEvent>(ScrollingLimit, scrollingLimit);
   work<&THIHub::doEvent>(AfSwitch, afSwitch);
-  work<&THIMultiElement::doWork>(SetMs, flags, TpTaMsPanel::SetMs);
+  work<&THIMultiElement::doWork>(SetMs, panels[protocol::TpTaMs], TpTaMsPanel::SetMs);
   out(commands.onEvent[0], Lines);
   var<&ThiCheckBoxRush::Checked>(TransmitCt, transmitCt);
-  var<&THIMultiElement::Var>(TpState, flags, TpTaMsPanel::TpState);
-  var<&THIMultiElement::Var>(TaState, flags, TpTaMsPanel::TaState);
-  var<&THIMultiElement::Var>(MsState, flags, TpTaMsPanel::MsState);
-  var<&THIMultiElement::Var>(PiText, pi, PiPanel::PiText);
-  var<&THIMultiElement::Var>(PtyName, pty, PtyPanel::PtyName);
+  var<&THIMultiElement::Var>(TpState, panels[protocol::TpTaMs], TpTaMsPanel::TpState);
+  var<&THIMultiElement::Var>(TaState, panels[protocol::TpTaMs], TpTaMsPanel::TaState);
+  var<&THIMultiElement::Var>(MsState, panels[protocol::TpTaMs], TpTaMsPanel::MsState);
+  var<&THIMultiElement::Var>(PiText, panels[protocol::Pi], PiPanel::PiText);
+  var<&THIMultiElement::Var>(PtyName, panels[protocol::Pty], PtyPanel::PtyName);
 }
 
-// The function panels, then "CT", then PS and AF.
+// The function panels, with "CT" before those that load after it.
 void RdsSettingsPage::wireLoad() {
-  loadHub.setOutCount(10);
+  loadHub.setOutCount(protocol::kFunctions + 1);
 
-  link<&THIMultiElement::doWork>(loadHub.onEvent[0], pi, PiPanel::Load);
-  link<&THIMultiElement::doWork>(loadHub.onEvent[1], scrollingPs, ScrollingPsPanel::Load);
-  link<&THIMultiElement::doWork>(loadHub.onEvent[2], pagePs, PagePsPanel::Load);
-  link<&THIMultiElement::doWork>(loadHub.onEvent[3], rt, RtPanel::Load);
-  link<&THIMultiElement::doWork>(loadHub.onEvent[4], pty, PtyPanel::Load);
-  link<&THIMultiElement::doWork>(loadHub.onEvent[5], di, DiPanel::Load);
-  link<&THIMultiElement::doWork>(loadHub.onEvent[6], flags, TpTaMsPanel::Load);
-  link<&THIini::doRead>(loadHub.onEvent[7], ctSetting);
-  link<&THIMultiElement::doWork>(loadHub.onEvent[8], ps, PsPanel::Load);
-  link<&THIMultiElement::doWork>(loadHub.onEvent[9], af, AfPanel::Load);
+  uint16_t next = 0;
+  for (bool afterClockTime : {false, true}) {
+    if (afterClockTime) link<&THIini::doRead>(loadHub.onEvent[next++], ctSetting);
+    for (const protocol::FunctionRow& row : protocol::kFunctionRows)
+      if (row.loadsAfterClockTime == afterClockTime)
+        link<&THIMultiElement::doWork>(loadHub.onEvent[next++], panels[row.id], kLoad);
+  }
 }
 
 // "Transmit CT": stored, remembered and re-evaluated at every change.
 void RdsSettingsPage::wireTransmitCt() {
-  StoredSetting(ctSetting, "RDS Settings", "CT", THIini::Integer);
+  StoredSetting(ctSetting, protocol::kRdsSettings, "CT", THIini::Integer);
   IsOne(ctStored);
   checkCt.data = TData::Int(1);
   ctChanged.setOutCount(4);
@@ -208,7 +211,7 @@ void RdsSettingsPage::wireEeprom() {
 // The selector raises the panel at the position clicked; the model's switches show or hide
 // functions on both.
 void RdsSettingsPage::wireFunctionPanels() {
-  panelChooser.setCount(9);
+  panelChooser.setCount(protocol::kFunctions);
   pagedPsSwitch.setOutCount(3);
   psSwitch.setOutCount(2);
   afSwitch.setOutCount(2);
@@ -216,28 +219,27 @@ void RdsSettingsPage::wireFunctionPanels() {
 
   link<&THIIndexToChanel::doEvent>(selector.onEvent[FunctionSelector::Chosen], panelChooser);
   link<&THIMultiElement::doWork>(pagedPsSwitch.onEvent[0], selector, FunctionSelector::ShowPagedPs);
-  link<&THIMultiElement::doWork>(pagedPsSwitch.onEvent[1], scrollingPs,
+  link<&THIMultiElement::doWork>(pagedPsSwitch.onEvent[1], panels[protocol::ScrollingPs],
                                  ScrollingPsPanel::ShowOrHide);
-  link<&THIMultiElement::doWork>(pagedPsSwitch.onEvent[2], pagePs, PagePsPanel::ShowOrHide);
+  link<&THIMultiElement::doWork>(pagedPsSwitch.onEvent[2], panels[protocol::PagePs],
+                                 PagePsPanel::ShowOrHide);
   link<&THIMultiElement::doWork>(psSwitch.onEvent[0], selector, FunctionSelector::ShowPs);
-  link<&THIMultiElement::doWork>(psSwitch.onEvent[1], ps, PsPanel::ShowOrHide);
+  link<&THIMultiElement::doWork>(psSwitch.onEvent[1], panels[protocol::Ps], PsPanel::ShowOrHide);
   link<&THIMultiElement::doWork>(afSwitch.onEvent[0], selector, FunctionSelector::ShowAf);
-  link<&THIMultiElement::doWork>(afSwitch.onEvent[1], af, AfPanel::ShowOrHide);
-  link<&THIMultiElement::doWork>(scrollingLimit.onEvent[0], scrollingPs,
+  link<&THIMultiElement::doWork>(afSwitch.onEvent[1], panels[protocol::Af], AfPanel::ShowOrHide);
+  link<&THIMultiElement::doWork>(scrollingLimit.onEvent[0], panels[protocol::ScrollingPs],
                                  ScrollingPsPanel::LongLimit);
-  link<&THIMultiElement::doWork>(scrollingLimit.onEvent[1], scrollingPs,
+  link<&THIMultiElement::doWork>(scrollingLimit.onEvent[1], panels[protocol::ScrollingPs],
                                  ScrollingPsPanel::ShortLimit);
 
-  THIMultiElement* byPosition[FunctionSelector::kItems] = {&pi, &scrollingPs, &pagePs, &rt, &pty,
-                                                           &di, &flags,       &ps,     &af};
-  for (uint16_t k = 0; k < FunctionSelector::kItems; ++k) {
-    link<&THIMultiElement::doWork>(panelChooser.onEvent[k], *byPosition[k], kRaise);
-    link<&THIHub::doEvent>(byPosition[k]->onEvent[kLines], commands);
+  for (const protocol::FunctionRow& row : protocol::kFunctionRows) {
+    THIMultiElement& function = panels[row.id];
+    link<&THIMultiElement::doWork>(panelChooser.onEvent[row.id], function, kRaise);
+    link<&THIHub::doEvent>(function.onEvent[kLines], commands);
+    if (row.lineEnd == protocol::LineEnd::Model) in(function.Data[kTerminator], Terminator);
   }
-  for (THIMultiElement* panel : {&pi, &rt, &pty, &di, &flags})
-    in(panel->Data[kTerminator], Terminator);
-  out(pi.onEvent[PiPanel::TextChanged], PiOrPtyChanged);
-  out(pty.onEvent[PtyPanel::CodeChanged], PiOrPtyChanged);
+  out(panels[protocol::Pi].onEvent[PiPanel::TextChanged], PiOrPtyChanged);
+  out(panels[protocol::Pty].onEvent[PtyPanel::CodeChanged], PiOrPtyChanged);
 }
 
 // TP, TA and MS: their new state, then which of them changed.
@@ -247,9 +249,9 @@ void RdsSettingsPage::wireFlags() {
   taReport.data = TData::Int(1);
   msReport.data = TData::Int(2);
 
-  link<&THIHub::doEvent>(flags.onEvent[TpTaMsPanel::TpChanged], tpChanged);
-  link<&THIHub::doEvent>(flags.onEvent[TpTaMsPanel::TaChanged], taChanged);
-  link<&THIHub::doEvent>(flags.onEvent[TpTaMsPanel::MsChanged], msChanged);
+  link<&THIHub::doEvent>(panels[protocol::TpTaMs].onEvent[TpTaMsPanel::TpChanged], tpChanged);
+  link<&THIHub::doEvent>(panels[protocol::TpTaMs].onEvent[TpTaMsPanel::TaChanged], taChanged);
+  link<&THIHub::doEvent>(panels[protocol::TpTaMs].onEvent[TpTaMsPanel::MsChanged], msChanged);
   out(tpChanged.onEvent[0], TpChanged);
   out(taChanged.onEvent[0], TaChanged);
   link<&THIDoData::doData>(tpChanged.onEvent[1], tpReport);
@@ -260,15 +262,7 @@ void RdsSettingsPage::wireFlags() {
 
 void RdsSettingsPage::buildPanels() {
   functions = &selector.build<FunctionSelector>(panel.controlParent());
-  scrollingPsPanel = &scrollingPs.build<ScrollingPsPanel>(panel.controlParent());
-  pagePsPanel = &pagePs.build<PagePsPanel>(panel.controlParent());
-  rtPanel = &rt.build<RtPanel>(panel.controlParent());
-  ptyPanel = &pty.build<PtyPanel>(panel.controlParent());
-  diPanel = &di.build<DiPanel>(panel.controlParent());
-  flagsPanel = &flags.build<TpTaMsPanel>(panel.controlParent());
-  psPanel = &ps.build<PsPanel>(panel.controlParent());
-  afPanel = &af.build<AfPanel>(panel.controlParent());
-  piPanel = &pi.build<PiPanel>(panel.controlParent());
+  buildFunctionPanels(std::make_index_sequence<protocol::kFunctions>());
 }
 
 }  // namespace hi

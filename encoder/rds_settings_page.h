@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <utility>
 
 #include "elements/clocktime.h"
 #include "elements/flow.h"
@@ -12,6 +13,7 @@
 #include "elements/time.h"
 #include "encoder/af_panel.h"
 #include "encoder/di_panel.h"
+#include "encoder/function_panel.h"
 #include "encoder/function_selector.h"
 #include "encoder/page_ps_panel.h"
 #include "encoder/pi_panel.h"
@@ -20,6 +22,7 @@
 #include "encoder/rt_panel.h"
 #include "encoder/scrolling_ps_panel.h"
 #include "encoder/tp_ta_ms_panel.h"
+#include "protocol/functions.h"
 #include "runtime/runtime.h"
 #include "ui/controls.h"
 #include "ui/extras.h"
@@ -110,28 +113,18 @@ class RdsSettingsPage : public TClassMultiBase {
   THIFormatStr saveLine, readLine;
   THIDoData eepromDone;
 
-  // The selector and the nine function panels, PI last so that it starts in front.
+  // The selector and one panel per send function, at the position of its row.
   THIMultiElement selector{FunctionSelector::kOutputs, 0};
-  THIMultiElement scrollingPs{ScrollingPsPanel::kOutputs, 0};
-  THIMultiElement pagePs{PagePsPanel::kOutputs, 0};
-  THIMultiElement rt{RtPanel::kOutputs, RtPanel::kDataInputs};
-  THIMultiElement pty{PtyPanel::kOutputs, PtyPanel::kDataInputs};
-  THIMultiElement di{DiPanel::kOutputs, DiPanel::kDataInputs};
-  THIMultiElement flags{TpTaMsPanel::kOutputs, TpTaMsPanel::kDataInputs};
-  THIMultiElement ps{PsPanel::kOutputs, 0};
-  THIMultiElement af{AfPanel::kOutputs, 0};
-  THIMultiElement pi{PiPanel::kOutputs, PiPanel::kDataInputs};
+  std::array<THIMultiElement, protocol::kFunctions> panels =
+      FunctionOuters(std::make_index_sequence<protocol::kFunctions>());
 
   FunctionSelector* functions = nullptr;
-  ScrollingPsPanel* scrollingPsPanel = nullptr;
-  PagePsPanel* pagePsPanel = nullptr;
-  RtPanel* rtPanel = nullptr;
-  PtyPanel* ptyPanel = nullptr;
-  DiPanel* diPanel = nullptr;
-  TpTaMsPanel* flagsPanel = nullptr;
-  PsPanel* psPanel = nullptr;
-  AfPanel* afPanel = nullptr;
-  PiPanel* piPanel = nullptr;
+
+  // The panel of a function, once built.
+  template <protocol::Function F>
+  typename PanelOf<F>::type& function() const {
+    return *static_cast<typename PanelOf<F>::type*>(panels[F].child());
+  }
 
  private:
   void placeControls();
@@ -143,6 +136,31 @@ class RdsSettingsPage : public TClassMultiBase {
   void wireFunctionPanels();
   void wireFlags();
   void buildPanels();
+
+  template <size_t... F>
+  static std::array<THIMultiElement, sizeof...(F)> FunctionOuters(std::index_sequence<F...>) {
+    return {THIMultiElement(PanelOf<protocol::Function(F)>::type::kOutputs,
+                            DataInputsOf<typename PanelOf<protocol::Function(F)>::type>())...};
+  }
+  template <class P>
+  static constexpr int DataInputsOf() {
+    if constexpr (requires { P::kDataInputs; })
+      return P::kDataInputs;
+    else
+      return 0;
+  }
+  template <protocol::Function F>
+  void buildPanel() {
+    panels[F].build<typename PanelOf<F>::type>(panel.controlParent());
+  }
+  // The panel in front is built last.
+  template <size_t... F>
+  void buildFunctionPanels(std::index_sequence<F...>) {
+    ((protocol::kFunctionRows[F].startsInFront ? void() : buildPanel<protocol::Function(F)>()),
+     ...);
+    ((protocol::kFunctionRows[F].startsInFront ? buildPanel<protocol::Function(F)>() : void()),
+     ...);
+  }
 };
 
 }  // namespace hi

@@ -1,17 +1,14 @@
 #include "encoder/rt_panel.h"
 
+#include <string>
+
 #include "encoder/wiring.h"
 
 namespace hi {
 
 namespace {
-struct Model {
-  int limit;
-  const char* warning;
-  int width;
-};
-constexpr Model kModels[3] = {
-    {65, "Max 64 symbols!", 64}, {33, "Max 32 symbols!", 32}, {36, "Max 35 symbols!", 35}};
+// The warning at the width of a model; a text is too long from one character over it.
+std::string Warning(int width) { return "Max " + std::to_string(width) + " symbols!"; }
 }  // namespace
 
 RtPanel::RtPanel(TOuterSide& owner, ControlParent parent)
@@ -21,22 +18,23 @@ RtPanel::RtPanel(TOuterSide& owner, ControlParent parent)
   send.setBounds(243, 168, 70, 20);
   send.setCaption("Send RT");
   warning.setBounds(25, 165, 161, 27);
-  warning.setCaption("Max 64 symbols!");
+  warning.setCaption(Warning(protocol::Row(protocol::Tessel10).rtWidth));
   warning.setVisible(false);
 
-  byType.setCount(3);
-  for (size_t k = 0; k < 3; ++k) {
+  byType.setCount(protocol::kModels);
+  for (size_t k = 0; k < protocol::kModels; ++k) {
     // A model change rebuilds the field and the warning at once, so a line never carries the
     // width of the model chosen before.
     typeHubs[k].setOutCount(4);
-    limits[k].data = TData::Int(kModels[k].limit);
-    warnings[k].data = TData::Str(kModels[k].warning);
-    widths[k].data = TData::Int(kModels[k].width);
+    const int width = protocol::kModelRows[k].rtWidth;
+    limits[k].data = TData::Int(width + 1);
+    warnings[k].data = TData::Str(Warning(width));
+    widths[k].data = TData::Int(width);
   }
   rebuild.setOutCount(2);
-  StoredSetting(setting, "RDS Settings", "RT", THIini::Text);
+  FunctionSetting(setting, protocol::Rt, THIini::Text);
   changed.setOutCount(3);
-  padded.str2 = std::string(64, ' ');
+  padded.str2 = std::string(protocol::WidestRt(), ' ');
   cut.position = 1;
   tooLong.type = THIIf_else::GreaterEqual;
   formatter.mask = "RT%1%2";
@@ -46,7 +44,7 @@ RtPanel::RtPanel(TOuterSide& owner, ControlParent parent)
   work<&THIini::doRead>(Load, setting);
   work<&THIIndexToChanel::doEvent>(DeviceType, byType);
 
-  for (uint16_t k = 0; k < 3; ++k) {
+  for (uint16_t k = 0; k < protocol::kModels; ++k) {
     link<&THIHub::doEvent>(byType.onEvent[k], typeHubs[k]);
     link<&THIDoData::doData>(typeHubs[k].onEvent[0], limits[k]);
     link<&THIDoData::doData>(typeHubs[k].onEvent[1], warnings[k]);
@@ -82,7 +80,7 @@ RtPanel::RtPanel(TOuterSide& owner, ControlParent parent)
   link<&THIMemory::Value>(formatter.Str[1], field);
   in(formatter.Str[2], Terminator);
   link<&THIFormatStr::doString>(send.onClick, formatter);
-  out(formatter.onFString, RtLine);
+  out(formatter.onFString, Lines);
 }
 
 }  // namespace hi

@@ -6,6 +6,8 @@
 #include "elements/flow.h"
 #include "elements/settings.h"
 #include "elements/strings.h"
+#include "encoder/function_panel.h"
+#include "protocol/models.h"
 #include "runtime/runtime.h"
 #include "ui/controls.h"
 
@@ -13,9 +15,9 @@ namespace hi {
 
 class RtPanel : public TClassMultiBase {
  public:
-  // DeviceType takes the type 0, 1 or 2.
+  // DeviceType takes the model.
   enum Input : uint16_t { BringToFront, Load, DeviceType, kInputs };
-  enum Output : uint16_t { RtLine, kOutputs };
+  enum Output : uint16_t { Lines, kOutputs };
   enum DataInput : uint16_t { Terminator, kDataInputs };
 
   RtPanel(TOuterSide& owner, ControlParent parent);
@@ -29,8 +31,8 @@ class RtPanel : public TClassMultiBase {
 
   // Device type: limit, warning text and width, then the field and warning for that width.
   THIIndexToChanel byType;
-  std::array<THIHub, 3> typeHubs;
-  std::array<THIDoData, 3> limits, warnings, widths;
+  std::array<THIHub, protocol::kModels> typeHubs;
+  std::array<THIDoData, protocol::kModels> limits, warnings, widths;
   THIHub rebuild;
   THIDoData refill, recheck;
 
@@ -42,6 +44,11 @@ class RtPanel : public TClassMultiBase {
   THIIf_else tooLong;
   THIChanelToIndex showWarning;
   THIFormatStr formatter;
+};
+
+template <>
+struct PanelOf<protocol::Rt> {
+  using type = RtPanel;
 };
 
 }  // namespace hi

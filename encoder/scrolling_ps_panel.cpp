@@ -32,7 +32,6 @@ void ScrollingPsPanel::placeControls() {
 
 void ScrollingPsPanel::wirePoints() {
   lines.setOutCount(1);
-  lines.inCount = 2;
   load.setOutCount(3);
 
   work<&THIPanelRush::doBringToFront>(BringToFront, panel);
@@ -56,7 +55,7 @@ void ScrollingPsPanel::wireText() {
   headCopy.count = 7;
   rolled.mask = "%1 %2";
   rolled.setDataCount(2);
-  StoredSetting(textSetting, "RDS Settings", "Scrolling PS", THIini::Text);
+  FunctionSetting(textSetting, protocol::ScrollingPs, THIini::Text);
 
   link<&THIEdit::doText>(textSetting.onRead, text);
   link<&THIHub::doEvent>(text.onChangeText, textChanged);
@@ -105,7 +104,7 @@ void ScrollingPsPanel::wireRollingMode() {
   textChoice.setCount(2);
   paddingChoice.setCount(2);
   sevenSpaces.setDefault(TData::Str(std::string(7, ' ')));
-  StoredSetting(modeSetting, "RDS Settings", "Rolling mode", THIini::Integer);
+  StoredSetting(modeSetting, protocol::kRdsSettings, "Rolling mode", THIini::Integer);
   IsOne(modeOn);
   modeOff.data = TData::Int(0);
 

@@ -5,6 +5,7 @@
 #include "elements/flow.h"
 #include "elements/settings.h"
 #include "elements/strings.h"
+#include "encoder/function_panel.h"
 #include "encoder/ps_interval.h"
 #include "runtime/runtime.h"
 #include "ui/controls.h"
@@ -67,6 +68,11 @@ class ScrollingPsPanel : public TClassMultiBase {
   void wireLimit();
   void wireRollingMode();
   void wireLine();
+};
+
+template <>
+struct PanelOf<protocol::ScrollingPs> {
+  using type = ScrollingPsPanel;
 };
 
 }  // namespace hi

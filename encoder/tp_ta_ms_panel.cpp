@@ -30,7 +30,6 @@ TpTaMsPanel::TpTaMsPanel(TOuterSide& owner, ControlParent parent)
   panel.setBounds(134, 10, 325, 200);
   load.setOutCount(kFlags);
   lines.setOutCount(1);
-  lines.inCount = kFlags;
 
   work<&THIPanelRush::doBringToFront>(BringToFront, panel);
   work<&THIHub::doEvent>(Load, load);
@@ -39,10 +38,9 @@ TpTaMsPanel::TpTaMsPanel(TOuterSide& owner, ControlParent parent)
   for (uint16_t f = 0; f < kFlags; ++f) {
     boxes[f].setBounds(10, kFlagPlaces[f].top, kFlagPlaces[f].width, 20);
     boxes[f].setCaption(kFlagPlaces[f].caption);
-    StoredSetting(settings[f], "RDS Settings", kFlagPlaces[f].key, THIini::Integer);
+    StoredSetting(settings[f], protocol::kRdsSettings, kFlagPlaces[f].key, THIini::Integer);
     IsOne(loadTests[f]);
     setHubs[f].setOutCount(1);
-    setHubs[f].inCount = f == MS ? 2 : 3;
     changeHubs[f].setOutCount(3);
     formatters[f].mask = kFlagPlaces[f].mask;
     formatters[f].setDataCount(2);

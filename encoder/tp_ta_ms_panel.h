@@ -6,6 +6,7 @@
 #include "elements/flow.h"
 #include "elements/settings.h"
 #include "elements/strings.h"
+#include "encoder/function_panel.h"
 #include "runtime/runtime.h"
 #include "ui/controls.h"
 
@@ -36,6 +37,11 @@ class TpTaMsPanel : public TClassMultiBase {
   std::array<THIDoData, 2> toggleOn, toggleOff;
   THIHub load;
   THIHub lines;
+};
+
+template <>
+struct PanelOf<protocol::TpTaMs> {
+  using type = TpTaMsPanel;
 };
 
 }  // namespace hi

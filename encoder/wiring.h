@@ -7,6 +7,7 @@
 
 #include "elements/flow.h"
 #include "elements/settings.h"
+#include "protocol/functions.h"
 
 namespace hi {
 
@@ -17,6 +18,11 @@ inline void StoredSetting(THIini& setting, const char* section, std::string key,
   setting.section = section;
   setting.key = std::move(key);
   setting.type = type;
+}
+
+// The key of rds.ini that holds a send function's text or value.
+inline void FunctionSetting(THIini& setting, protocol::Function f, THIini::Type type) {
+  StoredSetting(setting, protocol::kRdsSettings, protocol::Row(f).iniKey, type);
 }
 
 // A test of the incoming value (or of Op1) against a fixed second operand.

@@ -1,6 +1,14 @@
 #include "runtime/data.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace hi {
+
+void WiringError(const char* what) {
+  std::fprintf(stderr, "wiring error: %s\n", what);
+  std::abort();
+}
 
 namespace {
 void CopyValue(TData& to, const TData& from) {

@@ -22,8 +22,35 @@ struct TLink {
   bool linked() const { return method != nullptr; }
 };
 
-// An array point: one link per channel, sized when its element is built.
-using TLinks = std::vector<TLink>;
+// Stops the program at a wiring mistake, which would otherwise drop or misroute values without a
+// trace. Wiring happens while a container is built, so the mistake shows at the first start.
+[[noreturn]] void WiringError(const char* what);
+
+// An array point: one link per channel, sized when its element is built. A channel outside it is
+// a wiring mistake, never a write past its end.
+class TLinks {
+ public:
+  TLinks() = default;
+  explicit TLinks(size_t count) : links_(count) {}
+  TLink& operator[](size_t i) { return links_[checked(i)]; }
+  const TLink& operator[](size_t i) const { return links_[checked(i)]; }
+  TLink& at(size_t i) { return links_[checked(i)]; }
+  size_t size() const { return links_.size(); }
+  bool empty() const { return links_.empty(); }
+  void resize(size_t count) { links_.resize(count); }
+  void assign(size_t count, const TLink& l) { links_.assign(count, l); }
+  auto begin() { return links_.begin(); }
+  auto end() { return links_.end(); }
+  auto begin() const { return links_.begin(); }
+  auto end() const { return links_.end(); }
+
+ private:
+  size_t checked(size_t i) const {
+    if (i >= links_.size()) WiringError("a point index is out of range");
+    return i;
+  }
+  std::vector<TLink> links_;
+};
 
 enum TDataType : uint8_t {
   dtNull = 0,

@@ -40,8 +40,11 @@ constexpr TMethod Method() {
 // Links an event (or data input) to the input method (or readable) `M` of `target`:
 //   link<&THIFormatStr::doString>(button.onClick, formatter);
 //   link<&THIMemory::Value>(formatter.Str[0], memory);
+// A point takes one link: a second one would silently replace the first, so it is a wiring
+// error (a hub is the way to fan out).
 template <auto M>
 void link(TLink& from, MethodOwnerOf<M>& target, uint16_t index = 0) {
+  if (from.linked()) WiringError("a point is linked twice");
   from = MakeLink(index, 0, Method<M>(), &target);
 }
 

@@ -4,13 +4,11 @@
 
 #include "platform/codepage.h"
 #include "platform/time_host.h"
+#include "protocol/models.h"
 
 namespace vencoder {
 
 namespace {
-
-constexpr const char* kModelNames[] = {"Tessel 10(Stand Alone)", "Tessel 20(Stand Alone)",
-                                       "Tessel 20(Last On)"};
 
 constexpr const char* kPtyNames[] = {
     "None",    "News",    "Affairs",  "Info",   "Sport",    "Educate",  "Drama",    "Culture",
@@ -102,6 +100,12 @@ std::string CtDate(const ClockTime& ct) {
 }
 std::string CtTime(const ClockTime& ct) { return Printf("%02d:%02d", ct.hour, ct.minute); }
 
+std::optional<protocol::Command> CommandOf(std::string_view code) {
+  for (const protocol::CommandRow& row : protocol::kCommandRows)
+    if (code == row.code) return row.id;
+  return std::nullopt;
+}
+
 }  // namespace
 
 bool ParseModel(std::string_view text, int& model) {
@@ -115,8 +119,8 @@ bool ParseModel(std::string_view text, int& model) {
       return true;
     }
   }
-  for (int m = 0; m < 3; ++m) {
-    if (t == Lower(kModelNames[m])) {
+  for (int m = 0; m < protocol::kModels; ++m) {
+    if (t == Lower(protocol::kModelRows[m].name)) {
       model = m;
       return true;
     }
@@ -124,9 +128,16 @@ bool ParseModel(std::string_view text, int& model) {
   return false;
 }
 
-const char* ModelName(int model) { return model >= 0 && model < 3 ? kModelNames[model] : "?"; }
-size_t RtWidth(int model) { return model == 1 ? 32 : model == 2 ? 35 : 64; }
-const char* ModelTerminator(int model) { return model == 2 ? "LF" : "CRLF"; }
+namespace {
+bool KnownModel(int model) { return model >= 0 && model < protocol::kModels; }
+const protocol::ModelRow& RowOf(int model) {
+  return protocol::Row(static_cast<protocol::Model>(KnownModel(model) ? model : 0));
+}
+}  // namespace
+
+const char* ModelName(int model) { return KnownModel(model) ? RowOf(model).name : "?"; }
+size_t RtWidth(int model) { return static_cast<size_t>(RowOf(model).rtWidth); }
+const char* ModelTerminator(int model) { return RowOf(model).terminatorName; }
 const char* PtyName(int code) { return code >= 0 && code < 32 ? kPtyNames[code] : "?"; }
 
 std::string AfFrequency(int code) {
@@ -219,20 +230,23 @@ Decoded VirtualEncoder::decode(std::string_view line) {
 
 void VirtualEncoder::checkTerminator(const std::string& cmd, const std::string& body,
                                      Decoded& out) const {
-  std::string expected = ModelTerminator(model_);
-  if (cmd == "DS" || cmd == "AF") expected = "CRLF";
+  const protocol::Model model = RowOf(model_).id;
+  const protocol::Command command = *CommandOf(cmd);
+  const bool byteModel = RowOf(model_).clockTime == protocol::ClockTimeForm::Bytes;
+  const char* byFunction = protocol::ExpectedTerminator(model, command);
+  std::string expected = byFunction ? byFunction : ModelTerminator(model_);
   if (cmd == "TI") expected = IsByteForm(body) ? "LF" : "CRLF";
   // The closing RM is always sent with CR LF.
   if (cmd == "RM" && out.terminator == "CRLF") expected = "CRLF";
   if (out.terminator != expected)
     out.warnings.push_back("ends in " + out.terminator + ", " + ModelName(model_) + " expects " +
                            expected);
-  if ((cmd == "DS" && model_ == 2) || (cmd == "AF" && model_ != 0))
+  if (!protocol::CommandOffered(model, command))
     out.warnings.push_back(cmd + " is not offered for " + ModelName(model_));
-  if (cmd == "TI" && IsByteForm(body) != (model_ == 2))
+  if (cmd == "TI" && IsByteForm(body) != byteModel)
     out.warnings.push_back(std::string("clock time in ") + (IsByteForm(body) ? "byte" : "text") +
                            " form, " + ModelName(model_) + " uses the " +
-                           (model_ == 2 ? "byte" : "text") + " form");
+                           (byteModel ? "byte" : "text") + " form");
   if (cmd == "RT" && body.size() != RtWidth(model_))
     out.warnings.push_back("RT holds " + std::to_string(body.size()) + " characters, " +
                            ModelName(model_) + " uses " + std::to_string(RtWidth(model_)));
@@ -252,109 +266,124 @@ void VirtualEncoder::decodeBody(const std::string& cmd, const std::string& body,
     out.summary = std::move(summary);
   };
 
-  if (cmd == "PI") {
-    if (body == ",") return ignore("PI without a value");
-    if (!ParseList(body, v) || v.size() != 2) return fail("expects two decimal numbers");
-    if (v[0] < 0 || v[0] > 255 || v[1] < 0 || v[1] > 255) return ignore("PI byte outside 0..255");
-    state_.pi = v[0] * 256 + v[1];
-    return accept("PI = " + Hex4(*state_.pi));
+  const std::optional<protocol::Command> command = CommandOf(cmd);
+  if (!command) {
+    out.error = "unknown command";
+    return;
   }
-  if (cmd == "PS") {
-    state_.ps = body;
-    return accept("PS text " + Quoted(body));
-  }
-  if (cmd == "DS") {
-    if (!ParseList(body, v) || v.size() != 2) return fail("expects interval,step");
-    if (v[0] < 1) return ignore("PS interval below 1");
-    if (v[1] != 1 && v[1] != 8) return ignore("PS step other than 1 or 8");
-    if (v[0] > 10) out.warnings.push_back("PS interval above 10 half seconds");
-    state_.psInterval = v[0];
-    state_.psStep = v[1];
-    return accept(Printf("PS %s every %d.%d s", v[1] == 8 ? "pages change" : "scrolls", v[0] / 2,
-                         v[0] % 2 * 5));
-  }
-  if (cmd == "RT") {
-    state_.rt = body;
-    return accept("RT text " + Quoted(body));
-  }
-  if (cmd == "PT" || cmd == "DI" || cmd == "TP" || cmd == "TA" || cmd == "MS") {
-    int n = 0;
-    const bool flag = cmd != "PT" && cmd != "DI";
-    if (flag ? (body != "0" && body != "1") : !ParseInt(body, n))
-      return fail(flag ? "expects 0 or 1" : "expects a decimal number");
-    if (flag) n = body[0] - '0';
-    if (cmd == "PT") {
-      if (n < 0 || n > 31) return ignore("PTY " + body + " outside 0..31");
-      state_.pty = n;
-      return accept("PTY = " + body + " (" + PtyName(n) + ")");
+  // Every command has its case: a command added without one does not compile.
+  switch (*command) {
+    case protocol::PI: {
+      if (body == ",") return ignore("PI without a value");
+      if (!ParseList(body, v) || v.size() != 2) return fail("expects two decimal numbers");
+      if (v[0] < 0 || v[0] > 255 || v[1] < 0 || v[1] > 255) return ignore("PI byte outside 0..255");
+      state_.pi = v[0] * 256 + v[1];
+      return accept("PI = " + Hex4(*state_.pi));
     }
-    if (cmd == "DI") {
-      if (n < 0 || n > 15) return ignore("DI " + body + " outside 0..15");
-      state_.di = n;
-      std::string flags;
-      static constexpr const char* kBits[] = {"stereo", "artificial head", "compressed",
-                                              "dynamic PTY"};
-      for (int bit = 0; bit < 4; ++bit)
-        if (n & (1 << bit)) flags += std::string(flags.empty() ? "" : ", ") + kBits[bit];
-      return accept("DI = " + body + " (" + (flags.empty() ? "none" : flags) + ")");
+    case protocol::PS: {
+      state_.ps = body;
+      return accept("PS text " + Quoted(body));
     }
-    (cmd == "TP" ? state_.tp : cmd == "TA" ? state_.ta : state_.ms) = n;
-    return accept(cmd + " = " + body);
-  }
-  if (cmd == "AF") {
-    if (body.empty()) return ignore("AF without a value");
-    if (body == "0") {
-      state_.af = AfState{};
-      return accept("AF disabled");
+    case protocol::DS: {
+      if (!ParseList(body, v) || v.size() != 2) return fail("expects interval,step");
+      if (v[0] < 1) return ignore("PS interval below 1");
+      if (v[1] != 1 && v[1] != 8) return ignore("PS step other than 1 or 8");
+      if (v[0] > 10) out.warnings.push_back("PS interval above 10 half seconds");
+      state_.psInterval = v[0];
+      state_.psStep = v[1];
+      return accept(Printf("PS %s every %d.%d s", v[1] == 8 ? "pages change" : "scrolls", v[0] / 2,
+                           v[0] % 2 * 5));
     }
-    if (!ParseList(body, v) || v.size() != 8) return fail("expects 0 or eight numbers");
-    if (v[0] < 226 || v[0] > 231) return ignore("AF count code outside 226..231");
-    for (size_t i = 1; i < 8; ++i)
-      if (v[i] < 0 || v[i] > 205) return ignore("AF code outside 0..205");
-    AfState af;
-    af.enabled = true;
-    for (size_t i = 0; i < 8; ++i) af.codes[i] = v[i];
-    state_.af = af;
-    std::string list;
-    for (int i = 0; i < v[0] - 225; ++i) list += (i ? ", " : "") + AfFrequency(v[2 + i]);
-    return accept("AF " + std::to_string(v[0] - 225) + " frequencies, local " + AfFrequency(v[1]) +
-                  " MHz: " + list);
-  }
-  if (cmd == "TI") {
-    ClockTime ct;
-    if (IsByteForm(body)) {
-      ct.byteForm = true;
-      for (size_t i = 0; i < 5; ++i) ct.bytes[i] = static_cast<unsigned char>(body[i]);
-    } else {
-      if (!ParseList(body, v) || v.size() != 5) return fail("expects five numbers or five bytes");
-      for (size_t i = 0; i < 5; ++i) {
-        if (v[i] < 0 || v[i] > 255) return ignore("clock-time byte outside 0..255");
-        ct.bytes[i] = v[i];
+    case protocol::RT: {
+      state_.rt = body;
+      return accept("RT text " + Quoted(body));
+    }
+    case protocol::PT:
+    case protocol::DI:
+    case protocol::TP:
+    case protocol::TA:
+    case protocol::MS: {
+      int n = 0;
+      const bool flag = cmd != "PT" && cmd != "DI";
+      if (flag ? (body != "0" && body != "1") : !ParseInt(body, n))
+        return fail(flag ? "expects 0 or 1" : "expects a decimal number");
+      if (flag) n = body[0] - '0';
+      if (cmd == "PT") {
+        if (n < 0 || n > 31) return ignore("PTY " + body + " outside 0..31");
+        state_.pty = n;
+        return accept("PTY = " + body + " (" + PtyName(n) + ")");
       }
+      if (cmd == "DI") {
+        if (n < 0 || n > 15) return ignore("DI " + body + " outside 0..15");
+        state_.di = n;
+        std::string flags;
+        static constexpr const char* kBits[] = {"stereo", "artificial head", "compressed",
+                                                "dynamic PTY"};
+        for (int bit = 0; bit < 4; ++bit)
+          if (n & (1 << bit)) flags += std::string(flags.empty() ? "" : ", ") + kBits[bit];
+        return accept("DI = " + body + " (" + (flags.empty() ? "none" : flags) + ")");
+      }
+      (cmd == "TP" ? state_.tp : cmd == "TA" ? state_.ta : state_.ms) = n;
+      return accept(cmd + " = " + body);
     }
-    const auto& b = ct.bytes;
-    ct.mjd = (int64_t{b[0] & 3} << 15) | (b[1] << 7) | (b[2] >> 1);
-    ct.hour = ((b[2] & 1) << 4) | (b[3] >> 4);
-    ct.minute = ((b[3] & 15) << 2) | (b[4] >> 6);
-    ct.offsetHalfHours = (b[4] & 31) * ((b[4] & 32) ? -1 : 1);
-    platform::CivilFromDays(ct.mjd - platform::kUnixEpochMjd, ct.year, ct.month, ct.day);
-    if (ct.hour > 23 || ct.minute > 59) out.warnings.push_back("time of day out of range");
-    state_.ct = ct;
-    return accept("CT = " + CtDate(ct) + " " + CtTime(ct) + " UTC" + Offset(ct.offsetHalfHours) +
-                  (ct.byteForm ? " (byte form)" : " (text form)"));
-  }
-  if (cmd == "SM" || cmd == "RM") {
-    if (!body.empty()) return fail("expects nothing after the command");
-    if (cmd == "SM") {
-      eeprom_ = state_;
-      eeprom_.ct.reset();
-      return accept("settings saved to EEPROM");
+    case protocol::AF: {
+      if (body.empty()) return ignore("AF without a value");
+      if (body == "0") {
+        state_.af = AfState{};
+        return accept("AF disabled");
+      }
+      if (!ParseList(body, v) || v.size() != 8) return fail("expects 0 or eight numbers");
+      if (v[0] < 226 || v[0] > 231) return ignore("AF count code outside 226..231");
+      for (size_t i = 1; i < 8; ++i)
+        if (v[i] < 0 || v[i] > 205) return ignore("AF code outside 0..205");
+      AfState af;
+      af.enabled = true;
+      for (size_t i = 0; i < 8; ++i) af.codes[i] = v[i];
+      state_.af = af;
+      std::string list;
+      for (int i = 0; i < v[0] - 225; ++i) list += (i ? ", " : "") + AfFrequency(v[2 + i]);
+      return accept("AF " + std::to_string(v[0] - 225) + " frequencies, local " +
+                    AfFrequency(v[1]) + " MHz: " + list);
     }
-    // The clock runs on; it is not part of what the EEPROM keeps.
-    std::optional<ClockTime> ct = state_.ct;
-    state_ = eeprom_;
-    state_.ct = ct;
-    return accept("settings read from EEPROM");
+    case protocol::TI: {
+      ClockTime ct;
+      if (IsByteForm(body)) {
+        ct.byteForm = true;
+        for (size_t i = 0; i < 5; ++i) ct.bytes[i] = static_cast<unsigned char>(body[i]);
+      } else {
+        if (!ParseList(body, v) || v.size() != 5) return fail("expects five numbers or five bytes");
+        for (size_t i = 0; i < 5; ++i) {
+          if (v[i] < 0 || v[i] > 255) return ignore("clock-time byte outside 0..255");
+          ct.bytes[i] = v[i];
+        }
+      }
+      const auto& b = ct.bytes;
+      ct.mjd = (int64_t{b[0] & 3} << 15) | (b[1] << 7) | (b[2] >> 1);
+      ct.hour = ((b[2] & 1) << 4) | (b[3] >> 4);
+      ct.minute = ((b[3] & 15) << 2) | (b[4] >> 6);
+      ct.offsetHalfHours = (b[4] & 31) * ((b[4] & 32) ? -1 : 1);
+      platform::CivilFromDays(ct.mjd - platform::kUnixEpochMjd, ct.year, ct.month, ct.day);
+      if (ct.hour > 23 || ct.minute > 59) out.warnings.push_back("time of day out of range");
+      state_.ct = ct;
+      return accept("CT = " + CtDate(ct) + " " + CtTime(ct) + " UTC" + Offset(ct.offsetHalfHours) +
+                    (ct.byteForm ? " (byte form)" : " (text form)"));
+    }
+    case protocol::SM:
+    case protocol::RM: {
+      if (!body.empty()) return fail("expects nothing after the command");
+      if (cmd == "SM") {
+        eeprom_ = state_;
+        eeprom_.ct.reset();
+        return accept("settings saved to EEPROM");
+      }
+      // The clock runs on; it is not part of what the EEPROM keeps.
+      std::optional<ClockTime> ct = state_.ct;
+      state_ = eeprom_;
+      state_.ct = ct;
+      return accept("settings read from EEPROM");
+    }
+    case protocol::kCommands:
+      break;
   }
   out.error = "unknown command";
 }

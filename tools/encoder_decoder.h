@@ -11,7 +11,7 @@
 
 namespace vencoder {
 
-// 0 "Tessel 10(Stand Alone)", 1 "Tessel 20(Stand Alone)", 2 "Tessel 20(Last On)".
+// A model is its row in protocol/models.h; ParseModel takes its number, name or short name.
 bool ParseModel(std::string_view text, int& model);
 const char* ModelName(int model);
 // RT width and line terminator of a model.

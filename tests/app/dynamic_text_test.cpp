@@ -182,26 +182,26 @@ TEST_F(DynamicTextTest, TagsMoveTheFlagsOnceAndLinesFollowTheModel) {
   click(dyn().dps);
   time_.advance(2000);
   EXPECT_EQ(received(1, 0), "TA1\n" + psLine("RADIO", "\n"));
-  EXPECT_TRUE(rds().flagsPanel->boxes[hi::TpTaMsPanel::TA].checked());
-  EXPECT_EQ(rds().ptyPanel->list.selected(), 10);
+  EXPECT_TRUE(rds().function<protocol::TpTaMs>().boxes[hi::TpTaMsPanel::TA].checked());
+  EXPECT_EQ(rds().function<protocol::Pty>().list.selected(), 10);
   EXPECT_EQ(setting("RDS Settings", "TA"), "1");
 
   // Both values of one flag in one text: only the last, once, and only while it differs.
   writeFile("ps.txt", "<TA0>news<TA1><PTY99>");
   time_.advance(2000);
   EXPECT_EQ(received(1, 0), "TA0\n" + psLine("news", "\n"));
-  EXPECT_EQ(rds().ptyPanel->list.selected(), 10);
+  EXPECT_EQ(rds().function<protocol::Pty>().list.selected(), 10);
 
   // Leading zeros are a number still; a code beyond 31 is not.
   writeFile("ps.txt", "news<PTY05>");
   time_.advance(2000);
-  EXPECT_EQ(rds().ptyPanel->list.selected(), 5);
+  EXPECT_EQ(rds().function<protocol::Pty>().list.selected(), 5);
   writeFile("ps.txt", "news<PTY032>");
   time_.advance(2000);
-  EXPECT_EQ(rds().ptyPanel->list.selected(), 5);
+  EXPECT_EQ(rds().function<protocol::Pty>().list.selected(), 5);
   writeFile("ps.txt", "news<PTY000000031>");
   time_.advance(2000);
-  EXPECT_EQ(rds().ptyPanel->list.selected(), 31);
+  EXPECT_EQ(rds().function<protocol::Pty>().list.selected(), 31);
 }
 
 TEST_F(DynamicTextTest, EepromAndDisconnectStopTheEnginesAndReconnectSendsAgain) {

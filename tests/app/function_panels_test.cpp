@@ -24,7 +24,7 @@ class FunctionPanelTest : public PanelTest {
  protected:
   // Builds the window with the page's lines recorded; `live` makes it live without loading.
   Probe& probePage(bool live) {
-    hi::link<&Probe::doLine>(build().rdsSettings.onEvent[0], page_);
+    tap<&Probe::doLine>(build().rdsSettings.onEvent[0], page_);
     if (live) hi::SetLoopsLive(true);
     return page_;
   }
@@ -33,7 +33,7 @@ class FunctionPanelTest : public PanelTest {
 
 TEST_F(FunctionPanelTest, PsLineAsTypedForTheLastOnModel) {
   startConnected(2);
-  hi::PsPanel& ps = *rds().psPanel;
+  hi::PsPanel& ps = rds().function<protocol::Ps>();
   EXPECT_TRUE(ps.panel.visible());
   type(ps.text, "ABC");
   click(ps.send);
@@ -50,7 +50,7 @@ TEST_F(FunctionPanelTest, PsLineAsTypedForTheLastOnModel) {
 
 TEST_F(FunctionPanelTest, RtHasTheWidthOfEachModel) {
   startConnected(1);
-  hi::RtPanel& rt = *rds().rtPanel;
+  hi::RtPanel& rt = rds().function<protocol::Rt>();
   type(rt.text, "Hello");
   click(rt.send);
   EXPECT_EQ(received(1), "RTHello" + std::string(27, ' ') + "\r\n");
@@ -83,7 +83,7 @@ TEST_F(FunctionPanelTest, RtHasTheWidthOfEachModel) {
 
 TEST_F(FunctionPanelTest, RtTextCannotInjectACommand) {
   startConnected(0);
-  hi::RtPanel& rt = *rds().rtPanel;
+  hi::RtPanel& rt = rds().function<protocol::Rt>();
   const std::string sixty(60, 'X');
   std::vector<std::string> lines;
 
@@ -107,7 +107,7 @@ TEST_F(FunctionPanelTest, RtTextCannotInjectACommand) {
     std::ofstream file(ini(), std::ios::binary | std::ios::trunc);
     file << "[RDS Settings]\r\nRT=\"A\tB\x0bRM \"\r\n";
   }
-  fire(rds().rt, 1);
+  fire(rds().panels[protocol::Rt], hi::RtPanel::Load);
   EXPECT_EQ(rt.text.text(), "A B RM ");
   click(rt.send);
   lines.push_back(received(1));
@@ -122,7 +122,7 @@ TEST_F(FunctionPanelTest, RtTextCannotInjectACommand) {
 TEST_F(FunctionPanelTest, PtyIsSentOnlyByItsButtonAndOnlyInRange) {
   writeSetting("RDS Settings", "PTY", "11");
   startConnected(2);
-  hi::PtyPanel& pty = *rds().ptyPanel;
+  hi::PtyPanel& pty = rds().function<protocol::Pty>();
   hi::THIMultiElement& page = main_->rdsSettings;
   EXPECT_EQ(pty.list.selected(), 11);
   EXPECT_EQ(setting("RDS Settings", "PTY"), "11");  // written back unchanged
@@ -139,7 +139,7 @@ TEST_F(FunctionPanelTest, PtyIsSentOnlyByItsButtonAndOnlyInRange) {
 
   // Codes the encoder would misread are ignored, from outside and from the file.
   Probe changes;
-  hi::link<&Probe::doValue>(page.onEvent[4], changes);
+  tap<&Probe::doValue>(page.onEvent[4], changes);
   for (const TData& code :
        {TData::Int(32), TData::Int(-1), TData::Str("2\r\n4"), TData::Str("abc")})
     fire(page, 3, code);
@@ -148,7 +148,7 @@ TEST_F(FunctionPanelTest, PtyIsSentOnlyByItsButtonAndOnlyInRange) {
   fire(page, 3, TData::Str("21"));
   EXPECT_EQ(pty.list.selected(), 21);
   writeSetting("RDS Settings", "PTY", "-1");
-  fire(rds().pty, 1);
+  fire(rds().panels[protocol::Pty], hi::PtyPanel::Load);
   EXPECT_EQ(pty.list.selected(), 0);
   EXPECT_EQ(setting("RDS Settings", "PTY"), "0");
   EXPECT_EQ(changes.values, (std::vector<int>{21, 0}));
@@ -162,14 +162,16 @@ TEST_F(FunctionPanelTest, NothingToSendBeforeAValueIsKnown) {
   Probe& page = probePage(true);  // live, but nothing loaded
   hi::RdsSettingsPage& p = rds();
   const auto clickAll = [&] {
-    for (hi::ThiButtonRush* send : {&p.ptyPanel->send, &p.piPanel->send, &p.afPanel->send})
+    for (hi::ThiButtonRush* send :
+         {&p.function<protocol::Pty>().send, &p.function<protocol::Pi>().send,
+          &p.function<protocol::Af>().send})
       click(*send);
   };
   clickAll();
   EXPECT_EQ(page.lines, std::vector<std::string>{});
-  choose(p.ptyPanel->list, 5);
+  choose(p.function<protocol::Pty>().list, 5);
   typePi("7C6F");
-  choose(p.afPanel->number, 0);
+  choose(p.function<protocol::Af>().number, 0);
   clickAll();  // no model chosen yet: the panels' own terminator is empty
   EXPECT_EQ(page.lines, (std::vector<std::string>{"PT5", "PI124,111", "AF0\r\n"}));
 }
@@ -180,38 +182,41 @@ TEST_F(FunctionPanelTest, SelectorRaisesEachPanelAndFollowsTheModel) {
   hi::FunctionSelector& selector = *rds().functions;
   hi::RdsSettingsPage& page = rds();
   hi::THIPanelRush* panels[hi::FunctionSelector::kItems] = {
-      &page.piPanel->panel,    &page.scrollingPsPanel->panel, &page.pagePsPanel->panel,
-      &page.rtPanel->panel,    &page.ptyPanel->panel,         &page.diPanel->panel,
-      &page.flagsPanel->panel, &page.psPanel->panel,          &page.afPanel->panel};
+      &page.function<protocol::Pi>().panel,     &page.function<protocol::ScrollingPs>().panel,
+      &page.function<protocol::PagePs>().panel, &page.function<protocol::Rt>().panel,
+      &page.function<protocol::Pty>().panel,    &page.function<protocol::Di>().panel,
+      &page.function<protocol::TpTaMs>().panel, &page.function<protocol::Ps>().panel,
+      &page.function<protocol::Af>().panel};
   QWidget* form = main_->form.widget();
   const QPoint inPanel = page.panel.widget()->mapTo(form, QPoint(134 + 300, 10 + 190));
   auto front = [&](hi::THIPanelRush& p) {
     QWidget* at = form->childAt(inPanel);
     return at == p.widget() || p.widget()->isAncestorOf(at);
   };
-  EXPECT_TRUE(front(page.piPanel->panel));  // PI is in front at start
-  for (int k = 0; k < hi::FunctionSelector::kItems; ++k) {
+  EXPECT_TRUE(front(page.function<protocol::Pi>().panel));  // PI is in front at start
+  for (size_t k = 0; k < hi::FunctionSelector::kItems; ++k) {
     if (!selector.items[k].visible()) continue;
     click(selector.items[k]);
     EXPECT_TRUE(front(*panels[k])) << k;
   }
   // Model 0 offers the scrolling and page PS and AF; model 1 no AF; model 2 the plain PS only.
   auto offered = [&](int item) { return selector.items[item].visible(); };
-  EXPECT_TRUE(offered(hi::FunctionSelector::AF) && page.afPanel->panel.visible());
-  EXPECT_FALSE(offered(hi::FunctionSelector::PS));
+  EXPECT_TRUE(offered(protocol::Af) && page.function<protocol::Af>().panel.visible());
+  EXPECT_FALSE(offered(protocol::Ps));
   chooseModel(1);
-  EXPECT_FALSE(offered(hi::FunctionSelector::AF) || page.afPanel->panel.visible());
-  EXPECT_TRUE(offered(hi::FunctionSelector::PagePS));
-  EXPECT_FALSE(page.psPanel->panel.visible());
+  EXPECT_FALSE(offered(protocol::Af) || page.function<protocol::Af>().panel.visible());
+  EXPECT_TRUE(offered(protocol::PagePs));
+  EXPECT_FALSE(page.function<protocol::Ps>().panel.visible());
   chooseModel(2);
-  EXPECT_TRUE(offered(hi::FunctionSelector::PS));
-  EXPECT_FALSE(offered(hi::FunctionSelector::PagePS) || offered(hi::FunctionSelector::AF));
-  EXPECT_FALSE(page.pagePsPanel->panel.visible() || page.scrollingPsPanel->panel.visible());
+  EXPECT_TRUE(offered(protocol::Ps));
+  EXPECT_FALSE(offered(protocol::PagePs) || offered(protocol::Af));
+  EXPECT_FALSE(page.function<protocol::PagePs>().panel.visible() ||
+               page.function<protocol::ScrollingPs>().panel.visible());
 }
 
 TEST_F(FunctionPanelTest, DiCarriesAllFourFlags) {
   startConnected(0);
-  hi::DiPanel& di = *rds().diPanel;
+  hi::DiPanel& di = rds().function<protocol::Di>();
   click(di.boxes[hi::DiPanel::DynamicPty]);
   EXPECT_EQ(received(1), "DI8\r\n");
   EXPECT_EQ(setting("RDS Settings", "DPTY"), "1");
@@ -235,18 +240,18 @@ TEST_F(FunctionPanelTest, StoredFlagsAreSentAtStartUpInTheirOrder) {
   run();
   EXPECT_EQ(page.lines, (std::vector<std::string>{"DI1\r\n", "DI9\r\n", "TP1\r\n", "MS1\r\n"}));
   EXPECT_EQ(received(1), "");  // the port is not open yet
-  EXPECT_TRUE(rds().flagsPanel->boxes[hi::TpTaMsPanel::TP].checked());
-  EXPECT_FALSE(rds().diPanel->boxes[hi::DiPanel::ArtificialHead].checked());
+  EXPECT_TRUE(rds().function<protocol::TpTaMs>().boxes[hi::TpTaMsPanel::TP].checked());
+  EXPECT_FALSE(rds().function<protocol::Di>().boxes[hi::DiPanel::ArtificialHead].checked());
   EXPECT_EQ(setting("RDS Settings", "AH"), "2");
 }
 
 TEST_F(FunctionPanelTest, TrafficFlagsAreSentStoredAndReported) {
   startConnected(2);
-  hi::TpTaMsPanel& flags = *rds().flagsPanel;
+  hi::TpTaMsPanel& flags = rds().function<protocol::TpTaMs>();
   hi::THIMultiElement& page = main_->rdsSettings;
   Probe which, ta;
-  hi::link<&Probe::doValue>(page.onEvent[1], which);
-  hi::link<&Probe::doValue>(page.onEvent[3], ta);
+  tap<&Probe::doValue>(page.onEvent[1], which);
+  tap<&Probe::doValue>(page.onEvent[3], ta);
 
   click(flags.boxes[hi::TpTaMsPanel::TA]);
   EXPECT_EQ(received(1), "TA1\n");

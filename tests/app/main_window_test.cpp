@@ -33,10 +33,10 @@ TEST_F(PanelTest, ScanConnectSendPiAndClose) {
   EXPECT_TRUE(top == rds().panel.widget() || rds().panel.widget()->isAncestorOf(top));
 
   // A fresh rds.ini holds no PI: nothing to send yet.
-  click(rds().piPanel->send);
+  click(rds().function<protocol::Pi>().send);
   EXPECT_EQ(received(1), "");
   typePi("7C6F");
-  click(rds().piPanel->send);
+  click(rds().function<protocol::Pi>().send);
   EXPECT_EQ(received(1), "PI124,111\r\n");
   EXPECT_EQ(received(3), "");
   EXPECT_EQ(setting("RDS Settings", "PI"), "7C6F");
@@ -44,7 +44,7 @@ TEST_F(PanelTest, ScanConnectSendPiAndClose) {
 
   // Nothing is written after Disconnect, not even the closing line.
   click(c.disconnect);
-  click(rds().piPanel->send);
+  click(rds().function<protocol::Pi>().send);
   EXPECT_EQ(received(1), "");
   closeProgram();
   EXPECT_EQ(received(1), "");
@@ -73,17 +73,17 @@ TEST_F(PanelTest, WindowFirstTheRestOnceItIsPainted) {
   ASSERT_NE(w.rdsSettingsPage, nullptr);
   EXPECT_NE(w.infoWindow, nullptr);
   EXPECT_EQ(connection().portList.count(), 1);
-  EXPECT_EQ(rds().piPanel->text.text(), "7C6F");
+  EXPECT_EQ(rds().function<protocol::Pi>().text.text(), "7C6F");
   click(connection().connect);
   click(w.pageButtons[hi::MainWindow::RdsSettings]);
-  click(rds().piPanel->send);
+  click(rds().function<protocol::Pi>().send);
   EXPECT_EQ(received(1), "PI124,111\r\n");
 }
 
 TEST_F(PanelTest, OnlyFourHexDigitsGoOnAirAsPi) {
   writeSetting("RDS Settings", "PI", "12345");
   startConnected();
-  hi::PiPanel& pi = *rds().piPanel;
+  hi::PiPanel& pi = rds().function<protocol::Pi>();
   // A stored value that is no PI loads into the field but sends nothing until corrected.
   EXPECT_EQ(pi.text.text(), "12345");
   EXPECT_EQ(pi.warning.caption(), "Max 4 hex symbols!");
@@ -108,7 +108,7 @@ TEST_F(PanelTest, OnlyFourHexDigitsGoOnAirAsPi) {
   }
   // Control characters stored never reach the wire.
   writeSetting("RDS Settings", "PI", "7C\rS");
-  fire(rds().pi, 1);
+  fire(rds().panels[protocol::Pi], hi::PiPanel::Load);
   click(pi.send);
   EXPECT_EQ(received(1), "");
 }
@@ -118,7 +118,7 @@ TEST_F(PanelTest, ModelDecidesTheTerminatorButNotTheClosingLine) {
   startConnected(2);
   auto& c = connection();
   EXPECT_EQ(c.deviceList.selected(), 2);
-  click(rds().piPanel->send);
+  click(rds().function<protocol::Pi>().send);
   click(rds().saveEeprom);
   click(rds().readEeprom);
   EXPECT_EQ(received(1), "PI124,111\nSM\nRM\n");

@@ -144,6 +144,13 @@ class PanelTest : public ::testing::Test {
     click(connection().connect);
   }
 
+  // Takes an output over from the window's own link, to watch what it carries.
+  template <auto M>
+  static void tap(hi::TLink& output, hi::MethodOwnerOf<M>& probe) {
+    output = hi::TLink();
+    hi::link<M>(output, probe);
+  }
+
   // Fires input `index` of a child container, as its parent's link would.
   void fire(hi::THIMultiElement& child, uint16_t index, hi::TData value = {}) {
     hi::TLink in;
@@ -183,7 +190,9 @@ class PanelTest : public ::testing::Test {
     QTest::keyClick(line, Qt::Key_Delete);
     QTest::keyClicks(line, QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
   }
-  void typePi(const std::string& text) { type(main_->rdsSettingsPage->piPanel->text, text); }
+  void typePi(const std::string& text) {
+    type(main_->rdsSettingsPage->function<protocol::Pi>().text, text);
+  }
 
   hi::ConnectionPanel& connection() { return *main_->connectionPage; }
   hi::RdsSettingsPage& rds() { return *main_->rdsSettingsPage; }

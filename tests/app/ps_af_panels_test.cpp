@@ -13,7 +13,7 @@ using PsAfTest = PanelTest;
 
 TEST_F(PsAfTest, PagePsLinesAndTheirDsLines) {
   startConnected();
-  hi::PagePsPanel& pages = *rds().pagePsPanel;
+  hi::PagePsPanel& pages = rds().function<protocol::PagePs>();
   auto typePages = [&](const std::vector<std::string>& texts) {
     for (size_t i = 0; i < pages.pages.size(); ++i)
       type(pages.pages[i], i < texts.size() ? texts[i] : "");
@@ -69,7 +69,7 @@ TEST_F(PsAfTest, PagePsStoredPagesAndIntervalForTessel20) {
   writeSetting("RDS Settings", "Page PS8", "EIGHT");
   writeSetting("RDS Settings", "PPS change int", "11");
   startConnected(1);
-  hi::PagePsPanel& pages = *rds().pagePsPanel;
+  hi::PagePsPanel& pages = rds().function<protocol::PagePs>();
   for (size_t i = 0; i < pages.pages.size(); ++i) EXPECT_EQ(pages.pages[i].visible(), i < 6) << i;
   EXPECT_EQ(pages.intervals->list.selected(), -1);
   EXPECT_EQ(setting("RDS Settings", "PPS change int"), "11");
@@ -88,7 +88,7 @@ TEST_F(PsAfTest, ScrollingPsLinesWithAndWithoutRolling) {
   writeSetting("RDS Settings", "Scrolling PS", "NEWS AT NINE");
   writeSetting("RDS Settings", "Rolling mode", "2");
   startConnected();
-  hi::ScrollingPsPanel& scrolling = *rds().scrollingPsPanel;
+  hi::ScrollingPsPanel& scrolling = rds().function<protocol::ScrollingPs>();
   EXPECT_FALSE(scrolling.rolling.checked());
   EXPECT_EQ(setting("RDS Settings", "Rolling mode"), "0");
   click(scrolling.send);
@@ -122,7 +122,7 @@ TEST_F(PsAfTest, ScrollingPsLinesWithAndWithoutRolling) {
 TEST_F(PsAfTest, ScrollingPsWarningFollowsTheModel) {
   addPort(1);
   start();
-  hi::ScrollingPsPanel& scrolling = *rds().scrollingPsPanel;
+  hi::ScrollingPsPanel& scrolling = rds().function<protocol::ScrollingPs>();
   for (auto [model, limit] : {std::pair{0, 56}, {1, 24}, {0, 56}}) {
     choose(connection().deviceList, model);
     EXPECT_EQ(scrolling.warning.caption(), "Max " + std::to_string(limit) + " symbols!");
@@ -144,7 +144,7 @@ TEST_F(PsAfTest, ScrollingPsLongestStoredLineStaysWithin260Bytes) {
   writeSetting("RDS Settings", "Rolling mode", "1");
   writeSetting("RDS Settings", "SPS change int", "10");
   startConnected();
-  click(rds().scrollingPsPanel->send);
+  click(rds().function<protocol::ScrollingPs>().send);
   time_.advance(300);
   const std::string text = std::string(240, 'A') + std::string(7, 'B');
   EXPECT_EQ(received(1), "PS " + text + " AAAAAAA\r\nDS10,1\r\n");
@@ -152,7 +152,7 @@ TEST_F(PsAfTest, ScrollingPsLongestStoredLineStaysWithin260Bytes) {
 
 TEST_F(PsAfTest, AfLinesFollowTheChoices) {
   startConnected();
-  hi::AfPanel& af = *rds().afPanel;
+  hi::AfPanel& af = rds().function<protocol::Af>();
   // Nothing stored: AF disabled, and the lists with it.
   EXPECT_FALSE(af.local.enabled());
   click(af.send);
@@ -197,7 +197,7 @@ TEST_F(PsAfTest, AfLinesFollowTheChoices) {
 TEST_F(PsAfTest, AfStoredEntriesOutsideTheListsCountAsNone) {
   store("RDS Settings", {{"AF Number", "7"}, {"Local AF", "206"}, {"AF1", "-1"}, {"AF2", "3"}});
   startConnected();
-  hi::AfPanel& af = *rds().afPanel;
+  hi::AfPanel& af = rds().function<protocol::Af>();
   EXPECT_EQ(af.number.selected(), 0);
   EXPECT_EQ(af.local.selected(), hi::AfPanel::kNoAf);
   EXPECT_EQ(setting("RDS Settings", "AF Number"), "0");

@@ -105,12 +105,12 @@ TEST_F(ShellTest, TrayFlickersOnWritesAndItsMenuFollowsTheState) {
   for (int item : {0, 7, 8, 9, 10, 12})
     EXPECT_FALSE(items[item]->icon().pixmap(16).isNull()) << item;
   for (int item : {2, 3, 4, 5}) EXPECT_TRUE(items[item]->icon().isNull()) << item;
-  click(rds().piPanel->send);  // not connected: nothing written, no flicker
+  click(rds().function<protocol::Pi>().send);  // not connected: nothing written, no flicker
   EXPECT_EQ(window().tray.currentPicture(), "");
   click(connection().connect);
   for (int item : {2, 3, 4, 5}) EXPECT_TRUE(menu.enabled(item)) << item;
 
-  click(rds().piPanel->send);
+  click(rds().function<protocol::Pi>().send);
   std::vector<std::string> pictures{window().tray.currentPicture()};
   for (int step = 0; step < 5; ++step) {
     time_.advance(200);
@@ -123,7 +123,7 @@ TEST_F(ShellTest, TrayFlickersOnWritesAndItsMenuFollowsTheState) {
   // Check marks follow the boxes, whoever moves them.
   menu.pick(4);  // TP
   EXPECT_TRUE(menu.checked(4));
-  EXPECT_TRUE(rds().flagsPanel->boxes[hi::TpTaMsPanel::TP].checked());
+  EXPECT_TRUE(rds().function<protocol::TpTaMs>().boxes[hi::TpTaMsPanel::TP].checked());
   click(window().pageButtons[hi::MainWindow::DynamicText]);
   click(dyn().drt);
   EXPECT_TRUE(menu.checked(3));

@@ -112,3 +112,16 @@ TEST(Chains, CopiesAreDeepAndNeverRecurse) {
   TData copy = longChain;  // neither copying nor freeing may recurse per value
   EXPECT_EQ(copy.chainLength(), 200000u);
 }
+
+// A second link on one point would silently drop the first; a channel outside an array point
+// would write past it. Both stop the program while it is wired.
+TEST(WiringDeathTest, ASecondLinkOrAChannelOutsideThePointStopsTheWiring) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  Probe source("src"), first("first"), second("second");
+  link<&Probe::doRecord>(source.onOut, first);
+  EXPECT_DEATH_IF_SUPPORTED(link<&Probe::doRecord>(source.onOut, second), "linked twice");
+  TLinks outputs(2);
+  link<&Probe::doRecord>(outputs[1], second);
+  EXPECT_DEATH_IF_SUPPORTED(link<&Probe::doRecord>(outputs[2], second), "out of range");
+  EXPECT_DEATH_IF_SUPPORTED(outputs.at(5), "out of range");
+}

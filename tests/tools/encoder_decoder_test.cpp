@@ -90,6 +90,11 @@ TEST(VirtualEncoder, LastOnModelTakesLineFeedsAndTheClockTimeBytes) {
   for (const std::string& line :
        {"PI1,2\r\n"s, "RT" + std::string(64, ' ') + "\n", "DS4,8\r\n"s, "TI1,223,134,219,64\r\n"s})
     EXPECT_FALSE(One(enc, line).warnings.empty()) << line;
+  // AF and DS keep their CR LF where they are not offered: the offer is the one warning.
+  EXPECT_EQ(One(enc, "AF0\r\n").warnings,
+            std::vector<std::string>{"AF is not offered for Tessel 20(Last On)"});
+  EXPECT_EQ(One(enc, "DS4,8\r\n").warnings,
+            std::vector<std::string>{"DS is not offered for Tessel 20(Last On)"});
 }
 
 TEST(VirtualEncoder, SaveAndReadBackFromEeprom) {
