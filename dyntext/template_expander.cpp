@@ -62,7 +62,7 @@ void THITokenFill::doFill(TData& data, uint16_t) {
     }
     out = Fill(text, values, titles);
   }
-  ForwardString(data, onFill, std::move(out));
+  ForwardString(data, onFill, out);
 }
 
 TemplateExpander::TemplateExpander(TOuterSide& owner, ControlParent parent, const char* datePicture)

@@ -143,10 +143,6 @@ void ScheduledTimeHost::fireDue(int64_t until) {
   }
 }
 
-std::unique_ptr<SocketWatch> TimeHost::watchSocket(intptr_t, std::function<void()>) {
-  return nullptr;
-}
-
 struct ScheduledTimeHost::Watched {
   intptr_t socket = -1;
   std::function<void()> onReadable;

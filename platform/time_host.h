@@ -64,7 +64,7 @@ class TimeHost {
   // `socket` is a platform::SocketHandle. Null from a host that cannot watch sockets: the owner
   // then reads only at its own timers.
   virtual std::unique_ptr<SocketWatch> watchSocket(intptr_t socket,
-                                                   std::function<void()> onReadable);
+                                                   std::function<void()> onReadable) = 0;
 };
 
 // The process-wide host. Until one is installed, a SystemTimeHost serves.
