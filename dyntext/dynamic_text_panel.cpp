@@ -97,7 +97,8 @@ void DynamicTextPanel::placeControls() {
     templateStates[k].setBounds(10, 266 + 16 * static_cast<int>(k), 300, 16);
     templateStates[k].setVisible(false);
   }
-  sourceState.setBounds(10, 298, 300, 16);
+  // As wide as the page: the picture gives way to it while it shows.
+  sourceState.setBounds(10, 298, 455, 16);
   sourceState.setVisible(false);
 }
 
@@ -134,17 +135,35 @@ void DynamicTextPanel::wireFields() {
 
   for (uint16_t k = 0; k < kFiles; ++k) {
     link<&THIini::doRead>(load.onEvent[k], pathSettings[kLoadOrder[k]]);
-    link<&THIEdit::doText>(pathSettings[k].onRead, paths[k]);
-    if (k != NowPlaying) link<&THIini::doWrite>(paths[k].onChangeText, pathSettings[k]);
     link<&THIODialog::doExecute>(browse[k].onClick, dialogs[k]);
+    if (k == NowPlaying) continue;
+    link<&THIEdit::doText>(pathSettings[k].onRead, paths[k]);
+    link<&THIini::doWrite>(paths[k].onChangeText, pathSettings[k]);
     link<&THIEdit::doText>(dialogs[k].onExecute, paths[k]);
     link<&THIEdit::Text>(files[k].FileName, paths[k]);
   }
-  // The now-playing field may name an address that is listened on: a new text gives it up.
-  sourceEdited.setOutCount(2);
+  // The now-playing field may name an address that is listened on: every half-typed address
+  // would be opened and complained about, so a typed text waits until the typing is done.
+  sourceSettle.setInterval(2000);
+  sourceSettle.setCount(1);
+  for (THIHub* hub : {&sourceEdited, &sourceLoaded, &sourceChosen, &sourceDone})
+    hub->setOutCount(2);
   link<&THIHub::doEvent>(paths[NowPlaying].onChangeText, sourceEdited);
   link<&THIini::doWrite>(sourceEdited.onEvent[0], pathSettings[NowPlaying]);
-  link<&THIStrList::doSource>(sourceEdited.onEvent[1], files[NowPlaying]);
+  link<&THITimer::doStart>(sourceEdited.onEvent[1], sourceSettle);
+  link<&THIHub::doEvent>(pathSettings[NowPlaying].onRead, sourceLoaded);
+  link<&THIEdit::doText>(sourceLoaded.onEvent[0], paths[NowPlaying]);
+  link<&THIHub::doEvent>(sourceLoaded.onEvent[1], sourceDone);
+  link<&THIHub::doEvent>(dialogs[NowPlaying].onExecute, sourceChosen);
+  link<&THIEdit::doText>(sourceChosen.onEvent[0], paths[NowPlaying]);
+  link<&THIHub::doEvent>(sourceChosen.onEvent[1], sourceDone);
+  link<&THIHub::doEvent>(paths[NowPlaying].onEnter, sourceDone);
+  link<&THIHub::doEvent>(paths[NowPlaying].onLeave, sourceDone);
+  link<&THIHub::doEvent>(sourceSettle.onTimer, sourceDone);
+  link<&THITimer::doStop>(sourceDone.onEvent[0], sourceSettle);
+  link<&THIDoData::doData>(sourceDone.onEvent[1], sourceText);
+  link<&THIEdit::Text>(sourceText.Data, paths[NowPlaying]);
+  link<&THIStrList::doSource>(sourceText.onEventData, files[NowPlaying]);
   link<&THIini::doRead>(load.onEvent[4], scrollSetting);
   link<&THIini::doRead>(load.onEvent[5], pageSetting);
   link<&THIini::doRead>(load.onEvent[6], modeSetting);
@@ -236,13 +255,23 @@ void DynamicTextPanel::wireFiles() {
     link<&THIDoData::doData>(templateProblem[k].onEvent[1], showTemplateState[k]);
     link<&THILabel::doVisible>(showTemplateState[k].onEventData, templateStates[k]);
   }
+  sourceFine.setOutCount(2);
+  sourceShown.setOutCount(2);
+  showPicture.data = TData::Int(1);
+  hidePicture.data = TData::Int(0);
   link<&THIIf_else::doCompare>(files[NowPlaying].onProblem, sourceReadable);
-  link<&THIDoData::doData>(sourceReadable.onTrue, hideSourceState);
+  link<&THIHub::doEvent>(sourceReadable.onTrue, sourceFine);
+  link<&THIDoData::doData>(sourceFine.onEvent[0], hideSourceState);
+  link<&THIDoData::doData>(sourceFine.onEvent[1], showPicture);
   link<&THILabel::doVisible>(hideSourceState.onEventData, sourceState);
+  link<&THIImage::doVisible>(showPicture.onEventData, picture);
   link<&THIHub::doEvent>(sourceReadable.onFalse, sourceProblem);
   link<&THIFormatStr::doString>(sourceProblem.onEvent[0], sourceProblemText);
   link<&THILabel::doText>(sourceProblemText.onFString, sourceState);
-  link<&THIDoData::doData>(sourceProblem.onEvent[1], showSourceState);
+  link<&THIHub::doEvent>(sourceProblem.onEvent[1], sourceShown);
+  link<&THIDoData::doData>(sourceShown.onEvent[0], hidePicture);
+  link<&THIDoData::doData>(sourceShown.onEvent[1], showSourceState);
+  link<&THIImage::doVisible>(hidePicture.onEventData, picture);
   link<&THILabel::doVisible>(showSourceState.onEventData, sourceState);
   link<&THIMultiElement::doWork>(fileTexts[PsTemplate].onEventData, tags, TaTpMsTagFilter::Text);
   link<&THIMultiElement::doWork>(tags.onEvent[TaTpMsTagFilter::Untagged], ptyTags,
@@ -382,6 +411,10 @@ void DynamicTextPanel::wireExpansion() {
   link<&THIMemory::Value>(rtExpander.Data[TemplateExpander::Temperature], temperature);
   link<&THIMemory::Value>(rtExpander.Data[TemplateExpander::NowPlaying], nowPlaying);
   link<&THIMemory::Value>(rtExpander.Data[TemplateExpander::DayName], rtDay);
+  // A long title gives way to the RT template's own text; the PS shows the title scrolling.
+  link<&THIMemory::Value>(rtExpander.Data[TemplateExpander::LineLength], rtLength);
+  for (THIMultiElement* expander : {&psExpander, &rtExpander})
+    link<&THIStrList::Waiting>(expander->Data[TemplateExpander::TitleMissing], files[NowPlaying]);
 }
 
 // "PS", eight characters, the terminator; handed over only when it changed. A PS of eight blanks

@@ -109,11 +109,17 @@ class DynamicTextPanel : public TClassMultiBase {
   std::array<THIHub, 2> templateProblem;
   std::array<THIFormatStr, 2> templateProblemText;
   std::array<THIDoData, 2> hideTemplateState, showTemplateState;
-  THIHub sourceEdited;
+  // A typed source is taken into use when the typing is done: Enter, leaving the field, or two
+  // seconds without a change. A loaded or chosen one at once.
+  THIHub sourceEdited, sourceLoaded, sourceChosen, sourceDone;
+  THITimer sourceSettle;
+  THIDoData sourceText;
   THIIf_else sourceReadable;
   THIHub sourceProblem;
   THIFormatStr sourceProblemText;
   THIDoData hideSourceState, showSourceState;
+  THIHub sourceFine, sourceShown;
+  THIDoData showPicture, hidePicture;
 
   // The now-playing window.
   THIHub windowStep, titleChanged;

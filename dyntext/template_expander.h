@@ -11,22 +11,56 @@
 
 namespace hi {
 
-// Tokens are replaced in the order %Date%, %Time2%, %Time1%, %Temp%, %NPFile%, %Day%; a value is
-// searched only by the replacers after its own.
+// Fills the six tokens of a template in one scan: an inserted value is never read again, so a
+// title holding "%Day%" goes on air as "%Day%". With a line length, a title too long for the
+// line is shortened, ending in "...", so that the template's own text still fits (when it fits
+// by itself). While no title
+// is known yet, a template that shows one gives no text at all: the last line stays on air.
+class THITokenFill : public TDebug {
+ public:
+  enum Token : uint8_t { Date, Time2, Time1, Temp, Title, Day, kTokens };
+  static constexpr const char* kNames[kTokens] = {"%Date%", "%Time2%",  "%Time1%",
+                                                  "%Temp%", "%NPFile%", "%Day%"};
+  TLink onFill;
+  TLink Str;
+  std::array<TLink, kTokens> Values;
+  // The count the line is cut to, its two-letter name included (66 for the 64 characters of an
+  // RT); unlinked or below 3, nothing is shortened.
+  TLink LineLength;
+  // Non-zero while the title's source has given none yet.
+  TLink TitleMissing;
+  void doFill(TData& data, uint16_t index);
+
+  // `text` with the values in place of the tokens; counts the titles put in.
+  static std::string Fill(const std::string& text, const std::array<std::string, kTokens>& values,
+                          size_t& titles);
+};
+
+// The tokens %Date%, %Time2%, %Time1%, %Temp%, %NPFile% and %Day%, filled in one scan.
 class TemplateExpander : public TClassMultiBase {
  public:
   // The value of Expand is ignored.
   enum Input : uint16_t { Expand, kInputs };
   enum Output : uint16_t { Expanded, kOutputs };
-  // LocalTime is a real number of days; the others are texts.
-  enum DataInput : uint16_t { Template, LocalTime, Temperature, NowPlaying, DayName, kDataInputs };
+  // LocalTime is a real number of days; LineLength and TitleMissing as THITokenFill reads them;
+  // the others are texts.
+  enum DataInput : uint16_t {
+    Template,
+    LocalTime,
+    Temperature,
+    NowPlaying,
+    DayName,
+    LineLength,
+    TitleMissing,
+    kDataInputs
+  };
 
   THIHub fanOut;
   // The clock is read once per expansion, so the date and both times always show one instant.
   THIMemory now;
   THIDateConvertor timeShortFormatter, dateFormatter, timeLongFormatter;
   THIMemory timeShort, date, timeLong;
-  std::array<THIReplace, 6> replacers;
+  THITokenFill fill;
 
  protected:
   TemplateExpander(TOuterSide& owner, ControlParent parent, const char* datePicture);

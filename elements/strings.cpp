@@ -1,12 +1,14 @@
 #include "elements/strings.h"
 
 #include <algorithm>
+#include <cctype>
 #include <optional>
 #include <utility>
 
 #include "platform/codepage.h"
 #include "platform/event_log.h"
 #include "platform/files.h"
+#include "platform/ini_file.h"
 #include "platform/net.h"
 #include "platform/now_playing.h"
 
@@ -277,13 +279,28 @@ void THIStrList::setStrings(const std::string& text) {
   for (std::string_view line : SplitLines(text)) lines.emplace_back(line);
 }
 
+namespace {
+
+// "udp:/127.0.0.1:5005" or "TCP:127.0.0.1:5005": meant as an address, written wrong.
+bool StartsLikeAddress(const std::string& name) {
+  if (name.size() < 4 || name[3] != ':') return false;
+  std::string scheme = name.substr(0, 3);
+  for (char& c : scheme) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return scheme == "udp" || scheme == "tcp";
+}
+
+constexpr const char* kNoTitleYet = "no title received yet";
+
+}  // namespace
+
 void THIStrList::doLoad(TData& d, uint16_t) {
   const std::string f = ReadString(d, FileName, fileName);
-  if (acceptsAddress && platform::LooksLikeEndpoint(f)) {
+  if (acceptsAddress && (platform::LooksLikeEndpoint(f) || StartsLikeAddress(f))) {
     loadReceived(d, f);
     return;
   }
   listener_.reset();
+  waiting_ = false;
   if (f.empty()) return;
   std::optional<std::string> content = platform::ReadTextFile(f);
   // A file that changed during the read, or was missing, shows a writer at work: the empty read
@@ -305,13 +322,24 @@ void THIStrList::doLoad(TData& d, uint16_t) {
   ForwardNull(d, onLoad);
 }
 
+std::string THIStrList::StoredTitlePath() {
+  return platform::SettingsFolder() + "/rds-last-title.txt";
+}
+
 // A port that could not be had is tried again at each load, as a missing file is looked for.
 void THIStrList::loadReceived(TData& d, const std::string& address) {
+  const std::string& f = address;
   if (!listener_ || listener_->address() != address) {
     listener_ = std::make_unique<platform::NowPlayingListener>();
     std::string why;
-    if (!listener_->open(address, why)) {
+    if (!platform::LooksLikeEndpoint(address)) {
+      why = "malformed address, write " + f.substr(0, 3) + "://ADDRESS:PORT";
+    } else if (listener_->open(address, why)) {
+      why.clear();
+    }
+    if (!why.empty()) {
       listener_.reset();
+      waiting_ = false;
       reportProblem(address, why);
       return;
     }
@@ -319,19 +347,49 @@ void THIStrList::loadReceived(TData& d, const std::string& address) {
     if (!logName.empty())
       platform::LogEvent(logName + " listening on " + platform::EscapeBytes(address));
     forgetProblem();
+    // The title on air before a restart stays until the automation sends the next one.
+    std::optional<std::string> stored = platform::ReadWholeFile(StoredTitlePath(), 4096);
+    storedTitle_ = stored.value_or("");
+    if (!storedTitle_.empty()) {
+      waiting_ = false;
+      setStrings(*stored);
+      ForwardNull(d, onLoad);
+    } else {
+      waiting_ = true;
+      reportProblem(address, kNoTitleYet);
+    }
   }
   std::optional<std::string> title = listener_->poll();
   if (!title) return;
+  takeTitle(d, *title);
+}
+
+void THIStrList::takeTitle(TData& d, const std::string& title) {
   emptyReadHeld = false;
-  setStrings(*title);
+  if (waiting_) {
+    waiting_ = false;
+    forgetProblem();
+  }
+  setStrings(title);
+  if (title != storedTitle_) {
+    storedTitle_ = title;
+    if (!platform::WriteFileAtomically(StoredTitlePath(), title) && !logName.empty())
+      platform::LogEvent(logName + ": the last title could not be kept in " + StoredTitlePath());
+  }
   ForwardNull(d, onLoad);
 }
 
 void THIStrList::doSource(TData& d, uint16_t) {
   const std::string name = ToString(d);
-  if (listener_ && listener_->address() != name) listener_.reset();
+  fileName = name;
+  if (listener_ && listener_->address() != name) {
+    listener_.reset();
+    waiting_ = false;
+  }
   forgetProblem();
 }
+
+void THIStrList::Waiting(TData& d, uint16_t) { d = TData::Int(waiting_ ? 1 : 0); }
 
 void THIStrList::forgetProblem() {
   if (problem.empty()) return;
@@ -344,7 +402,9 @@ void THIStrList::reportProblem(const std::string& path, const std::string& now) 
   problem = now;
   if (!logName.empty()) {
     platform::LogEvent(logName + " " + platform::EscapeBytes(path) +
-                       (now.empty() ? " can be read again" : " cannot be read: " + now));
+                       (now.empty()          ? " can be read again"
+                        : now == kNoTitleYet ? ": " + now
+                                             : " cannot be read: " + now));
   }
   EmitString(onProblem, now);
 }

@@ -188,7 +188,10 @@ class THIConvertor : public TDebug {
 // writes would otherwise blank the text for a tick.
 // With `acceptsAddress`, a file name "udp://ADDR:PORT" or "tcp://ADDR:PORT" is listened on
 // instead: a load takes the newest title received since the last one (a datagram, or a line),
-// decoded as a file's text is, and fires nothing when none came.
+// decoded as a file's text is, and fires nothing when none came. The last title received is kept
+// in the settings folder and loaded when an address is taken into use; with none ever received
+// the list is Waiting, which the page shows as a problem. A name that starts like an address
+// ("udp:", "tcp:") without being one is a malformed address, not a file.
 class THIStrList : public TDebug {
  public:
   THIStrList();
@@ -212,20 +215,28 @@ class THIStrList : public TDebug {
   TLink FileName, Index;
   void doLoad(TData& data, uint16_t index);
   void doGetString(TData& data, uint16_t index);
-  // The file name changed (value: the new one): a listener opened for another name is closed
-  // and its problem forgotten. Nothing is opened before the next load.
+  // Takes a new file name into use (value: the name; it is the FileName property): a listener
+  // opened for another name is closed and its problem forgotten. Nothing is opened before the
+  // next load.
   void doSource(TData& data, uint16_t index);
   void Text(TData& data, uint16_t index);
+  // 1 while an address is listened on and no title is known yet, else 0.
+  void Waiting(TData& data, uint16_t index);
 
   // The listener while an address is listened on, else null.
   [[nodiscard]] const platform::NowPlayingListener* listener() const { return listener_.get(); }
+  // Where the last title received is kept: beside the settings file.
+  static std::string StoredTitlePath();
 
  private:
   void reportProblem(const std::string& path, const std::string& now);
   void loadReceived(TData& data, const std::string& address);
+  void takeTitle(TData& data, const std::string& title);
   void forgetProblem();
 
   std::unique_ptr<platform::NowPlayingListener> listener_;
+  bool waiting_ = false;
+  std::string storedTitle_;
 };
 
 }  // namespace hi

@@ -1,5 +1,6 @@
 // What the network turns into a now-playing title: a datagram decodes exactly as a file of the
-// same bytes reads; a TCP stream cut anywhere gives the same newest line and the same count of
+// same bytes reads; a TCP stream cut anywhere gives the same newest title (a blank line is none)
+// and the same count of
 // dropped lines as the whole stream read at once; and the title the page keeps has no control
 // character left. The first byte of an input chooses where the stream is cut.
 #include <unistd.h>
@@ -50,9 +51,14 @@ struct WholeStream {
   uint64_t oversized = 0;
   void end() {
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::string_view text = line;
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    const bool blank = std::none_of(text.begin(), text.end(), [](char c) {
+      return static_cast<unsigned char>(c) > ' ' && c != '\x7F';
+    });
     if (line.size() > platform::kTitleBytesLimit)
       ++oversized;
-    else
+    else if (!blank)
       newest = line;
     line.clear();
   }

@@ -487,6 +487,10 @@ void RemoveLeftovers(const std::string& path) {
 
 }  // namespace
 
+bool WriteFileAtomically(const std::string& path, std::string_view data) {
+  return ReplaceFileContents(path, data);
+}
+
 std::optional<std::string> IniLookup(std::string_view text, std::string_view section,
                                      std::string_view key) {
   return LookupDecoded(Decode(text), section, key);

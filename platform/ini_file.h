@@ -70,4 +70,8 @@ struct IniEntry {
 // Meant for the program's start, before anything writes the file.
 void IniRemoveLeftovers(const std::string& path);
 
+// Replaces a whole file the way the settings file is written: a new file beside it, flushed and
+// renamed over it, so a crash leaves the old contents or the new, never a mix.
+[[nodiscard]] bool WriteFileAtomically(const std::string& path, std::string_view data);
+
 }  // namespace platform

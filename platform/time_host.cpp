@@ -4,6 +4,12 @@
 #include <chrono>
 #include <ctime>
 
+#ifdef _WIN32
+#include <winsock2.h>
+#else
+#include <poll.h>
+#endif
+
 namespace platform {
 
 int64_t DaysFromCivil(int year, int month, int day) {
@@ -105,6 +111,7 @@ ScheduledTimeHost::ScheduledTimeHost() = default;
 ScheduledTimeHost::~ScheduledTimeHost() {
   // Timers outliving their host are left alone; their entries are owned by the timers.
   timers_.clear();
+  watches_.clear();
 }
 
 std::unique_ptr<HostTimer> ScheduledTimeHost::createTimer(std::function<void()> onTick) {
@@ -136,6 +143,69 @@ void ScheduledTimeHost::fireDue(int64_t until) {
   }
 }
 
+struct ScheduledTimeHost::Watched {
+  intptr_t socket = -1;
+  std::function<void()> onReadable;
+  uint64_t order = 0;
+};
+
+class ScheduledTimeHost::Watch : public SocketWatch {
+ public:
+  Watch(ScheduledTimeHost& host, Watched* watched) : host_(host), watched_(watched) {}
+  Watch(const Watch&) = delete;
+  Watch& operator=(const Watch&) = delete;
+  ~Watch() override {
+    auto& list = host_.watches_;
+    list.erase(std::remove(list.begin(), list.end(), watched_), list.end());
+    delete watched_;
+  }
+
+ private:
+  ScheduledTimeHost& host_;
+  Watched* watched_;
+};
+
+std::unique_ptr<SocketWatch> ScheduledTimeHost::watchSocket(intptr_t socket,
+                                                            std::function<void()> onReadable) {
+  auto* watched = new Watched{socket, std::move(onReadable), created_++};
+  watches_.push_back(watched);
+  return std::make_unique<Watch>(*this, watched);
+}
+
+void ScheduledTimeHost::deliverSocketEvents() {
+  if (watches_.empty()) return;
+  std::vector<uint64_t> ready;
+#ifdef _WIN32
+  // Winsock's select takes at most FD_SETSIZE sockets at once.
+  for (size_t first = 0; first < watches_.size(); first += FD_SETSIZE) {
+    fd_set readable;
+    FD_ZERO(&readable);
+    const size_t end = std::min<size_t>(watches_.size(), first + FD_SETSIZE);
+    for (size_t i = first; i < end; ++i)
+      FD_SET(static_cast<SOCKET>(watches_[i]->socket), &readable);
+    timeval none{0, 0};
+    if (select(0, &readable, nullptr, nullptr, &none) <= 0) continue;
+    for (size_t i = first; i < end; ++i)
+      if (FD_ISSET(static_cast<SOCKET>(watches_[i]->socket), &readable))
+        ready.push_back(watches_[i]->order);
+  }
+#else
+  std::vector<pollfd> fds;
+  for (const Watched* w : watches_) fds.push_back(pollfd{static_cast<int>(w->socket), POLLIN, 0});
+  if (::poll(fds.data(), fds.size(), 0) <= 0) return;
+  for (size_t i = 0; i < fds.size(); ++i)
+    if (fds[i].revents != 0) ready.push_back(watches_[i]->order);
+#endif
+  // A callback may end its own watch or others.
+  for (const uint64_t order : ready) {
+    const auto found = std::find_if(watches_.begin(), watches_.end(),
+                                    [order](const Watched* w) { return w->order == order; });
+    if (found == watches_.end()) continue;
+    const std::function<void()> call = (*found)->onReadable;
+    call();
+  }
+}
+
 VirtualTimeHost::VirtualTimeHost() { setLocalTime(2000, 1, 1, 0, 0, 0); }
 
 void VirtualTimeHost::setLocalTime(const LocalDateTime& t) { localBase_ = ToEpochMs(t) - clock_; }
@@ -154,6 +224,7 @@ void VirtualTimeHost::setLocalTime(int year, int month, int day, int hour, int m
 }
 
 void VirtualTimeHost::advance(uint32_t ms) {
+  deliverSocketEvents();
   const int64_t until = clock_ + ms;
   fireDue(until);
   if (clock_ < until) clock_ = until;
@@ -194,6 +265,9 @@ int64_t SystemTimeHost::clockMs() const {
 
 uint32_t SystemTimeHost::tickCount() { return static_cast<uint32_t>(clockMs()); }
 
-void SystemTimeHost::runDue() { fireDue(clockMs()); }
+void SystemTimeHost::runDue() {
+  deliverSocketEvents();
+  fireDue(clockMs());
+}
 
 }  // namespace platform

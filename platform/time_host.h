@@ -46,6 +46,13 @@ class HostTimer {
   virtual bool active() const = 0;
 };
 
+// While it lives, its callback runs on the window's thread whenever its socket has something to
+// read: a datagram, bytes, a connection or the end of one. The callback may destroy the watch.
+class SocketWatch {
+ public:
+  virtual ~SocketWatch() = default;
+};
+
 class TimeHost {
  public:
   virtual ~TimeHost() = default;
@@ -54,6 +61,10 @@ class TimeHost {
   virtual uint32_t tickCount() = 0;
   // The tick callback never runs nested inside itself.
   virtual std::unique_ptr<HostTimer> createTimer(std::function<void()> onTick) = 0;
+  // `socket` is a platform::SocketHandle. Null from a host that cannot watch sockets: the owner
+  // then reads only at its own timers.
+  virtual std::unique_ptr<SocketWatch> watchSocket(intptr_t socket,
+                                                   std::function<void()> onReadable) = 0;
 };
 
 // The process-wide host. Until one is installed, a SystemTimeHost serves.
@@ -70,6 +81,11 @@ class ScheduledTimeHost : public TimeHost {
   ScheduledTimeHost(const ScheduledTimeHost&) = delete;
   ScheduledTimeHost& operator=(const ScheduledTimeHost&) = delete;
   std::unique_ptr<HostTimer> createTimer(std::function<void()> onTick) override;
+  std::unique_ptr<SocketWatch> watchSocket(intptr_t socket,
+                                           std::function<void()> onReadable) override;
+  // Calls the watch of every socket that has something to read now, once each, in the order the
+  // watches were made; waits for nothing.
+  void deliverSocketEvents();
 
  protected:
   // Fires every timer due at or before `until` in time order (ties in creation order), moving
@@ -81,7 +97,10 @@ class ScheduledTimeHost : public TimeHost {
  private:
   struct Entry;
   class Timer;
+  struct Watched;
+  class Watch;
   std::vector<Entry*> timers_;
+  std::vector<Watched*> watches_;
   uint64_t created_ = 0;
 };
 
@@ -90,7 +109,8 @@ class VirtualTimeHost : public ScheduledTimeHost {
   VirtualTimeHost();
   void setLocalTime(const LocalDateTime& t);
   void setLocalTime(int year, int month, int day, int hour, int minute, int second, int ms = 0);
-  // Moves the clock forward, firing every timer that falls due on the way.
+  // Delivers the socket events of this moment, then moves the clock forward, firing every timer
+  // that falls due on the way.
   void advance(uint32_t ms);
   LocalDateTime now() override;
   uint32_t tickCount() override;
@@ -104,7 +124,7 @@ class VirtualTimeHost : public ScheduledTimeHost {
   int64_t localBase_ = 0;  // local epoch milliseconds at clock_ 0
 };
 
-// The machine's clock; timers fire from runDue().
+// The machine's clock; socket events and timers are delivered from runDue().
 class SystemTimeHost : public ScheduledTimeHost {
  public:
   LocalDateTime now() override;

@@ -398,6 +398,7 @@ bool THIEdit::filterEvent(QEvent* event) {
       return true;
     }
   }
+  if (event->type() == QEvent::FocusOut) EmitString(onLeave, text());
   return THIWin::filterEvent(event);
 }
 

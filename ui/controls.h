@@ -136,6 +136,8 @@ class THIEdit : public THIWin {
   TLink onChangeText;
   // Enter was pressed in the field (the key goes no further); carries the text.
   TLink onEnter;
+  // The field lost the keyboard focus; carries the text.
+  TLink onLeave;
 
   // The creation text: not reported.
   void setText(const std::string& text);

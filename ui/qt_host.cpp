@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QFontDialog>
 #include <QProcess>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QUrl>
 #include <QWindow>
@@ -50,6 +51,38 @@ class QtTimer : public platform::HostTimer {
   bool running_ = false;
 };
 
+class QtSocketWatch : public platform::SocketWatch {
+ public:
+  QtSocketWatch(intptr_t socket, std::function<void()> onReadable)
+      : state_(std::make_shared<State>()),
+        notifier_(new QSocketNotifier(static_cast<qintptr>(socket), QSocketNotifier::Read)) {
+    state_->onReadable = std::move(onReadable);
+    QObject::connect(notifier_, &QSocketNotifier::activated, notifier_, [state = state_] {
+      ++state->calls;
+      state->onReadable();
+      --state->calls;
+    });
+  }
+  QtSocketWatch(const QtSocketWatch&) = delete;
+  QtSocketWatch& operator=(const QtSocketWatch&) = delete;
+  ~QtSocketWatch() override {
+    notifier_->setEnabled(false);
+    // Ended from inside its own call: the notifier is still in its signal.
+    if (state_->calls > 0)
+      notifier_->deleteLater();
+    else
+      delete notifier_;
+  }
+
+ private:
+  struct State {
+    std::function<void()> onReadable;
+    int calls = 0;
+  };
+  std::shared_ptr<State> state_;
+  QSocketNotifier* notifier_;
+};
+
 QWidget* WindowOf(int32_t handle) {
   QWidget* widget = hi::WidgetFromHandle(handle);
   return widget ? widget->window() : nullptr;
@@ -81,6 +114,11 @@ uint32_t QtTimeHost::tickCount() {
 
 std::unique_ptr<platform::HostTimer> QtTimeHost::createTimer(std::function<void()> onTick) {
   return std::make_unique<QtTimer>(std::move(onTick));
+}
+
+std::unique_ptr<platform::SocketWatch> QtTimeHost::watchSocket(intptr_t socket,
+                                                               std::function<void()> onReadable) {
+  return std::make_unique<QtSocketWatch>(socket, std::move(onReadable));
 }
 
 QString QtFileFilter(const std::string& filter) {

@@ -23,6 +23,9 @@ class QtTimeHost : public platform::TimeHost {
   platform::LocalDateTime now() override;
   uint32_t tickCount() override;
   std::unique_ptr<platform::HostTimer> createTimer(std::function<void()> onTick) override;
+  // A QSocketNotifier on the thread that creates it.
+  std::unique_ptr<platform::SocketWatch> watchSocket(intptr_t socket,
+                                                     std::function<void()> onReadable) override;
 };
 
 class QtDesktop : public platform::Desktop {

@@ -4,7 +4,11 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <thread>
+
+#include <QLabel>
 
 #include "panel_fixture.h"
 #include "platform/event_log.h"
@@ -32,8 +36,13 @@ class NowPlayingTest : public PanelTest {
     useDynamicFiles("%NPFile%", "Now: %NPFile%");
     PanelTest::startConnected();
     click(main_->pageButtons[hi::MainWindow::DynamicText]);
-    type(field(), source);
+    use(source);
     received(1, 0);
+  }
+  // Typed, and Enter pressed.
+  void use(const std::string& source) {
+    type(field(), source);
+    QTest::keyClick(field().widget(), Qt::Key_Return);
   }
   hi::THIEdit& field() { return dyn().paths[DynamicTextPanel::NowPlaying]; }
   const platform::NowPlayingListener* listener() {
@@ -58,7 +67,11 @@ TEST_F(NowPlayingTest, ReceivedTitlesGoOnAirAsTheSameTitleInAFileWould) {
   startWith(Udp(port));
   EXPECT_EQ(setting("Dynamic RT and PS", "Scroll"), Udp(port));
   click(dyn().drt);
-  EXPECT_EQ(nextRt(), RtLine("Now:"));
+  // No title has ever come: the RT template waits for one instead of going on air without it.
+  time_.advance(3000);
+  EXPECT_EQ(received(1, 0), "");
+  EXPECT_EQ(dyn().sourceState.caption(), "'Now playing' source: no title received yet");
+  EXPECT_TRUE(dyn().sourceState.visible());
 
   const std::vector<std::string> titles = {"Artist - Title",
                                            "PI,0\r\nSM\r\n<TA1>",
@@ -73,10 +86,11 @@ TEST_F(NowPlayingTest, ReceivedTitlesGoOnAirAsTheSameTitleInAFileWould) {
     ASSERT_TRUE(automation.sendTo(port, title));
     received.push_back(nextRt());
   }
+  EXPECT_FALSE(dyn().sourceState.visible());
   EXPECT_EQ(received.front(), RtLine("Now: Artist - Title"));
   EXPECT_EQ(received[1], RtLine("Now: PI,0 SM <TA1>"));
 
-  type(field(), path("np.txt"));
+  use(path("np.txt"));
   std::vector<std::string> fromFile;
   for (const std::string& title : titles) {
     writeFile("np.txt", title);
@@ -87,12 +101,96 @@ TEST_F(NowPlayingTest, ReceivedTitlesGoOnAirAsTheSameTitleInAFileWould) {
   EXPECT_TRUE(next.bind(port)) << "a file in the field gives the port back";
 
   const uint16_t tcpPort = nettest::FreePort(true);
-  type(field(), "tcp://127.0.0.1:" + std::to_string(tcpPort));
+  use("tcp://127.0.0.1:" + std::to_string(tcpPort));
   time_.advance(1000);
   nettest::Peer sender(true);
   ASSERT_TRUE(sender.connect(tcpPort));
   ASSERT_TRUE(sender.write("Over TCP\r\nand the newest\r\n"));
   EXPECT_EQ(nextRt(), RtLine("Now: and the newest"));
+}
+
+// The last title received outlives a restart and is on air before the automation sends again;
+// a keep-alive or a blank line never replaces it.
+TEST_F(NowPlayingTest, TheLastTitleOutlivesARestartAndBlankLinesKeepIt) {
+  const uint16_t port = nettest::FreePort(false);
+  startWith(Udp(port));
+  click(dyn().drt);
+  time_.advance(1000);
+  nettest::Peer automation(false);
+  ASSERT_TRUE(automation.sendTo(port, "Kept \xC3\xA9t\xC3\xA9"));
+  EXPECT_EQ(nextRt(), RtLine("Now: Kept \xE9t\xE9"));
+  for (const char* blank : {"\n", "", "\r\n", " \t "}) ASSERT_TRUE(automation.sendTo(port, blank));
+  time_.advance(3000);
+  EXPECT_EQ(received(1, 0), "") << "a blank datagram wipes nothing";
+  closeProgram();
+
+  hi::ResetRuntime();
+  startConnected();
+  click(main_->pageButtons[hi::MainWindow::DynamicText]);
+  received(1, 0);
+  click(dyn().drt);
+  EXPECT_EQ(nextRt(), RtLine("Now: Kept \xE9t\xE9"));
+  EXPECT_FALSE(dyn().sourceState.visible());
+  time_.advance(1000);
+  ASSERT_TRUE(automation.sendTo(port, "Next"));
+  EXPECT_EQ(nextRt(), RtLine("Now: Next"));
+  std::ifstream stored(hi::THIStrList::StoredTitlePath(), std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(stored), {}), "Next");
+}
+
+// An address is taken into use when its typing is done, never half-typed; a slip in its scheme
+// is a malformed address, not a file name. The page shows the whole problem.
+TEST_F(NowPlayingTest, ATypedAddressIsUsedWhenTheTypingIsDone) {
+  std::FILE* log = std::tmpfile();
+  platform::SetEventLog(log);
+  const uint16_t port = nettest::FreePort(false);
+  startWith(path("np.txt"));
+  click(dyn().drt);
+  time_.advance(1000);
+  const std::string address = Udp(port);
+  type(field(), "");
+  for (char c : address) {
+    QTest::keyClick(field().widget(), c);
+    time_.advance(1000);
+    EXPECT_EQ(listener(), nullptr) << "typed so far";
+  }
+  time_.advance(2000);
+  EXPECT_NE(listener(), nullptr) << "two seconds after the last key";
+  EXPECT_EQ(setting("Dynamic RT and PS", "Scroll"), address);
+
+  hi::THILabel& state = dyn().sourceState;
+  use("udp:/127.0.0.1:5005");
+  time_.advance(1000);
+  EXPECT_EQ(listener(), nullptr);
+  EXPECT_EQ(state.caption(), "'Now playing' source: malformed address, write udp://ADDRESS:PORT");
+  use("udp://127.0.0.1:70000");
+  time_.advance(1000);
+  EXPECT_EQ(state.caption(), "'Now playing' source: port 70000 out of range 1-65535");
+  // Shown whole, where the picture gives way to it.
+  EXPECT_FALSE(dyn().picture.visible());
+  const QLabel* label = qobject_cast<const QLabel*>(state.widget());
+  ASSERT_NE(label, nullptr);
+  EXPECT_LE(label->heightForWidth(label->width()), label->height());
+  for (const std::string& text :
+       {state.caption(),
+        std::string("'Now playing' source: not a numeric address: automation.example"),
+        std::string("'Now playing' source: 192.0.2.1 is no address of this computer")}) {
+    EXPECT_LE(label->fontMetrics()
+                  .boundingRect(QRect(0, 0, label->width(), 1000), Qt::TextWordWrap,
+                                QString::fromStdString(text))
+                  .height(),
+              label->height())
+        << text;
+  }
+  platform::SetEventLog(nullptr);
+  std::rewind(log);
+  std::string text(8192, '\0');
+  text.resize(std::fread(text.data(), 1, text.size(), log));
+  std::fclose(log);
+  EXPECT_EQ(text.find("udp://127.0.0.1:5 "), std::string::npos) << text;
+  EXPECT_EQ(text.find("udp://127.0.0.1:" + std::to_string(port).substr(0, 2) + " "),
+            std::string::npos)
+      << text;
 }
 
 TEST_F(NowPlayingTest, AnAddressThatCannotBeListenedOnShowsOnThePageAndInTheLog) {
@@ -109,7 +207,7 @@ TEST_F(NowPlayingTest, AnAddressThatCannotBeListenedOnShowsOnThePageAndInTheLog)
   const uint16_t port = nettest::FreePort(false);
   auto holder = std::make_unique<nettest::Peer>(false);
   ASSERT_TRUE(holder->bind(port));
-  type(field(), Udp(port));
+  use(Udp(port));
   EXPECT_FALSE(state.visible()) << "the old problem goes with the old text";
   time_.advance(1000);
   const std::string inUse = "port " + std::to_string(port) + " in use";
@@ -120,7 +218,7 @@ TEST_F(NowPlayingTest, AnAddressThatCannotBeListenedOnShowsOnThePageAndInTheLog)
   // Tried again at each refresh: listened on as soon as the port is free.
   holder.reset();
   time_.advance(1000);
-  EXPECT_FALSE(state.visible());
+  EXPECT_EQ(state.caption(), "'Now playing' source: no title received yet");
   ASSERT_NE(listener(), nullptr);
   nettest::Peer automation(false);
   for (int i = 0; i < 2; ++i) {
@@ -202,7 +300,8 @@ TEST_F(NowPlayingTest, AFloodLeavesTheEngineOnTimeTheMemoryFlatAndTheLinesWellFo
   RecordProperty("refreshes", refreshes);
   EXPECT_GT(taken, 0u);
   EXPECT_LE(counts.titles + counts.oversized, static_cast<uint64_t>(kDatagrams) + 1);
-  EXPECT_LE(mostInOneRefresh, platform::NowPlayingListener::kDatagramsPerPoll);
+  EXPECT_LE(mostInOneRefresh, platform::NowPlayingListener::kDatagramsPerPoll +
+                                  platform::NowPlayingListener::kDatagramsPerEvent);
   EXPECT_EQ(mostHeld, 0u);
   EXPECT_LT(heapAfter, heapBefore + (256u << 10)) << heapBefore << " -> " << heapAfter;
 

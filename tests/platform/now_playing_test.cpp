@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdio>
 #include <memory>
+#include <thread>
 
+#include "platform/event_log.h"
 #include "platform/net_peer.h"
+#include "platform/time_host.h"
 
 using namespace platform;
 
@@ -27,12 +32,27 @@ std::string Problem(const std::string& address) {
 TEST(NowPlayingListener, AddressesItCannotListenOnSayWhyAndOpenNothing) {
   EXPECT_EQ(Problem("udp://127.0.0.1"), "no port");
   EXPECT_EQ(Problem("http://127.0.0.1:8080"), "only udp:// or tcp:// addresses give titles");
-  EXPECT_EQ(Problem("udp://automation.example:5005"),
-            "listen on a numeric address such as 127.0.0.1, not automation.example");
+  EXPECT_EQ(Problem("udp://automation.example:5005"), "not a numeric address: automation.example");
 #ifndef _WIN32
   // An address of another computer (a documentation range no host has). Wine, which runs the
   // Windows build of these tests, takes it.
   EXPECT_EQ(Problem("udp://192.0.2.1:5005"), "192.0.2.1 is no address of this computer");
+
+  // Beyond the loopback address: said once, plainly.
+  std::FILE* log = std::tmpfile();
+  SetEventLog(log);
+  NowPlayingListener wide;
+  std::string problem;
+  const std::string anyAddress = "udp://0.0.0.0:" + std::to_string(nettest::FreePort(false));
+  EXPECT_TRUE(wide.open(anyAddress, problem)) << problem;
+  SetEventLog(nullptr);
+  std::rewind(log);
+  std::string text(1024, '\0');
+  text.resize(std::fread(text.data(), 1, text.size(), log));
+  std::fclose(log);
+  EXPECT_NE(text.find(anyAddress + " listens beyond this computer: anybody who can reach port"),
+            std::string::npos)
+      << text;
 #endif
   for (bool stream : {false, true}) {
     nettest::Peer holder(stream);
@@ -54,7 +74,9 @@ TEST(NowPlayingListener, DatagramsTheNewestWinsDecodedAsAFileIs) {
   EXPECT_EQ(listener.poll(), std::nullopt);
 
   nettest::Peer automation(false);
-  for (const char* title : {"one", "two", "Caf\xC3\xA9 del Mar"}) {
+  // Keep-alives and blank datagrams after a title are no titles.
+  for (const char* title :
+       {"one", "two", "Caf\xC3\xA9 del Mar", "", "\n", "\r\n", " \t ", "\xEF\xBB\xBF "}) {
     ASSERT_TRUE(automation.sendTo(port, title));
   }
   EXPECT_EQ(listener.poll(), "Caf\xE9 del Mar");
@@ -81,7 +103,7 @@ TEST(NowPlayingListener, TcpLinesFromSeveralSendersEachBounded) {
 
   nettest::Peer first(true);
   ASSERT_TRUE(first.connect(port));
-  ASSERT_TRUE(first.write("A1\r\nA2\n"));
+  ASSERT_TRUE(first.write("A1\r\nA2\r\n\r\n \t\n\n"));
   EXPECT_EQ(next(), "A2");
   {
     // A sender that closes instead of ending its line.
@@ -94,7 +116,7 @@ TEST(NowPlayingListener, TcpLinesFromSeveralSendersEachBounded) {
   EXPECT_EQ(next(), "A3");
   EXPECT_EQ(listener.counts().oversized, 1u);
 
-  // More senders than the listener keeps: the oldest is closed to make room.
+  // More senders than the listener keeps: the one idle longest is closed to make room.
   std::vector<std::unique_ptr<nettest::Peer>> crowd;
   for (size_t n = 0; n < NowPlayingListener::kMaxClients; ++n) {
     crowd.push_back(std::make_unique<nettest::Peer>(true));
@@ -105,9 +127,78 @@ TEST(NowPlayingListener, TcpLinesFromSeveralSendersEachBounded) {
   EXPECT_EQ(listener.clients(), NowPlayingListener::kMaxClients);
   EXPECT_TRUE(first.closedByPeer());
 
+  // A title waiting unread is never closed away, however many empty connections come after it,
+  // whether its sender closes or stays.
+  for (bool stays : {false, true}) {
+    auto sender = std::make_unique<nettest::Peer>(true);
+    ASSERT_TRUE(sender->connect(port));
+    ASSERT_TRUE(sender->write(stays ? "Stays\n" : "Closes"));
+    if (!stays) sender.reset();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    for (size_t n = 0; n <= NowPlayingListener::kMaxClients; ++n) {
+      crowd.push_back(std::make_unique<nettest::Peer>(true));
+      ASSERT_TRUE(crowd.back()->connect(port));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(next(), stays ? "Stays" : "Closes");
+  }
+
   // Closed, the port can be listened on again at once.
   listener.close();
   EXPECT_EQ(listener.clients(), 0u);
   NowPlayingListener again;
   EXPECT_TRUE(again.open(Address("tcp", port), problem)) << problem;
+}
+
+// Read as it arrives: the title received last wins whichever connection brought it, and a burst
+// that would fill the system's buffer between two refreshes does not hide the title after it.
+TEST(NowPlayingListener, SocketEventsReadAsDataArrives) {
+  VirtualTimeHost host;
+  SetTimeHost(&host);
+  const auto deliverUntil = [&host](const NowPlayingListener& l, uint64_t titles) {
+    for (int i = 0; i < 1000 && l.counts().titles < titles; ++i) {
+      host.advance(1);
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return l.counts().titles >= titles;
+  };
+  {
+    NowPlayingListener listener;
+    const uint16_t port = nettest::FreePort(true);
+    std::string problem;
+    ASSERT_TRUE(listener.open("tcp://127.0.0.1:" + std::to_string(port), problem)) << problem;
+    nettest::Peer persistent(true);
+    ASSERT_TRUE(persistent.connect(port));
+    host.advance(1);
+    nettest::Peer newcomer(true);
+    ASSERT_TRUE(newcomer.connect(port));
+    ASSERT_TRUE(newcomer.write("Older\n"));
+    ASSERT_TRUE(deliverUntil(listener, 1));
+    ASSERT_TRUE(persistent.write("Newer\n"));
+    ASSERT_TRUE(deliverUntil(listener, 2));
+    EXPECT_EQ(listener.poll(), "Newer");
+  }
+  {
+    NowPlayingListener listener;
+    const uint16_t port = nettest::FreePort(false);
+    std::string problem;
+    ASSERT_TRUE(listener.open("udp://127.0.0.1:" + std::to_string(port), problem)) << problem;
+    std::atomic<bool> sent{false};
+    std::thread automation([&] {
+      nettest::Peer peer(false);
+      for (int n = 0; n < 100'000; ++n) (void)peer.sendTo(port, "Flood " + std::to_string(n));
+      sent = true;
+    });
+    while (!sent) host.advance(1);
+    automation.join();
+    for (int i = 0; i < 50; ++i) host.advance(1);
+    nettest::Peer peer(false);
+    ASSERT_TRUE(peer.sendTo(port, "After the burst"));
+    const uint64_t before = listener.counts().titles;
+    EXPECT_TRUE(deliverUntil(listener, before + 1));
+    EXPECT_LE(listener.counts().titles,
+              listener.counts().events * NowPlayingListener::kDatagramsPerEvent);
+    EXPECT_EQ(listener.poll(), "After the burst");
+  }
+  SetTimeHost(nullptr);
 }
