@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -181,10 +178,7 @@ std::vector<SocketAddress> SlowResolver(const Endpoint&, std::string& problem) {
   ++gLookups;
   ++gLookupsOut;
   while (!gAnswer) std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  sockaddr_in at{};
-  at.sin_family = AF_INET;
-  at.sin_port = htons(gAnswerPort);
-  at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  const sockaddr_in at = nettest::Loopback(gAnswerPort);
   SocketAddress address;
   std::memcpy(address.bytes.data(), &at, sizeof at);
   address.length = sizeof at;

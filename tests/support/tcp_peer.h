@@ -164,7 +164,6 @@ class TcpPeer {
     if (client >= 0) client_ = std::make_unique<nettest::Peer>(platform::SocketHandle{client});
     return client_ != nullptr;
   }
-  bool connected() const { return client_ != nullptr; }
   // Whether a read found the connection reset rather than ended.
   bool wasReset() const { return reset_; }
 
@@ -181,7 +180,6 @@ class TcpPeer {
     return out;
   }
   bool write(const std::string& bytes) { return client_ && client_->write(bytes); }
-  void dropClient() { client_.reset(); }
   // The server process dies: its connection and its listener go.
   void stop() {
     client_.reset();
