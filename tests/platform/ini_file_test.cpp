@@ -90,8 +90,6 @@ TEST(IniFile, UpdateKeepsEveryOtherByte) {
   EXPECT_EQ(IniUpdate(text, "RDS Settings", "CT", "1"),
             "; settings\r\n[RDS Settings]\r\n  PI = 7C6F\r\ngarbage line\r\nCT=1\r\n\r\n"
             "[Other]\nX=1");
-  // A last line without an ending gets one.
-  EXPECT_EQ(IniUpdate(text, "Other", "Y", "2"), text + "\r\nY=2\r\n");
   EXPECT_EQ(IniUpdate(text, "New", "K", "v"), text + "\r\n[New]\r\nK=v\r\n");
   EXPECT_EQ(IniUpdate("", "S", "K", "v"), "[S]\r\nK=v\r\n");
   EXPECT_EQ(IniUpdate("[S]\n", "S", "K", "v"), "[S]\nK=v\n");

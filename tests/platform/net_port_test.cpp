@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -72,20 +69,10 @@ TEST(NetPort, RawPortPassesBytesAsTheyAreAndDiscardsWhatThePeerSends) {
   EXPECT_EQ(port.write("PS\r\n"), -1);
 }
 
-TEST(NetPort, UnreachableOrUnresolvableFailsWithoutHoldingTheCaller) {
-  uint16_t closed;
-  {
-    TcpPeer gone;
-    closed = gone.port();
-  }
+// A refused connection is seen through the connection page; here a name that has no address.
+TEST(NetPort, UnresolvableFailsWithoutHoldingTheCaller) {
   NetPort port;
-  auto start = std::chrono::steady_clock::now();
-  port.open(Endpoint{"tcp", "127.0.0.1", closed}, false, SerialMode{});
-  EXPECT_LT(Ms(start), 100);
-  EXPECT_EQ(Settle(port), NetPort::State::Failed);
-  EXPECT_EQ(port.problem(), "connection refused");
-
-  start = std::chrono::steady_clock::now();
+  const auto start = std::chrono::steady_clock::now();
   port.open(Endpoint{"tcp", "no-such-encoder.invalid", 4001}, false, SerialMode{});
   EXPECT_LT(Ms(start), 100);
   EXPECT_EQ(Settle(port), NetPort::State::Failed);
@@ -191,10 +178,7 @@ std::vector<SocketAddress> SlowResolver(const Endpoint&, std::string& problem) {
   ++gLookups;
   ++gLookupsOut;
   while (!gAnswer) std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  sockaddr_in at{};
-  at.sin_family = AF_INET;
-  at.sin_port = htons(gAnswerPort);
-  at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  const sockaddr_in at = nettest::Loopback(gAnswerPort);
   SocketAddress address;
   std::memcpy(address.bytes.data(), &at, sizeof at);
   address.length = sizeof at;

@@ -1,18 +1,9 @@
 // The network COM port against peers nobody here wrote or that stand in for the device: Debian's
 // ser2net serving the virtual encoder's pseudo-terminal (raw and RFC 2217), and the virtual
 // encoder listening on TCP itself. The port element drives them as the connection page does.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
-#include <filesystem>
 #include <fstream>
-#include <thread>
-#include <vector>
 
 #include "elements/serial.h"
 #include "platform/files.h"
@@ -20,84 +11,11 @@
 #include "platform/time_host.h"
 #include "support/tcp_peer.h"
 #include "support/temp_folder.h"
+#include "tools/program.h"
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 namespace {
-
-int64_t MsSince(Clock::time_point start) {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-}
-
-// A program started for the test, its standard output read line by line, killed at the end.
-class Program {
- public:
-  explicit Program(std::vector<std::string> args) {
-    int out[2];
-    if (pipe2(out, O_CLOEXEC) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(out[1], 1);
-      const int null = ::open("/dev/null", O_WRONLY);
-      dup2(null, 2);
-      std::vector<char*> argv;
-      for (auto& a : args) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      execv(argv[0], argv.data());
-      _exit(127);
-    }
-    ::close(out[1]);
-    out_ = out[0];
-  }
-  ~Program() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-    if (out_ >= 0) ::close(out_);
-  }
-  Program(const Program&) = delete;
-  Program& operator=(const Program&) = delete;
-
-  // The next line that contains `text`, waiting at most `ms`; empty when none came.
-  std::string lineWith(const std::string& text, int ms = 5000) {
-    const auto start = Clock::now();
-    while (MsSince(start) < ms) {
-      const size_t end = buffer_.find('\n');
-      if (end != std::string::npos) {
-        std::string line = buffer_.substr(0, end);
-        buffer_.erase(0, end + 1);
-        if (line.find(text) != std::string::npos) return line;
-        continue;
-      }
-      pollfd p{out_, POLLIN, 0};
-      if (poll(&p, 1, 50) <= 0) continue;
-      char chunk[4096];
-      const ssize_t n = ::read(out_, chunk, sizeof chunk);
-      if (n <= 0) break;
-      buffer_.append(chunk, static_cast<size_t>(n));
-    }
-    return {};
-  }
-
- private:
-  pid_t pid_ = -1;
-  int out_ = -1;
-  std::string buffer_;
-};
-
-std::string Field(const std::string& json, const std::string& name) {
-  const std::string key = "\"" + name + "\":\"";
-  const size_t at = json.find(key);
-  if (at == std::string::npos) return {};
-  return json.substr(at + key.size(), json.find('"', at + key.size()) - at - key.size());
-}
-
-fs::path EncoderProgram() {
-  return fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "tools" /
-         "rds-virtual-encoder";
-}
 
 std::string Ser2net() {
   for (const char* path : {"/usr/sbin/ser2net", "/usr/bin/ser2net"})
@@ -132,8 +50,7 @@ class DeviceServerTest : public ::testing::Test {
     const int before = recorder_.settled;
     hi::TData none;
     com_.doOpen(none, 0);
-    const auto start = Clock::now();
-    while (recorder_.settled == before && MsSince(start) < 4000) {
+    for (int i = 0; recorder_.settled == before && i < 800; ++i) {  // four seconds at most
       time_.advance(20);
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
@@ -179,12 +96,7 @@ TEST_F(DeviceServerTest, Ser2netPassesTheLinesRawAndWithTheComPortOptionSetsTheL
   const std::string device = Field(encoder.lineWith("\"ready\""), "device");
   ASSERT_FALSE(device.empty());
 
-  uint16_t raw, telnet;
-  {
-    TcpPeer a, b;  // two free ports, given to ser2net
-    raw = a.port();
-    telnet = b.port();
-  }
+  const uint16_t raw = nettest::FreePort(true), telnet = nettest::FreePort(true);
   // The server's own default is far from the model's line, so that only the option can set it.
   const std::string config = folder_.string() + "/ser2net.yaml";
   std::ofstream(config) << "%YAML 1.1\n---\n"

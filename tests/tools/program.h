@@ -1,0 +1,95 @@
+// The built tools started by the tests: standard output read line by line, the program stopped
+// (and never left running behind a failed assertion) at the end. POSIX hosts only.
+#pragma once
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+class Program {
+ public:
+  explicit Program(std::vector<std::string> args) {
+    int out[2];
+    if (pipe2(out, O_CLOEXEC) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(out[1], 1);
+      dup2(::open("/dev/null", O_WRONLY), 2);
+      std::vector<char*> argv;
+      for (auto& a : args) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      execv(argv[0], argv.data());
+      _exit(127);
+    }
+    ::close(out[1]);
+    out_ = out[0];
+  }
+  ~Program() {
+    if (pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    if (out_ >= 0) ::close(out_);
+  }
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  // The next line that contains `text`, waiting at most `ms`; empty when none came.
+  std::string lineWith(const std::string& text, int ms = 5000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < end) {
+      const size_t eol = buffer_.find('\n');
+      if (eol != std::string::npos) {
+        std::string line = buffer_.substr(0, eol);
+        buffer_.erase(0, eol + 1);
+        if (line.find(text) != std::string::npos) return line;
+        continue;
+      }
+      pollfd p{out_, POLLIN, 0};
+      if (poll(&p, 1, 50) <= 0) continue;
+      char chunk[4096];
+      const ssize_t n = ::read(out_, chunk, sizeof chunk);
+      if (n <= 0) break;
+      buffer_.append(chunk, static_cast<size_t>(n));
+    }
+    return {};
+  }
+
+  // Asks the program to end; its exit status, or -1 when it did not end within five seconds.
+  int terminate() {
+    kill(pid_, SIGTERM);
+    int status = 0;
+    for (int i = 0; i < 500; ++i) {
+      if (waitpid(pid_, &status, WNOHANG) == pid_)
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return -1;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int out_ = -1;
+  std::string buffer_;
+};
+
+// The text of "name":"..." in a line of JSON.
+inline std::string Field(const std::string& json, const std::string& name) {
+  const std::string key = "\"" + name + "\":\"";
+  const size_t at = json.find(key);
+  if (at == std::string::npos) return {};
+  return json.substr(at + key.size(), json.find('"', at + key.size()) - at - key.size());
+}
+
+inline std::filesystem::path EncoderProgram() {
+  return std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "tools" /
+         "rds-virtual-encoder";
+}
