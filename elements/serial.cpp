@@ -12,6 +12,17 @@ std::string THICOM::ModeText(int32_t baud, uint8_t parity) {
   return "baud=" + std::to_string(baud) + " parity=" + letter + " data=8 stop=1 octs=off";
 }
 
+namespace {
+
+// The flow-control setting is always off and means nothing to whoever reads the log; the port,
+// its device and the line settings are what an engineer needs.
+std::string LoggedSettings(const std::string& mode) {
+  const std::string::size_type at = mode.find(" octs=");
+  return at == std::string::npos ? mode : mode.substr(0, at);
+}
+
+}  // namespace
+
 void THICOM::log(const std::string& event) const {
   if (logged) platform::LogEvent(event);
 }
@@ -54,7 +65,7 @@ void THICOM::doOpen(TData& data, uint16_t) {
       fail("the port refused " + mode, target.device);
     } else {
       lastFailure_.clear();
-      log(name_ + " opened: " + target.device + ", " + mode);
+      log(name_ + " opened: " + target.device + ", " + LoggedSettings(mode));
     }
   }
   EmitNull(onSettled);
@@ -87,7 +98,7 @@ void THICOM::pollNetwork() {
     net_.setTimeouts({ms, ms, ms, ms, ms});
     lastFailure_.clear();
     const std::string settings = net_.serverSettings();
-    log(name_ + " opened: " + address_ + ", " + netMode_ +
+    log(name_ + " opened: " + address_ + ", " + LoggedSettings(netMode_) +
         (settings.empty() ? "" : ", the device server set " + settings));
   } else {
     fail(net_.problem(), address_);

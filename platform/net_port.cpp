@@ -656,4 +656,60 @@ long NetPort::write(std::string_view bytes) {
   return static_cast<long>(left);
 }
 
+bool SendOnce(const Endpoint& endpoint, std::string_view bytes, int waitMs, std::string* reply,
+              char until, std::string& problem) {
+  const bool stream = endpoint.scheme == "tcp";
+  if (!stream && endpoint.scheme != "udp") {
+    problem = "not a udp:// or tcp:// address";
+    return false;
+  }
+  const std::vector<SocketAddress> addresses = ResolveEndpoint(endpoint, stream, problem);
+  if (addresses.empty()) return false;
+  const SocketAddress& to = addresses.front();
+  const auto handle = ::socket(to.family, stream ? SOCK_STREAM : SOCK_DGRAM, 0);
+  const auto socket = static_cast<SocketHandle>(handle);
+  if (socket == kNoSocket || !SetNonBlocking(socket)) {
+    problem = ErrorWords(LastSocketError());
+    CloseSocket(socket);
+    return false;
+  }
+  const auto* address = reinterpret_cast<const sockaddr*>(to.bytes.data());
+  bool sent = false;
+  if (!stream) {
+    sent = ::sendto(handle, bytes.data(), static_cast<int>(bytes.size()), 0, address,
+                    static_cast<socklen_t>(to.length)) == static_cast<long>(bytes.size());
+    if (!sent) problem = ErrorWords(LastSocketError());
+  } else {
+    const int64_t deadline = NowMs() + waitMs;
+    int error =
+        ::connect(handle, address, static_cast<socklen_t>(to.length)) == 0 ? 0 : LastSocketError();
+    if (error == kInProgress || error == kInterrupted || WouldBlock(error)) {
+      error = WaitSocket(socket, true, deadline - NowMs()) ? PendingError(socket) : -1;
+    }
+    size_t done = 0;
+    while (error == 0 && done < bytes.size()) {
+      const long n = SendSome(socket, bytes.data() + done, bytes.size() - done);
+      if (n > 0) {
+        done += static_cast<size_t>(n);
+      } else if (!WouldBlock(LastSocketError()) || !WaitSocket(socket, true, deadline - NowMs())) {
+        error = n < 0 && !WouldBlock(LastSocketError()) ? LastSocketError() : -1;
+      }
+    }
+    sent = error == 0;
+    if (!sent) problem = error < 0 ? "no answer in time" : ErrorWords(error);
+    const int64_t readDeadline = NowMs() + waitMs;
+    while (sent && reply && reply->size() < 4096 &&
+           WaitSocket(socket, false, readDeadline - NowMs())) {
+      char chunk[512];
+      const long n = ReceiveSome(socket, chunk, std::min(sizeof chunk, 4096 - reply->size()));
+      if (n <= 0) break;
+      reply->append(chunk, static_cast<size_t>(n));
+      if (std::string_view(chunk, static_cast<size_t>(n)).find(until) != std::string_view::npos)
+        break;
+    }
+  }
+  CloseSocket(socket);
+  return sent;
+}
+
 }  // namespace platform

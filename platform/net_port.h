@@ -146,4 +146,10 @@ class NetPort {
   std::string pending_;  // protocol bytes of our own not yet taken by the socket
 };
 
+// Sends `bytes` once, for a command-line tool: as one UDP datagram, or over a new TCP connection.
+// With `reply`, a TCP connection is then read until the peer sends `until`, closes, or `waitMs`
+// pass; at most 4 KiB are kept. Connecting and each step wait at most `waitMs`.
+[[nodiscard]] bool SendOnce(const Endpoint& endpoint, std::string_view bytes, int waitMs,
+                            std::string* reply, char until, std::string& problem);
+
 }  // namespace platform

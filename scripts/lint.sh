@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 build=${1:-build/test}
 only=${2:-}
 jobs=${RDS_LINT_JOBS:-$(nproc)}
-folders='(runtime|platform|protocol|elements|ui|encoder|dyntext|app|tools|fuzz)'
+folders='(runtime|platform|protocol|elements|ui|encoder|dyntext|app|remote|tools|fuzz)'
 
 if [ ! -f "$build/compile_commands.json" ]; then
   echo "lint: $build/compile_commands.json is missing; configure that build folder first" >&2

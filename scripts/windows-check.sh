@@ -22,13 +22,13 @@ if [ ! -f "$out/gtest/lib/cmake/GTest/GTestConfig.cmake" ]; then
   cmake --install "$out/gtest-build" >/dev/null
 fi
 
-programs=(test_runtime test_platform test_elements test_dyntext test_tools test_windows)
+programs=(test_runtime test_platform test_elements test_dyntext test_tools test_remote test_windows)
 echo "== Cross build"
 if [ ! -f "$out/main/build.ninja" ]; then
   cmake -S . -B "$out/main" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRDS_BENCH=OFF \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_PREFIX_PATH="$out/gtest" >/dev/null
 fi
-cmake --build "$out/main" -j "$(nproc)" --target rdscore rdstext rdstools "${programs[@]}"
+cmake --build "$out/main" -j "$(nproc)" --target rdscore rdstext rdstools rdsremote rds-uecp-send "${programs[@]}"
 
 # The Linux end of COM1, built for this machine.
 peer=$out/com-peer

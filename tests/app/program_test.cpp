@@ -111,14 +111,14 @@ TEST(Program, HeadlessRunsTheStartActionsLogsAndClosesOnSigterm) {
 
   const std::string text = Contents(log);
   EXPECT_EQ(text.find("no display"), std::string::npos) << text;
-  // The port scan's probes, the window's faces and Qt's remark on a runtime folder that a
-  // service does not use stay out of the log.
-  for (const char* noise : {"could not be opened", "LCD face", "XDG_RUNTIME_DIR"})
+  // The port scan's probes, the window's faces, the flow-control setting and Qt's remark on a
+  // runtime folder that a service does not use stay out of the log.
+  for (const char* noise : {"could not be opened", "LCD face", "octs", "XDG_RUNTIME_DIR"})
     EXPECT_EQ(text.find(noise), std::string::npos) << noise << "\n" << text;
   const std::string folder = dir.string() + "/";
   for (const std::string& event : std::vector<std::string>{
            " rdspanel started headless: ", ", settings folder " + folder + "\n",
-           " port COM 1 opened: ",
+           " port COM 1 opened: ", ", baud=9600 parity=N data=8 stop=1\n",
            " sent " + std::string("RTMORNING SHOW") + std::string(52, ' ') + "\\r\\n\n",
            " SIGTERM received, closing\n", " sent RM\\r\\n\n",
            " rdspanel stopped, exit code 0\n"}) {
