@@ -289,11 +289,13 @@ SocketHandle Handle(RawSocket s) {
 #endif
 }
 
+#ifndef _WIN32
 int64_t NowMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
              std::chrono::steady_clock::now().time_since_epoch())
       .count();
 }
+#endif
 
 }  // namespace
 
