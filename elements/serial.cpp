@@ -167,7 +167,7 @@ void THICOM::doSend(TData& data, uint16_t) {
 }
 
 void THICOM::doCheck(TData&, uint16_t) {
-  if ((line_.isOpen() && !line_.usable()) || (net_.isOpen() && !net_.usable())) lose();
+  if ((line_.isOpen() && !line_.usable()) || (net_.isOpen() && !net_.exchangeAndCheck())) lose();
 }
 
 void THICOM::lose() {
@@ -179,7 +179,7 @@ void THICOM::lose() {
 }
 
 void THICOM::Opened(TData& data, uint16_t) {
-  data = TData::Int(line_.usable() || net_.usable() ? 1 : 0);
+  data = TData::Int(line_.usable() || net_.exchangeAndCheck() ? 1 : 0);
 }
 
 void THICOM::Network(TData& data, uint16_t) { data = TData::Int(network_ ? 1 : 0); }

@@ -1,6 +1,8 @@
 #include "platform/net.h"
 
+#include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstring>
 
 #ifdef _WIN32
@@ -11,6 +13,7 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -247,5 +250,152 @@ std::string SocketErrorText(int error) {
   return std::strerror(error);
 #endif
 }
+
+namespace net {
+
+#ifdef _WIN32
+using RawSocket = SOCKET;
+using IoSize = int;
+const int kInterrupted = WSAEINTR;
+const int kInProgress = WSAEWOULDBLOCK;
+const int kAddressInUse = WSAEADDRINUSE;
+const int kAddressNotHere = WSAEADDRNOTAVAIL;
+const int kNotAllowed = WSAEACCES;
+constexpr int kSendFlags = 0;
+#else
+using RawSocket = int;
+using IoSize = size_t;
+const int kInterrupted = EINTR;
+const int kInProgress = EINPROGRESS;
+const int kAddressInUse = EADDRINUSE;
+const int kAddressNotHere = EADDRNOTAVAIL;
+const int kNotAllowed = EACCES;
+#ifdef MSG_NOSIGNAL
+constexpr int kSendFlags = MSG_NOSIGNAL;
+#else
+constexpr int kSendFlags = 0;
+#endif
+#endif
+
+namespace {
+
+RawSocket Raw(SocketHandle socket) { return static_cast<RawSocket>(socket); }
+
+SocketHandle Handle(RawSocket s) {
+#ifdef _WIN32
+  return s == INVALID_SOCKET ? kNoSocket : static_cast<SocketHandle>(s);
+#else
+  return s < 0 ? kNoSocket : static_cast<SocketHandle>(s);
+#endif
+}
+
+#ifndef _WIN32
+int64_t NowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+#endif
+
+}  // namespace
+
+SocketHandle NewSocket(int family, bool stream) {
+  int type = stream ? SOCK_STREAM : SOCK_DGRAM;
+#ifdef SOCK_CLOEXEC
+  type |= SOCK_CLOEXEC;
+#endif
+  return Handle(::socket(family, type, 0));
+}
+
+SocketHandle Accept(SocketHandle listener) {
+#if defined(SOCK_NONBLOCK) && defined(SOCK_CLOEXEC)
+  return Handle(::accept4(Raw(listener), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
+#else
+  const SocketHandle handle = Handle(::accept(Raw(listener), nullptr, nullptr));
+  if (handle != kNoSocket && !SetNonBlocking(handle)) {
+    CloseSocket(handle);
+    return kNoSocket;
+  }
+  return handle;
+#endif
+}
+
+bool SetOptionBytes(SocketHandle socket, int level, int name, const void* value, int size) {
+  return ::setsockopt(Raw(socket), level, name, static_cast<const char*>(value),
+                      static_cast<socklen_t>(size)) == 0;
+}
+
+bool Bind(SocketHandle socket, const SocketAddress& address) {
+  return ::bind(Raw(socket), reinterpret_cast<const sockaddr*>(address.bytes.data()),
+                static_cast<socklen_t>(address.length)) == 0;
+}
+
+bool Listen(SocketHandle socket, int backlog) { return ::listen(Raw(socket), backlog) == 0; }
+
+int Connect(SocketHandle socket, const SocketAddress& address) {
+  if (::connect(Raw(socket), reinterpret_cast<const sockaddr*>(address.bytes.data()),
+                static_cast<socklen_t>(address.length)) == 0)
+    return 0;
+  return LastSocketError();
+}
+
+int PendingError(SocketHandle socket) {
+  int error = 0;
+  socklen_t length = sizeof error;
+  if (::getsockopt(Raw(socket), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) !=
+      0)
+    return LastSocketError();
+  return error;
+}
+
+bool Wait(SocketHandle socket, bool forWrite, int64_t ms) {
+  if (ms < 0) ms = 0;
+#ifdef _WIN32
+  fd_set ready, failed;
+  FD_ZERO(&ready);
+  FD_ZERO(&failed);
+  FD_SET(Raw(socket), &ready);
+  FD_SET(Raw(socket), &failed);
+  timeval tv{static_cast<long>(ms / 1000), static_cast<long>((ms % 1000) * 1000)};
+  return ::select(0, forWrite ? nullptr : &ready, forWrite ? &ready : nullptr, &failed, &tv) > 0;
+#else
+  pollfd p{Raw(socket), static_cast<short>(forWrite ? POLLOUT : POLLIN), 0};
+  const int64_t deadline = NowMs() + ms;
+  int r = 0;
+  do {
+    r = ::poll(&p, 1, static_cast<int>(std::max<int64_t>(0, deadline - NowMs())));
+  } while (r < 0 && errno == EINTR);
+  return r > 0;
+#endif
+}
+
+long Receive(SocketHandle socket, char* data, size_t size) {
+  return static_cast<long>(
+      ::recv(Raw(socket), data, static_cast<IoSize>(std::min<size_t>(size, 1u << 30)), 0));
+}
+
+long Send(SocketHandle socket, const char* data, size_t size) {
+  return static_cast<long>(
+      ::send(Raw(socket), data, static_cast<IoSize>(std::min<size_t>(size, 1u << 30)), kSendFlags));
+}
+
+void ShutdownSend(SocketHandle socket) {
+#ifdef _WIN32
+  ::shutdown(Raw(socket), SD_SEND);
+#else
+  ::shutdown(Raw(socket), SHUT_WR);
+#endif
+}
+
+bool WouldBlock(int error) {
+#ifdef _WIN32
+  return error == WSAEWOULDBLOCK;
+#else
+  // The two may be different numbers; either means the same.
+  return error == EWOULDBLOCK || error == EAGAIN;
+#endif
+}
+
+}  // namespace net
 
 }  // namespace platform

@@ -63,4 +63,44 @@ void CloseSocket(SocketHandle socket);
 int LastSocketError();
 std::string SocketErrorText(int error);
 
+// The calls and error numbers in which Winsock and POSIX sockets differ.
+namespace net {
+
+extern const int kInterrupted;     // a call cut short by a signal; try again
+extern const int kInProgress;      // a non-blocking connect under way
+extern const int kAddressInUse;    // another socket listens on the port
+extern const int kAddressNotHere;  // the address is none of this computer's
+extern const int kNotAllowed;      // the port needs administrator rights
+
+// A socket that child processes do not inherit; kNoSocket on failure.
+[[nodiscard]] SocketHandle NewSocket(int family, bool stream);
+// The next waiting connection on a listening socket, non-blocking and not inherited; kNoSocket
+// when none waits.
+[[nodiscard]] SocketHandle Accept(SocketHandle listener);
+bool SetOptionBytes(SocketHandle socket, int level, int name, const void* value, int size);
+template <typename T>
+bool SetOption(SocketHandle socket, int level, int name, const T& value) {
+  return SetOptionBytes(socket, level, name, &value, static_cast<int>(sizeof value));
+}
+[[nodiscard]] bool Bind(SocketHandle socket, const SocketAddress& address);
+[[nodiscard]] bool Listen(SocketHandle socket, int backlog);
+// Starts connecting: 0 when connected at once, otherwise the socket error (kInProgress for a
+// non-blocking socket that goes on connecting).
+[[nodiscard]] int Connect(SocketHandle socket, const SocketAddress& address);
+// The error a connect that was under way ended with; 0 when it connected.
+[[nodiscard]] int PendingError(SocketHandle socket);
+// Waits at most `ms` until the socket can be written (or has something to read); true when it
+// can. A failed connect counts as ready, so that its error can be fetched.
+[[nodiscard]] bool Wait(SocketHandle socket, bool forWrite, int64_t ms);
+// The bytes received, 0 at the end of a stream, -1 on an error (see LastSocketError).
+[[nodiscard]] long Receive(SocketHandle socket, char* data, size_t size);
+// The bytes sent, -1 on an error. A peer that has closed is an error, never a signal.
+[[nodiscard]] long Send(SocketHandle socket, const char* data, size_t size);
+// Tells the peer nothing more follows, without throwing away what is still on its way.
+void ShutdownSend(SocketHandle socket);
+// Whether the error only says that a non-blocking call has nothing to do now.
+[[nodiscard]] bool WouldBlock(int error);
+
+}  // namespace net
+
 }  // namespace platform

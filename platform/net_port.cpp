@@ -19,11 +19,7 @@
 #else
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <poll.h>
 #include <sys/socket.h>
-#include <unistd.h>
-
-#include <cerrno>
 #endif
 
 namespace platform {
@@ -54,67 +50,7 @@ int64_t NowMs() {
       .count();
 }
 
-#ifdef _WIN32
-constexpr int kWouldBlock = WSAEWOULDBLOCK;
-constexpr int kInProgress = WSAEWOULDBLOCK;
-constexpr int kInterrupted = WSAEINTR;
-constexpr int kSendFlags = 0;
-#else
-constexpr int kWouldBlock = EWOULDBLOCK;
-constexpr int kInProgress = EINPROGRESS;
-constexpr int kInterrupted = EINTR;
-#ifdef MSG_NOSIGNAL
-constexpr int kSendFlags = MSG_NOSIGNAL;  // a closed peer is an error, not a signal
-#else
-constexpr int kSendFlags = 0;
-#endif
-#endif
-
-bool WouldBlock(int error) {
-#ifndef _WIN32
-  if (error == EAGAIN) return true;
-#endif
-  return error == kWouldBlock;
-}
-
-// Waits at most `ms` until the socket can be written (or has something to read); true when it
-// can. A failed connect counts as ready, so that its error can be fetched.
-bool WaitSocket(SocketHandle socket, bool forWrite, int64_t ms) {
-  if (ms < 0) ms = 0;
-#ifdef _WIN32
-  fd_set ready, failed;
-  FD_ZERO(&ready);
-  FD_ZERO(&failed);
-  FD_SET(static_cast<SOCKET>(socket), &ready);
-  FD_SET(static_cast<SOCKET>(socket), &failed);
-  timeval tv{static_cast<long>(ms / 1000), static_cast<long>((ms % 1000) * 1000)};
-  return select(0, forWrite ? nullptr : &ready, forWrite ? &ready : nullptr, &failed, &tv) > 0;
-#else
-  pollfd p{static_cast<int>(socket), static_cast<short>(forWrite ? POLLOUT : POLLIN), 0};
-  const int64_t deadline = NowMs() + ms;
-  int r = 0;
-  do {
-    r = ::poll(&p, 1, static_cast<int>(std::max<int64_t>(0, deadline - NowMs())));
-  } while (r < 0 && errno == EINTR);
-  return r > 0;
-#endif
-}
-
-long SendSome(SocketHandle socket, const char* data, size_t size) {
-  return static_cast<long>(::send(static_cast<decltype(::socket(0, 0, 0))>(socket), data,
-                                  static_cast<int>(std::min<size_t>(size, 1u << 30)), kSendFlags));
-}
-
-long ReceiveSome(SocketHandle socket, char* data, size_t size) {
-  return static_cast<long>(
-      ::recv(static_cast<decltype(::socket(0, 0, 0))>(socket), data, static_cast<int>(size), 0));
-}
-
-template <typename T>
-void SetOption(SocketHandle socket, int level, int name, T value) {
-  (void)setsockopt(static_cast<decltype(::socket(0, 0, 0))>(socket), level, name,
-                   reinterpret_cast<const char*>(&value), sizeof value);
-}
+using net::SetOption;
 
 void Configure(SocketHandle socket) {
   // Each command line leaves at once instead of waiting for the next.
@@ -142,15 +78,6 @@ void Configure(SocketHandle socket) {
 #endif
 }
 
-int PendingError(SocketHandle socket) {
-  int error = 0;
-  socklen_t length = sizeof error;
-  if (getsockopt(static_cast<decltype(::socket(0, 0, 0))>(socket), SOL_SOCKET, SO_ERROR,
-                 reinterpret_cast<char*>(&error), &length) != 0)
-    return LastSocketError();
-  return error;
-}
-
 std::string ErrorWords(int error) {
   std::string text = SocketErrorText(error);
   if (!text.empty()) text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
@@ -174,7 +101,7 @@ std::string TelnetSession::start() {
   theirs_.fill(Option::Off);
   refused_.reset();
   comPortRefused_ = false;
-  readerState_ = 0;
+  reader_ = Reader::Data;
   sub_.clear();
   serverSettings_.clear();
   serverBaud_ = serverData_ = serverParity_ = serverStop_ = 0;
@@ -186,39 +113,39 @@ std::string TelnetSession::start() {
 void TelnetSession::read(std::string_view bytes, std::string& replies) {
   for (const char ch : bytes) {
     const auto c = static_cast<unsigned char>(ch);
-    switch (readerState_) {
-      case 0:  // data, and nobody reads it
-        if (c == kIac) readerState_ = 1;
+    switch (reader_) {
+      case Reader::Data:  // nobody reads it
+        if (c == kIac) reader_ = Reader::Command;
         break;
-      case 1:
+      case Reader::Command:
         if (c >= kWill && c <= kDont) {
           verb_ = c;
-          readerState_ = 2;
+          reader_ = Reader::Option;
         } else if (c == kSb) {
           sub_.clear();
-          readerState_ = 3;
+          reader_ = Reader::Sub;
         } else {
-          readerState_ = 0;  // a doubled 255 (data) or a command without option
+          reader_ = Reader::Data;  // a doubled 255 (data) or a command without option
         }
         break;
-      case 2:
+      case Reader::Option:
         command(verb_, c, replies);
-        readerState_ = 0;
+        reader_ = Reader::Data;
         break;
-      case 3:
+      case Reader::Sub:
         if (c == kIac) {
-          readerState_ = 4;
+          reader_ = Reader::SubCommand;
         } else if (sub_.size() < kSubLimit) {
           sub_ += ch;
         }
         break;
-      default:
+      case Reader::SubCommand:
         if (c == kIac) {
           if (sub_.size() < kSubLimit) sub_ += ch;
-          readerState_ = 3;
+          reader_ = Reader::Sub;
         } else {
           if (c == kSe) subnegotiation(sub_);
-          readerState_ = 0;
+          reader_ = Reader::Data;
         }
         break;
     }
@@ -442,25 +369,16 @@ bool NetPort::connectStep() {
         return false;
       }
       const SocketAddress& address = addresses_[nextAddress_++];
-      int type = SOCK_STREAM;
-#ifdef SOCK_CLOEXEC
-      type |= SOCK_CLOEXEC;
-#endif
-      const auto raw = ::socket(address.family, type, IPPROTO_TCP);
-      socket_ = static_cast<SocketHandle>(raw);
+      socket_ = net::NewSocket(address.family, true);
       if (socket_ == kNoSocket || !SetNonBlocking(socket_)) {
         problem_ = ErrorWords(LastSocketError());
         CloseSocket(std::exchange(socket_, kNoSocket));
         continue;
       }
-      int error = 0;
-      if (::connect(raw, reinterpret_cast<const sockaddr*>(address.bytes.data()),
-                    static_cast<socklen_t>(address.length)) != 0) {
-        error = LastSocketError();
-        if (error == kInProgress || error == kInterrupted) {
-          connecting_ = true;
-          continue;
-        }
+      const int error = net::Connect(socket_, address);
+      if (error == net::kInProgress || error == net::kInterrupted) {
+        connecting_ = true;
+        continue;
       }
       if (error != 0) {
         problem_ = ErrorWords(error);
@@ -468,13 +386,13 @@ bool NetPort::connectStep() {
         continue;
       }
     } else {
-      if (!WaitSocket(socket_, true, 0)) {
+      if (!net::Wait(socket_, true, 0)) {
         if (NowMs() < deadline_) return false;
         fail("no answer in time");
         return false;
       }
       connecting_ = false;
-      const int error = PendingError(socket_);
+      const int error = net::PendingError(socket_);
       if (error != 0) {
         problem_ = ErrorWords(error);
         CloseSocket(std::exchange(socket_, kNoSocket));
@@ -542,11 +460,7 @@ void NetPort::closeSocket() {
     // Unread bytes would make the close a reset, which may throw away the last line still on
     // its way (the closing one).
     (void)drain();
-#ifdef _WIN32
-    ::shutdown(static_cast<SOCKET>(socket_), SD_SEND);
-#else
-    ::shutdown(static_cast<int>(socket_), SHUT_WR);
-#endif
+    net::ShutdownSend(socket_);
   }
   CloseSocket(socket_);
   socket_ = kNoSocket;
@@ -561,7 +475,7 @@ void NetPort::fail(const std::string& problem) {
   problem_ = problem;
 }
 
-bool NetPort::usable() {
+bool NetPort::exchangeAndCheck() {
   if (state_ != State::Open || lost_) return false;
   if (!drain()) lost_ = true;
   return !lost_;
@@ -572,15 +486,15 @@ bool NetPort::drain() {
   char buffer[4096];
   std::string replies;
   for (int chunk = 0; chunk < kDrainChunks; ++chunk) {
-    const long n = ReceiveSome(socket_, buffer, sizeof buffer);
+    const long n = net::Receive(socket_, buffer, sizeof buffer);
     if (n > 0) {
       if (rfc2217_) telnet_.read(std::string_view(buffer, static_cast<size_t>(n)), pending_);
       continue;
     }
     if (n == 0) return false;
     const int error = LastSocketError();
-    if (error == kInterrupted) continue;
-    if (WouldBlock(error)) break;
+    if (error == net::kInterrupted) continue;
+    if (net::WouldBlock(error)) break;
     return false;
   }
   return flushPending();
@@ -596,18 +510,18 @@ bool NetPort::flushPending() {
 size_t NetPort::sendBefore(std::string_view bytes, int64_t deadline) {
   size_t done = 0;
   while (done < bytes.size()) {
-    const long n = SendSome(socket_, bytes.data() + done, bytes.size() - done);
+    const long n = net::Send(socket_, bytes.data() + done, bytes.size() - done);
     if (n >= 0) {
       done += static_cast<size_t>(n);
       continue;
     }
     const int error = LastSocketError();
-    if (error == kInterrupted) continue;
-    if (!WouldBlock(error)) {
+    if (error == net::kInterrupted) continue;
+    if (!net::WouldBlock(error)) {
       lost_ = true;
       break;
     }
-    if (NowMs() >= deadline || !WaitSocket(socket_, true, deadline - NowMs())) break;
+    if (NowMs() >= deadline || !net::Wait(socket_, true, deadline - NowMs())) break;
   }
   return done;
 }

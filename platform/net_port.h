@@ -56,7 +56,10 @@ class TelnetSession {
   std::array<Option, 256> ours_{}, theirs_{};
   std::bitset<512> refused_;  // ours, then theirs
   bool comPortRefused_ = false;
-  int readerState_ = 0;
+  // Where the reader is in the server's bytes: plain data, after IAC, after a WILL/WONT/DO/DONT
+  // verb, inside a subnegotiation, after IAC inside one.
+  enum class Reader : uint8_t { Data, Command, Option, Sub, SubCommand };
+  Reader reader_ = Reader::Data;
   unsigned char verb_ = 0;
   std::string sub_;
   std::string serverSettings_;
@@ -92,9 +95,10 @@ class NetPort {
   // line still on its way reaches the device later; otherwise what was written is delivered.
   void close();
   bool isOpen() const { return state_ == State::Open; }
-  // Open, and the peer has neither closed nor reset the connection. Reads and discards what
-  // the peer sent meanwhile, so that an echoing peer never fills the buffers.
-  [[nodiscard]] bool usable();
+  // Reads and discards what the peer sent meanwhile, so that an echoing peer never fills the
+  // buffers, and sends the Telnet answers that asks for; true while the link is open and the
+  // peer has neither closed nor reset the connection.
+  [[nodiscard]] bool exchangeAndCheck();
   void setTimeouts(const SerialTimeouts& timeouts) { timeouts_ = timeouts; }
   // As SerialPort::write: the bytes of a whole line, or -1 when none left. A write the peer
   // does not take within the time-out stops short, and the port counts as lost.
@@ -123,7 +127,7 @@ class NetPort {
   bool drain();
   bool flushPending();
   // Sends until all is out, the deadline passes or the link fails (which marks it lost);
-  // returns how much left.
+  // returns the number of bytes sent, the whole of `bytes` only when nothing stopped it.
   size_t sendBefore(std::string_view bytes, int64_t deadline);
   void fail(const std::string& problem);
   void closeSocket();

@@ -11,8 +11,6 @@ namespace apptest {
 
 namespace {
 
-using Lines = std::vector<std::string>;
-
 // Records the window calls; the rest is the real desktop, which these tests never reach.
 class DesktopProbe : public ui::QtDesktop {
  public:

@@ -6,7 +6,6 @@
 #include <fstream>
 
 #include "panel_fixture.h"
-#include "platform/event_log.h"
 
 namespace apptest {
 
@@ -155,17 +154,13 @@ TEST_F(LostPortTest, AutomaticConnectWaitsForAPortThatIsNotThereYet) {
   writeSetting("Select device", "COM Port", "COM 2");
   writeSetting("Other settings", "Auto connect", "1");
   writeSetting("Other settings", "Auto on dps", "1");
-  std::FILE* log = std::tmpfile();
-  platform::SetEventLog(log);
+  logFrom();
   start();
   time_.advance(5000);
-  platform::SetEventLog(nullptr);
-  const std::string logged =
-      platform::ReadWholeFile("/proc/self/fd/" + std::to_string(fileno(log))).value_or("");
-  std::fclose(log);
+  const std::string events = logged();
   const std::string retries = "port COM 2: the automatic connect tries again every 2 s";
-  EXPECT_NE(logged.find(retries), std::string::npos) << logged;
-  EXPECT_EQ(logged.find(retries), logged.rfind(retries)) << logged;
+  EXPECT_NE(events.find(retries), std::string::npos) << events;
+  EXPECT_EQ(events.find(retries), events.rfind(retries)) << events;
   auto& c = connection();
   expectShownLost(true, "Can not open COM 2 (no such port), retrying");
   EXPECT_TRUE(main_->dynamicTextPage->dps.checked());

@@ -52,11 +52,14 @@ TEST_F(PanelTest, ScanConnectSendPiAndClose) {
 }
 
 // The program puts its window on the screen first. The pages it does not show, the info window
-// and the tray's helpers are built after the first paint, then everything loads as at any start;
-// a page the operator reaches before that is built at his click.
+// and the tray's helpers are built after the first paint, then everything loads as at any start,
+// once, however the paint and the fallback timer meet; a page the operator reaches before that is
+// built at his click.
 TEST_F(PanelTest, WindowFirstTheRestOnceItIsPainted) {
   addPort(1);
   writeSetting("RDS Settings", "PI", "7C6F");
+  writeSetting("Other settings", "Auto connect", "1");
+  logFrom();
   hi::MainWindow::showFirst = true;
   hi::MainWindow& w = build();
   hi::MainWindow::showFirst = false;
@@ -72,9 +75,17 @@ TEST_F(PanelTest, WindowFirstTheRestOnceItIsPainted) {
   for (int waited = 0; waited < 5000 && !w.rdsSettingsPage; waited += 10) QTest::qWait(10);
   ASSERT_NE(w.rdsSettingsPage, nullptr);
   EXPECT_NE(w.infoWindow, nullptr);
+  QTest::qWait(600);  // past the timer that starts a window that is never painted
   EXPECT_EQ(connection().portList.count(), 1);
   EXPECT_EQ(rds().function<protocol::Pi>().text.text(), "7C6F");
-  click(connection().connect);
+  time_.advance(1999);
+  EXPECT_FALSE(connection().disconnect.enabled());
+  time_.advance(1);
+  EXPECT_TRUE(connection().disconnect.enabled());
+  time_.advance(10000);
+  const std::string events = logged();
+  EXPECT_NE(events.find("port COM 1 opened"), std::string::npos) << events;
+  EXPECT_EQ(events.find("port COM 1 opened"), events.rfind("port COM 1 opened")) << events;
   click(w.pageButtons[hi::MainWindow::RdsSettings]);
   click(rds().function<protocol::Pi>().send);
   EXPECT_EQ(received(1), "PI124,111\r\n");

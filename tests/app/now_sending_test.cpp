@@ -11,8 +11,6 @@ namespace apptest {
 
 namespace {
 
-using Lines = std::vector<std::string>;
-
 std::string Letters(size_t n) {
   std::string s;
   for (size_t i = 0; i < n; ++i) s += static_cast<char>('A' + i % 26);

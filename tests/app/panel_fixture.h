@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QTest>
 #include <filesystem>
@@ -18,6 +18,7 @@
 
 #include "app/main_window.h"
 #include "app/resources.h"
+#include "platform/event_log.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
 #include "platform/serial_pty.h"
@@ -40,6 +41,7 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 namespace apptest {
 
 namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
 
 // Bytes in live heap blocks, for tests that look for growth.
 inline size_t LiveHeapBytes() {
@@ -163,13 +165,25 @@ class PanelTest : public ::testing::Test {
     main_.reset();
   }
 
+  // The program's event log from logFrom() to logged().
+  void logFrom() { platform::SetEventLog(log_ = std::tmpfile()); }
+  std::string logged() {
+    platform::SetEventLog(nullptr);
+    const std::string text =
+        platform::ReadWholeFile("/proc/self/fd/" + std::to_string(fileno(log_))).value_or("");
+    std::fclose(std::exchange(log_, nullptr));
+    return text;
+  }
+
   // Everything that reached COM n so far.
   std::string received(int n, int waitMs = 30) { return ports_.at(n).read(waitMs); }
 
-  // A check box is clicked on its tick box: its caption may be shorter than the box is wide.
+  // A check box or radio button is clicked on its mark: its caption may be shorter than the
+  // button is wide.
   void click(hi::THIWin& control) {
     QWidget* w = control.widget();
-    if (qobject_cast<QCheckBox*>(w))
+    auto* button = qobject_cast<QAbstractButton*>(w);
+    if (button && button->isCheckable())
       QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(6, w->height() / 2));
     else
       QTest::mouseClick(w, Qt::LeftButton);
@@ -202,6 +216,7 @@ class PanelTest : public ::testing::Test {
   fs::path folder_;
   std::map<int, platform::PseudoTerminal> ports_;
   std::unique_ptr<hi::MainWindow> main_;
+  std::FILE* log_ = nullptr;
   static inline int counter_ = 0;
 };
 

@@ -13,8 +13,6 @@ namespace apptest {
 
 namespace {
 
-using Lines = std::vector<std::string>;
-
 class RecordingDesktop : public ui::QtDesktop {
  public:
   Lines calls;
@@ -51,11 +49,6 @@ class SettingsPagesTest : public PanelTest {
     hi::TData value;
     outer_.Var(value, index);
     return hi::ToString(value);
-  }
-  // Radio buttons and check boxes alike are clicked on their mark.
-  void click(hi::THIWin& control) {
-    QWidget* w = control.widget();
-    QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(6, w->height() / 2));
   }
   Lines reported() { return std::exchange(sink_.lines, {}); }
 

@@ -53,7 +53,7 @@ TEST(NetPort, RawPortPassesBytesAsTheyAreAndDiscardsWhatThePeerSends) {
   std::thread flood([&] { peer.write(echo); });
   const std::string line("TI\x01\xff\x0d\x0d\x00\n", 8);
   for (int i = 0; i < 200; ++i) {
-    ASSERT_TRUE(port.usable());
+    ASSERT_TRUE(port.exchangeAndCheck());
     ASSERT_EQ(port.write(line), 8);
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
@@ -65,7 +65,7 @@ TEST(NetPort, RawPortPassesBytesAsTheyAreAndDiscardsWhatThePeerSends) {
   // The peer goes away: noticed without a write, and a write then fails.
   peer.stop();
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_FALSE(port.usable());
+  EXPECT_FALSE(port.exchangeAndCheck());
   EXPECT_EQ(port.write("PS\r\n"), -1);
 }
 
@@ -139,7 +139,7 @@ TEST(NetPort, Rfc2217NegotiatesTheLineSettingsAndEscapesByte255) {
   peer.write(sb + std::string("\x65\x00\x00\x25\x80", 5) + se + sb + "\x66\x07" + se + sb +
              "\x67\x03" + se + sb + "\x68\x02" + se + sb + "\x6b\xff\xff" + se + "echo\xff\xff");
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_TRUE(port.usable());
+  EXPECT_TRUE(port.exchangeAndCheck());
   EXPECT_EQ(port.serverSettings(), "9600 7E2");
 
   // The clock-time line in byte form carries raw bytes: 255 is doubled, CR goes as it is.
@@ -240,7 +240,7 @@ TEST(NetPort, Rfc2217ServerFloodingOptionRequestsNeverHoldsTheCaller) {
   const auto start = std::chrono::steady_clock::now();
   while (Ms(start) < 500) {
     const auto call = std::chrono::steady_clock::now();
-    EXPECT_TRUE(port.usable());
+    EXPECT_TRUE(port.exchangeAndCheck());
     slowest = std::max(slowest, Ms(call));
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
