@@ -580,42 +580,41 @@ bool SendOnce(const Endpoint& endpoint, std::string_view bytes, int waitMs, std:
   const std::vector<SocketAddress> addresses = ResolveEndpoint(endpoint, stream, problem);
   if (addresses.empty()) return false;
   const SocketAddress& to = addresses.front();
-  const auto handle = ::socket(to.family, stream ? SOCK_STREAM : SOCK_DGRAM, 0);
-  const auto socket = static_cast<SocketHandle>(handle);
+  const SocketHandle socket = net::NewSocket(to.family, stream);
   if (socket == kNoSocket || !SetNonBlocking(socket)) {
     problem = ErrorWords(LastSocketError());
     CloseSocket(socket);
     return false;
   }
-  const auto* address = reinterpret_cast<const sockaddr*>(to.bytes.data());
   bool sent = false;
   if (!stream) {
-    sent = ::sendto(handle, bytes.data(), static_cast<int>(bytes.size()), 0, address,
-                    static_cast<socklen_t>(to.length)) == static_cast<long>(bytes.size());
+    // A datagram socket connected to its one peer sends with plain send.
+    sent = net::Connect(socket, to) == 0 &&
+           net::Send(socket, bytes.data(), bytes.size()) == static_cast<long>(bytes.size());
     if (!sent) problem = ErrorWords(LastSocketError());
   } else {
     const int64_t deadline = NowMs() + waitMs;
-    int error =
-        ::connect(handle, address, static_cast<socklen_t>(to.length)) == 0 ? 0 : LastSocketError();
-    if (error == kInProgress || error == kInterrupted || WouldBlock(error)) {
-      error = WaitSocket(socket, true, deadline - NowMs()) ? PendingError(socket) : -1;
+    int error = net::Connect(socket, to);
+    if (error == net::kInProgress || error == net::kInterrupted || net::WouldBlock(error)) {
+      error = net::Wait(socket, true, deadline - NowMs()) ? net::PendingError(socket) : -1;
     }
     size_t done = 0;
     while (error == 0 && done < bytes.size()) {
-      const long n = SendSome(socket, bytes.data() + done, bytes.size() - done);
+      const long n = net::Send(socket, bytes.data() + done, bytes.size() - done);
       if (n > 0) {
         done += static_cast<size_t>(n);
-      } else if (!WouldBlock(LastSocketError()) || !WaitSocket(socket, true, deadline - NowMs())) {
-        error = n < 0 && !WouldBlock(LastSocketError()) ? LastSocketError() : -1;
+      } else if (!net::WouldBlock(LastSocketError()) ||
+                 !net::Wait(socket, true, deadline - NowMs())) {
+        error = n < 0 && !net::WouldBlock(LastSocketError()) ? LastSocketError() : -1;
       }
     }
     sent = error == 0;
     if (!sent) problem = error < 0 ? "no answer in time" : ErrorWords(error);
     const int64_t readDeadline = NowMs() + waitMs;
     while (sent && reply && reply->size() < 4096 &&
-           WaitSocket(socket, false, readDeadline - NowMs())) {
+           net::Wait(socket, false, readDeadline - NowMs())) {
       char chunk[512];
-      const long n = ReceiveSome(socket, chunk, std::min(sizeof chunk, 4096 - reply->size()));
+      const long n = net::Receive(socket, chunk, std::min(sizeof chunk, 4096 - reply->size()));
       if (n <= 0) break;
       reply->append(chunk, static_cast<size_t>(n));
       if (std::string_view(chunk, static_cast<size_t>(n)).find(until) != std::string_view::npos)

@@ -12,86 +12,17 @@
 #else
 #include <netinet/in.h>
 #include <sys/socket.h>
-
-#include <cerrno>
 #endif
 
 namespace platform {
 
 namespace {
 
-#ifdef _WIN32
-using RawSocket = SOCKET;
-using IoSize = int;
-constexpr int kWouldBlock = WSAEWOULDBLOCK;
-constexpr int kInterrupted = WSAEINTR;
-constexpr int kAddressInUse = WSAEADDRINUSE;
-constexpr int kAddressNotHere = WSAEADDRNOTAVAIL;
-constexpr int kNotAllowed = WSAEACCES;
-#else
-using RawSocket = int;
-using IoSize = size_t;
-constexpr int kWouldBlock = EWOULDBLOCK;
-constexpr int kInterrupted = EINTR;
-constexpr int kAddressInUse = EADDRINUSE;
-constexpr int kAddressNotHere = EADDRNOTAVAIL;
-constexpr int kNotAllowed = EACCES;
-#endif
-
-RawSocket Raw(SocketHandle socket) { return static_cast<RawSocket>(socket); }
-
-bool WouldBlock(int error) { return error == kWouldBlock || error == EAGAIN; }
-
-// Received bytes into `buffer`: the count, 0 at the end of a stream, -1 on an error.
-long Receive(SocketHandle socket, std::vector<char>& buffer) {
-  return static_cast<long>(
-      ::recv(Raw(socket), buffer.data(), static_cast<IoSize>(buffer.size()), 0));
-}
-
-SocketHandle NewSocket(int family, bool stream) {
-#ifdef SOCK_CLOEXEC
-  const int type = (stream ? SOCK_STREAM : SOCK_DGRAM) | SOCK_CLOEXEC;
-#else
-  const int type = stream ? SOCK_STREAM : SOCK_DGRAM;
-#endif
-  const auto s = ::socket(family, type, 0);
-#ifdef _WIN32
-  return s == INVALID_SOCKET ? kNoSocket : static_cast<SocketHandle>(s);
-#else
-  return s < 0 ? kNoSocket : static_cast<SocketHandle>(s);
-#endif
-}
-
-SocketHandle Accept(SocketHandle listener) {
-#if defined(SOCK_NONBLOCK) && defined(SOCK_CLOEXEC)
-  const int s = ::accept4(Raw(listener), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-  return s < 0 ? kNoSocket : static_cast<SocketHandle>(s);
-#else
-  const auto s = ::accept(Raw(listener), nullptr, nullptr);
-#ifdef _WIN32
-  if (s == INVALID_SOCKET) return kNoSocket;
-#else
-  if (s < 0) return kNoSocket;
-#endif
-  const auto handle = static_cast<SocketHandle>(s);
-  if (!SetNonBlocking(handle)) {
-    CloseSocket(handle);
-    return kNoSocket;
-  }
-  return handle;
-#endif
-}
-
-bool SetOption(SocketHandle socket, int level, int name, int value) {
-  return ::setsockopt(Raw(socket), level, name, reinterpret_cast<const char*>(&value),
-                      sizeof value) == 0;
-}
-
 std::string BindProblem(int error, const Endpoint& endpoint) {
   const std::string port = std::to_string(endpoint.port);
-  if (error == kAddressInUse) return "port " + port + " in use";
-  if (error == kAddressNotHere) return endpoint.host + " is no address of this computer";
-  if (error == kNotAllowed) return "port " + port + " needs administrator rights";
+  if (error == net::kAddressInUse) return "port " + port + " in use";
+  if (error == net::kAddressNotHere) return endpoint.host + " is no address of this computer";
+  if (error == net::kNotAllowed) return "port " + port + " needs administrator rights";
   return "cannot listen on port " + port + ": " + SocketErrorText(error);
 }
 
@@ -197,23 +128,21 @@ bool NowPlayingListener::open(std::string_view text, std::string& problem) {
   const std::vector<SocketAddress> addresses = ResolveEndpoint(endpoint, stream, problem);
   if (addresses.empty()) return false;
   const SocketAddress& address = addresses.front();
-  const SocketHandle s = NewSocket(address.family, stream);
+  const SocketHandle s = net::NewSocket(address.family, stream);
   if (s == kNoSocket) {
     problem = "no socket: " + SocketErrorText(LastSocketError());
     return false;
   }
   // [::] is IPv6 only, as written: IPv4 is listened on only when an IPv4 address is written.
-  if (address.family == AF_INET6) SetOption(s, IPPROTO_IPV6, IPV6_V6ONLY, 1);
+  if (address.family == AF_INET6) net::SetOption(s, IPPROTO_IPV6, IPV6_V6ONLY, 1);
 #ifdef _WIN32
-  if (stream) SetOption(s, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, 1);
+  if (stream) net::SetOption(s, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, 1);
 #else
   // A port given back a moment ago (connections still in TIME_WAIT) can be had again at once;
   // one another program listens on still cannot.
-  if (stream) SetOption(s, SOL_SOCKET, SO_REUSEADDR, 1);
+  if (stream) net::SetOption(s, SOL_SOCKET, SO_REUSEADDR, 1);
 #endif
-  if (::bind(Raw(s), reinterpret_cast<const sockaddr*>(address.bytes.data()), address.length) !=
-          0 ||
-      (stream && ::listen(Raw(s), 16) != 0)) {
+  if (!net::Bind(s, address) || (stream && !net::Listen(s, 16))) {
     problem = BindProblem(LastSocketError(), endpoint);
     CloseSocket(s);
     return false;
@@ -291,7 +220,7 @@ void NowPlayingListener::onReadable() {
 // says so with an error instead.)
 void NowPlayingListener::readDatagrams(size_t most) {
   for (size_t i = 0; i < most; ++i) {
-    const long n = Receive(socket_, buffer_);
+    const long n = net::Receive(socket_, buffer_.data(), buffer_.size());
     if (n < 0) {
       const int error = LastSocketError();
 #ifdef _WIN32
@@ -302,7 +231,7 @@ void NowPlayingListener::readDatagrams(size_t most) {
       // An ICMP answer to something sent earlier; nothing is sent from here, but it is harmless.
       if (error == WSAECONNRESET) continue;
 #endif
-      if (error == kInterrupted) continue;
+      if (error == net::kInterrupted) continue;
       return;
     }
     if (static_cast<size_t>(n) > kTitleBytesLimit) {
@@ -319,7 +248,7 @@ void NowPlayingListener::readDatagrams(size_t most) {
 
 void NowPlayingListener::acceptClients(size_t most) {
   for (size_t i = 0; i < most; ++i) {
-    const SocketHandle s = Accept(socket_);
+    const SocketHandle s = net::Accept(socket_);
     if (s == kNoSocket) return;
     if (clients_.size() >= kMaxClients && !makeRoom()) {
       // Every connection is still sending: the newest waits no longer than the others.
@@ -384,7 +313,7 @@ bool NowPlayingListener::readClient(Client& client, size_t most) {
   bool ended = false;
   client.drained = false;
   for (size_t taken = 0; taken < most;) {
-    const long n = Receive(client.socket, buffer_);
+    const long n = net::Receive(client.socket, buffer_.data(), buffer_.size());
     if (n > 0) {
       client.lines.feed(std::string_view(buffer_.data(), static_cast<size_t>(n)));
       client.lastActive = ++activity_;
@@ -397,9 +326,9 @@ bool NowPlayingListener::readClient(Client& client, size_t most) {
       break;
     }
     const int error = LastSocketError();
-    if (error == kInterrupted) continue;
+    if (error == net::kInterrupted) continue;
     // A reset connection's unfinished line may be cut anywhere: it is no title.
-    ended = !WouldBlock(error);
+    ended = !net::WouldBlock(error);
     client.drained = !ended;
     break;
   }
