@@ -48,27 +48,36 @@ std::string DeniedAdvice() { return ""; }
 
 SerialPort::~SerialPort() { close(); }
 
-bool SerialPort::open(const std::string& device) {
-  close();
+namespace {
+// Opens a device with a control block: a plain file or a pipe opens as well as a port does, but
+// only a serial line has one, as the POSIX side accepts only terminals. A probe only reads the
+// state; a connection also sets time-outs, since the driver keeps those of the port's last user
+// and a fresh port may have none at all, so the first write could block for ever.
+HANDLE OpenCommDevice(const std::string& device, bool probe, OpenFailure& failure) {
   HANDLE h = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
-    failure_ = FailureOf(GetLastError());
-    return false;
+    failure = FailureOf(GetLastError());
+    return nullptr;
   }
-  // A plain file or a pipe opens as well as a port does; only a device with a control block is a
-  // serial line, as the POSIX side accepts only terminals.
   DCB dcb{};
   dcb.DCBlength = sizeof dcb;
-  // The driver keeps the time-outs of the port's last user, and a fresh port may have none at
-  // all, so the first write could block for ever.
   COMMTIMEOUTS ct = ToComm(SerialTimeouts{});
-  if (GetFileType(h) != FILE_TYPE_CHAR || !GetCommState(h, &dcb) || !SetCommTimeouts(h, &ct)) {
+  if (GetFileType(h) != FILE_TYPE_CHAR || !GetCommState(h, &dcb) ||
+      (!probe && !SetCommTimeouts(h, &ct))) {
     CloseHandle(h);
-    failure_ = OpenFailure::NotSerial;
-    return false;
+    failure = OpenFailure::NotSerial;
+    return nullptr;
   }
-  failure_ = OpenFailure::None;
+  failure = OpenFailure::None;
+  return h;
+}
+}  // namespace
+
+bool SerialPort::open(const std::string& device) {
+  close();
+  HANDLE h = OpenCommDevice(device, false, failure_);
+  if (!h) return false;
   handle_ = h;
   timeouts_ = SerialTimeouts{};
   lost_ = false;
@@ -78,21 +87,8 @@ bool SerialPort::open(const std::string& device) {
 
 bool SerialPort::openToProbe(const std::string& device) {
   close();
-  HANDLE h = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) {
-    failure_ = FailureOf(GetLastError());
-    return false;
-  }
-  // Only read: the state and the time-outs stay those of the port's last user.
-  DCB dcb{};
-  dcb.DCBlength = sizeof dcb;
-  if (GetFileType(h) != FILE_TYPE_CHAR || !GetCommState(h, &dcb)) {
-    CloseHandle(h);
-    failure_ = OpenFailure::NotSerial;
-    return false;
-  }
-  failure_ = OpenFailure::None;
+  HANDLE h = OpenCommDevice(device, true, failure_);
+  if (!h) return false;
   handle_ = h;
   lost_ = false;
   probe_ = true;
