@@ -149,7 +149,6 @@ TEST_F(DynamicTextTest, TagsMoveTheFlagsOnceAndLinesFollowTheModel) {
   click(dyn().dps);
   time_.advance(2000);
   EXPECT_EQ(received(1, 0), "TA1\n" + psLine("RADIO", "\n"));
-  EXPECT_TRUE(rds().function<protocol::TpTaMs>().boxes[hi::TpTaMsPanel::TA].checked());
   EXPECT_EQ(rds().function<protocol::Pty>().list.selected(), 10);
   EXPECT_EQ(setting("RDS Settings", "TA"), "1");
 
