@@ -20,10 +20,12 @@
 
 #include "app/main_window.h"
 #include "app/resources.h"
+#include "app/service_report.h"
 #include "platform/console.h"
 #include "platform/event_log.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
+#include "platform/service_notify.h"
 #include "ui/form.h"
 #include "ui/qt_host.h"
 #include "ui/text.h"
@@ -229,6 +231,12 @@ void LogIdleService() {
   }
 }
 
+// A service under a manager that listens (systemd's Type=notify) reports to it. The report is
+// made right after the tree and goes before it.
+struct ReportedMainWindow : hi::MainWindow {
+  hi::ServiceReport report{*this};
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -323,7 +331,11 @@ int main(int argc, char** argv) {
 
   CloseOnStopRequests(app);
 
-  const int code = ui::RunQtProgram([] { return std::make_unique<hi::MainWindow>(); });
+  const bool reported = headless && platform::ServiceManagerListens();
+  const int code = ui::RunQtProgram([reported]() -> std::unique_ptr<hi::TRootContainer> {
+    if (reported) return std::make_unique<ReportedMainWindow>();
+    return std::make_unique<hi::MainWindow>();
+  });
   platform::LogEvent("rdspanel stopped, exit code " + std::to_string(code));
   Stopped();
   return code;

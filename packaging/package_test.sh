@@ -62,6 +62,10 @@ grep -q "^ExecStart=/usr/bin/rdspanel --headless --config-dir " \
 # A settings folder that cannot be used ends the program with 2: no restarts in a loop.
 grep -q "^RestartPreventExitStatus=2$" "$root/usr/lib/systemd/user/rdspanel@.service" ||
   fail "the unit restarts a program that cannot start"
+# The program tells when it is ready and pings the watchdog; a hung one is restarted.
+for line in Type=notify NotifyAccess=main "WatchdogSec=[1-9][0-9]*" Restart=on-failure; do
+  grep -qx "$line" "$root/usr/lib/systemd/user/rdspanel@.service" || fail "the unit lacks $line"
+done
 if command -v systemd-analyze >/dev/null; then
   # A template is checked through an instance; the program is not installed on this machine.
   cp "$root/usr/lib/systemd/user/rdspanel@.service" "$scratch/rdspanel@check.service"
@@ -70,9 +74,11 @@ if command -v systemd-analyze >/dev/null; then
   [ -z "$problems" ] || fail "the unit: $problems"
 fi
 
-# Every Qt library the program needs comes from a package the .deb depends on, and so do fonts.
+# Every Qt and systemd library the program needs comes from a package the .deb depends on, and
+# so do fonts.
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in $(readelf -d "$root/usr/bin/rdspanel" | sed -n 's/.*Shared library: \[\(libQt6[^]]*\)\].*/\1/p'); do
+for lib in $(readelf -d "$root/usr/bin/rdspanel" |
+  sed -n 's/.*Shared library: \[\(lib\(Qt6\|systemd\)[^]]*\)\].*/\1/p'); do
   owner=$(dpkg -S "/usr/lib/*/$lib" 2>/dev/null | head -1 | cut -d: -f1)
   [ -n "$owner" ] || fail "no Debian package holds $lib"
   [[ ", $depends," == *", $owner "* || ", $depends," == *", $owner,"* ]] ||

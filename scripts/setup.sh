@@ -1,9 +1,9 @@
 # Shared by ./run.sh and ./test.sh: installs the Debian packages the build needs when they are
 # missing, and configures and builds one build folder.
 
-# Packages every build needs.
+# Packages every build needs (libsystemd-dev: the service's ready, status and watchdog messages).
 RDS_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-                    qt6-base-dev fonts-dejavu-core fonts-dseg)
+                    qt6-base-dev libsystemd-dev fonts-dejavu-core fonts-dseg)
 
 rds_missing_packages() {
   local missing=() p

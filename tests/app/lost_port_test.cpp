@@ -5,7 +5,9 @@
 
 #include <fstream>
 
+#include "app/service_report.h"
 #include "panel_fixture.h"
+#include "support/notify_socket.h"
 
 namespace apptest {
 
@@ -148,15 +150,23 @@ TEST_F(LostPortTest, FailedWriteIsShownAtOnceTheLinesReturnWithTheDeviceAndClosi
 }
 
 // A service started before its USB adapter: the automatic connect waits for the port, and the
-// dynamic text it was told to start goes on air once the port is there.
+// dynamic text it was told to start goes on air once the port is there. The service manager
+// hears that the service is ready once the start actions ran, and each change of state once.
 TEST_F(LostPortTest, AutomaticConnectWaitsForAPortThatIsNotThereYet) {
   useDynamicFiles("RADIO");
   writeSetting("Select device", "COM Port", "COM 2");
   writeSetting("Other settings", "Auto connect", "1");
   writeSetting("Other settings", "Auto on dps", "1");
   logFrom();
-  start();
-  time_.advance(5000);
+  NotifySocket manager;
+  build();
+  hi::ServiceReport report(*main_);
+  run();
+  time_.advance(3500);
+  EXPECT_EQ(manager.messages(),
+            Lines({"STATUS=Not connected", "STATUS=Can not open COM 2 (no such port), retrying"}));
+  time_.advance(1500);
+  EXPECT_EQ(manager.messages(), Lines({"READY=1"}));
   const std::string events = logged();
   const std::string retries = "port COM 2: the automatic connect tries again every 2 s";
   EXPECT_NE(events.find(retries), std::string::npos) << events;
@@ -175,6 +185,8 @@ TEST_F(LostPortTest, AutomaticConnectWaitsForAPortThatIsNotThereYet) {
   // The dynamic PS runs, so its tags may have moved the flags: they go first.
   EXPECT_EQ(received(2, 0), "TP0\r\nTA0\r\nMS0\r\nPSRADIO   \r\n");
   EXPECT_EQ(received(1, 0), "");
+  time_.advance(10000);  // lines go on, the state stays
+  EXPECT_EQ(manager.messages(), Lines({"STATUS=Connected to COM 2, dynamic PS on"}));
 
   // A connect the operator asks for is tried once.
   click(c.disconnect);

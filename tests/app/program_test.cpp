@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +14,7 @@
 #include "platform/files.h"
 #include "platform/ini_file.h"
 #include "platform/serial_pty.h"
+#include "support/notify_socket.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -33,6 +35,9 @@ pid_t SpawnHeadless(const std::vector<std::string>& args, const fs::path& output
     for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"})
       ::unsetenv(name);
     if (platform) ::setenv("QT_QPA_PLATFORM", platform, 1);
+    // The manager names the process its watchdog is meant for.
+    if (std::getenv("WATCHDOG_USEC"))
+      ::setenv("WATCHDOG_PID", std::to_string(::getpid()).c_str(), 1);
     std::vector<char*> argv;
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -85,22 +90,46 @@ TEST(Program, HeadlessRunsTheStartActionsLogsAndClosesOnSigterm) {
   ASSERT_TRUE(port.holdSlave());
   fs::create_symlink(port.slavePath(), dir / "ports" / "com1");
 
+  // A service manager that listens, and wants a ping every 200 ms.
+  NotifySocket manager;
+  ASSERT_TRUE(manager.listening());
+  manager.watchdog(400000);
   const fs::path log = dir / "panel.log";
   pid_t panel = SpawnHeadless({RDS_PANEL_PROGRAM, "--headless", "--config-dir", dir.string()}, log);
-  // The start actions connect at 2 s and switch the dynamic RT on at 3 s.
+  // The start actions connect at 2 s and switch the dynamic RT on at 3 s; the manager hears that
+  // the service is ready only after that.
   const std::string rt = "RTMORNING SHOW" + std::string(52, ' ') + "\r\n";
   std::string wire;
+  std::vector<std::string> told;
+  bool readyBeforeRt = false;
   EXPECT_TRUE(WaitFor(
       [&] {
+        for (std::string& m : manager.messages()) told.push_back(std::move(m));
         wire += port.read(0);
-        return wire.find(rt) != std::string::npos;
+        const bool rtSent = wire.find(rt) != std::string::npos;
+        const bool ready = std::ranges::count(told, "READY=1") == 1;
+        readyBeforeRt |= ready && !rtSent;
+        return rtSent && ready;
       },
-      8000))
+      10000))
       << wire << Contents(log);
-
+  EXPECT_FALSE(readyBeforeRt);
   ::kill(panel, SIGTERM);
   EXPECT_EQ(Finish(panel, 10000), 0);
   wire += port.read(100);
+  for (std::string& m : manager.messages()) told.push_back(std::move(m));
+  // Each state once, however many lines went out, the pings in between, and the close last.
+  std::vector<std::string> states;
+  for (const std::string& m : told)
+    if (m != "WATCHDOG=1") states.push_back(m);
+  ASSERT_GE(states.size(), 4u);
+  EXPECT_EQ(states.front(), "STATUS=Not connected");
+  EXPECT_EQ(states.end()[-3], "STATUS=Connected to COM 1, dynamic RT on");
+  EXPECT_EQ(states.end()[-2], "READY=1");
+  EXPECT_EQ(states.back(), "STOPPING=1\nSTATUS=Closing");
+  std::ranges::sort(states);
+  EXPECT_EQ(std::ranges::adjacent_find(states), states.end());
+  EXPECT_GE(std::ranges::count(told, "WATCHDOG=1"), 10);
   EXPECT_TRUE(wire.ends_with("RM\r\n")) << wire;
   EXPECT_EQ(platform::IniReadInt(ini, "General window", "Width", -1), 565);
   EXPECT_NE(platform::IniReadInt(ini, "General window", "Left", -99999), -99999);

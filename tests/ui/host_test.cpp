@@ -1,7 +1,12 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDateTime>
+#include <algorithm>
+#include <chrono>
+#include <thread>
 
+#include "platform/service_notify.h"
+#include "support/notify_socket.h"
 #include "tests/ui/ui_support.h"
 #include "ui/form.h"
 #include "ui/qt_host.h"
@@ -31,6 +36,30 @@ TEST(QtTimeHost, TimersTickOnTheEventLoopAndTimeIsLocal) {
                         QTime(now.hour, now.minute, now.second, now.millisecond));
   EXPECT_TRUE(before <= local && local <= after) << local.toString(Qt::ISODateWithMs).toStdString();
   EXPECT_EQ(now.dayOfWeek, local.date().dayOfWeek() % 7);
+}
+
+// The pings come from the window thread's loop: while that thread is held up none arrive, so the
+// service manager restarts a program whose loop hangs.
+TEST(QtTimeHost, WatchdogPingsStopWhileTheWindowThreadIsHeldUp) {
+  NotifySocket manager;
+  ASSERT_TRUE(manager.listening());
+  manager.watchdog(100000, ::getpid());
+  ui::QtTimeHost host;
+  platform::SetTimeHost(&host);
+  platform::ServiceWatchdog watchdog;
+  EXPECT_EQ(watchdog.pingMs(), 50u);
+  const auto pings = [&] {
+    const std::vector<std::string> all = manager.messages();
+    EXPECT_TRUE(std::ranges::all_of(all, [](const std::string& m) { return m == "WATCHDOG=1"; }));
+    return all.size();
+  };
+  QTest::qWait(300);
+  EXPECT_GE(pings(), 3u);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_EQ(pings(), 0u);
+  QTest::qWait(300);
+  EXPECT_GE(pings(), 3u);
+  platform::SetTimeHost(nullptr);
 }
 
 TEST(QtDesktop, FiltersClipboardTitleAndTopMost) {
