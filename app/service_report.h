@@ -20,8 +20,6 @@ class ServiceReport {
 
   // Made right after the window's tree is built, before the start-up actions run.
   explicit ServiceReport(MainWindow& window);
-  ServiceReport(const ServiceReport&) = delete;
-  ServiceReport& operator=(const ServiceReport&) = delete;
 
   // "Connected to COM 3, dynamic PS and RT on", the page's warning, or "Not connected".
   std::string status() const;

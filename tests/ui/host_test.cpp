@@ -1,7 +1,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDateTime>
-#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -48,17 +47,12 @@ TEST(QtTimeHost, WatchdogPingsStopWhileTheWindowThreadIsHeldUp) {
   platform::SetTimeHost(&host);
   platform::ServiceWatchdog watchdog;
   EXPECT_EQ(watchdog.pingMs(), 50u);
-  const auto pings = [&] {
-    const std::vector<std::string> all = manager.messages();
-    EXPECT_TRUE(std::ranges::all_of(all, [](const std::string& m) { return m == "WATCHDOG=1"; }));
-    return all.size();
-  };
   QTest::qWait(300);
-  EXPECT_GE(pings(), 3u);
+  EXPECT_GE(manager.messages().size(), 3u);
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  EXPECT_EQ(pings(), 0u);
+  EXPECT_EQ(manager.messages().size(), 0u);
   QTest::qWait(300);
-  EXPECT_GE(pings(), 3u);
+  EXPECT_GE(manager.messages().size(), 3u);
   platform::SetTimeHost(nullptr);
 }
 
