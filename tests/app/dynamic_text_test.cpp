@@ -157,14 +157,6 @@ TEST_F(DynamicTextTest, TagsMoveTheFlagsOnceAndLinesFollowTheModel) {
   time_.advance(2000);
   EXPECT_EQ(received(1, 0), "TA0\n" + psLine("news", "\n"));
   EXPECT_EQ(rds().function<protocol::Pty>().list.selected(), 10);
-
-  // Leading zeros are a number still; a code beyond 31 is not.
-  for (const auto& [text, pty] :
-       {std::pair{"news<PTY05>", 5}, {"news<PTY032>", 5}, {"news<PTY000000031>", 31}}) {
-    writeFile("ps.txt", text);
-    time_.advance(2000);
-    EXPECT_EQ(rds().function<protocol::Pty>().list.selected(), pty) << text;
-  }
 }
 
 TEST_F(DynamicTextTest, EepromAndDisconnectStopTheEnginesAndReconnectSendsAgain) {

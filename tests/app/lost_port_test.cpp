@@ -25,11 +25,6 @@ class LostPortTest : public PanelTest {
     if (watch_ >= 0) ::close(watch_);
     PanelTest::TearDown();
   }
-  void startConnected() {
-    start();
-    click(connection().connect);
-    received(1, 0);
-  }
   // The adapter is pulled out: the far end of the line hangs up and the link goes with it, so a
   // terminal another test opens meanwhile under the freed number is never taken for COM 1.
   void pullOut() {
@@ -130,15 +125,13 @@ TEST_F(LostPortTest, FailedWriteIsShownAtOnceTheLinesReturnWithTheDeviceAndClosi
   EXPECT_TRUE(dyn.dps.checked() && dyn.drt.checked());
   expectShownLost(true);
 
-  const auto stored = fs::last_write_time(folder_ / "rds.ini");
   plugIn();
   time_.advance(2000);
   expectShownLost(false);
   // The encoder may have restarted: the flags as the panel shows them, then the unchanged lines,
-  // once each; rds.ini already holds the flags.
+  // once each.
   time_.advance(1000);
   EXPECT_EQ(received(1, 0), "TP0\r\nTA1\r\nMS1\r\n" + lines);
-  EXPECT_EQ(fs::last_write_time(folder_ / "rds.ini"), stored);
 
   // Closing while retrying is immediate, and the closing line goes with the lost port.
   pullOut();
@@ -207,7 +200,6 @@ TEST_F(LostPortTest, RescanFindsAPortPluggedInAfterTheStart) {
   start();
   auto& c = connection();
   EXPECT_TRUE(c.warning.visible());
-  EXPECT_EQ(c.warning.caption(), "Can not find free COM ports!");
   for (int k = 0; k < hi::MainWindow::kPages; ++k)
     EXPECT_EQ(main_->pageButtons[k].enabled(), k == hi::MainWindow::Information) << k;
   EXPECT_TRUE(c.rescan.enabled());

@@ -8,15 +8,19 @@ namespace apptest {
 
 using hi::TData;
 
-TEST_F(PanelTest, ScanConnectSendPiAndClose) {
+// The stored port is chosen from those the scan lists, and the operator's choice is stored.
+TEST_F(PanelTest, StoredPortConnectSendPiAndClose) {
   addPort(1);
   addPort(3);
+  writeSetting("Select device", "COM Port", "COM 3");
+  writeSetting("Select device", "Device", "7");
   hi::MainWindow& w = start();
   auto& c = connection();
   ASSERT_EQ(c.portList.count(), 2);
-  TData first;
-  c.portList.String(first, 0);
-  EXPECT_EQ(hi::ToString(first), "COM 1");
+  TData selected;
+  c.portList.String(selected, 0);
+  EXPECT_EQ(hi::ToString(selected), "COM 3");
+  EXPECT_EQ(c.deviceList.selected(), 0);  // a stored model out of range counts as the first
   EXPECT_FALSE(w.pageButtons[hi::MainWindow::RdsSettings].enabled() || c.warning.visible());
   EXPECT_TRUE(c.panel.visible() && !rds().panel.visible());
 
@@ -26,28 +30,22 @@ TEST_F(PanelTest, ScanConnectSendPiAndClose) {
   EXPECT_FALSE(c.portList.enabled());
   EXPECT_TRUE(w.pageButtons[hi::MainWindow::RdsSettings].enabled());
 
-  // Page button 2 puts its page on top.
   click(w.pageButtons[hi::MainWindow::RdsSettings]);
   EXPECT_TRUE(rds().panel.visible());
-  QWidget* top = w.form.widget()->childAt(300, 200);
-  EXPECT_TRUE(top == rds().panel.widget() || rds().panel.widget()->isAncestorOf(top));
-
-  // A fresh rds.ini holds no PI: nothing to send yet.
-  click(rds().function<protocol::Pi>().send);
-  EXPECT_EQ(received(1), "");
   typePi("7C6F");
   click(rds().function<protocol::Pi>().send);
-  EXPECT_EQ(received(1), "PI124,111\r\n");
-  EXPECT_EQ(received(3), "");
+  EXPECT_EQ(received(3), "PI124,111\r\n");
+  EXPECT_EQ(received(1), "");
   EXPECT_EQ(setting("RDS Settings", "PI"), "7C6F");
-  EXPECT_EQ(setting("Select device", "Device"), "");  // loaded, not written back
+  EXPECT_EQ(setting("Select device", "COM Port"), "COM 3");
 
   // Nothing is written after Disconnect, not even the closing line.
   click(c.disconnect);
   click(rds().function<protocol::Pi>().send);
-  EXPECT_EQ(received(1), "");
+  choose(c.portList, 0);
+  EXPECT_EQ(setting("Select device", "COM Port"), "COM 1");
   closeProgram();
-  EXPECT_EQ(received(1), "");
+  EXPECT_EQ(received(3) + received(1), "");
   EXPECT_NE(setting("General window", "Width"), "");
 }
 
@@ -117,11 +115,6 @@ TEST_F(PanelTest, OnlyFourHexDigitsGoOnAirAsPi) {
       EXPECT_EQ(pi.warning.caption(), k.warning) << k.text;
     }
   }
-  // Control characters stored never reach the wire.
-  writeSetting("RDS Settings", "PI", "7C\rS");
-  fire(rds().panels[protocol::Pi], hi::PiPanel::Load);
-  click(pi.send);
-  EXPECT_EQ(received(1), "");
 }
 
 TEST_F(PanelTest, ModelDecidesTheTerminatorButNotTheClosingLine) {
@@ -151,28 +144,6 @@ TEST_F(PanelTest, ModelDecidesTheTerminatorButNotTheClosingLine) {
   choose(c.deviceList, 2);  // disabled while connected in the window, but the path still holds
   closeProgram();
   EXPECT_EQ(received(1), "RM\r\n");
-}
-
-TEST_F(PanelTest, StoredPortIsSelectedAndWrittenBack) {
-  addPort(1);
-  addPort(3);
-  writeSetting("Select device", "COM Port", "COM 3");
-  writeSetting("Select device", "Device", "7");
-  start();
-  auto& c = connection();
-  TData selected;
-  c.portList.String(selected, 0);
-  EXPECT_EQ(hi::ToString(selected), "COM 3");
-  EXPECT_EQ(c.deviceList.selected(), 0);  // a stored model out of range counts as the first
-  click(c.connect);
-  click(rds().readEeprom);
-  EXPECT_EQ(received(3), "RM\r\n");
-  EXPECT_EQ(received(1), "");
-  EXPECT_EQ(setting("Select device", "COM Port"), "COM 3");
-
-  click(c.disconnect);
-  choose(c.portList, 0);
-  EXPECT_EQ(setting("Select device", "COM Port"), "COM 1");
 }
 
 TEST_F(PanelTest, FailedConnectWarnsAndStaysDisconnected) {

@@ -5,11 +5,9 @@
 #include <QComboBox>
 #include <QLabel>
 #include <chrono>
-#include <cstdio>
 #include <thread>
 
 #include "panel_fixture.h"
-#include "platform/event_log.h"
 #include "support/tcp_peer.h"
 
 namespace apptest {
@@ -60,17 +58,12 @@ class NetworkPortTest : public PanelTest {
 }  // namespace
 
 TEST_F(NetworkPortTest, MappedNumbersAreListedAndAFailedConnectSaysWhyWithoutHoldingTheWindow) {
-  uint16_t closed;
-  {
-    TcpPeer gone;
-    closed = gone.port();
-  }
+  const uint16_t closed = nettest::FreePort(true);
   addPort(1);
   map(5, "tcp://127.0.0.1:" + std::to_string(closed));
   map(7, "rfc2217://encoder.studio");
   writeSetting("Select device", "COM Port", "COM 5");
-  std::FILE* log = std::tmpfile();
-  platform::SetEventLog(log);
+  logFrom();
   start();
   auto& c = connection();
   ASSERT_EQ(c.portList.count(), 3);
@@ -103,20 +96,17 @@ TEST_F(NetworkPortTest, MappedNumbersAreListedAndAFailedConnectSaysWhyWithoutHol
   choose(c.portList, 1);
   click(c.connect);
   EXPECT_TRUE(pump([&] { return c.connect.enabled(); }));
-  platform::SetEventLog(nullptr);
-  const std::string logged =
-      platform::ReadWholeFile("/proc/self/fd/" + std::to_string(fileno(log))).value_or("");
-  std::fclose(log);
+  const std::string events = logged();
   const std::string connecting =
       "Connecting to COM 5 \u2026 (tcp://127.0.0.1:" + std::to_string(closed) + ")\n";
   const std::string refused =
       "port COM 5 could not be opened: tcp://127.0.0.1:" + std::to_string(closed) +
       ": connection refused";
-  EXPECT_LT(logged.find(connecting), logged.find(refused)) << logged;
-  EXPECT_NE(logged.rfind(connecting), logged.find(connecting)) << logged;
-  EXPECT_NE(logged.find("port COM 7 could not be opened: rfc2217://encoder.studio: bad address"),
+  EXPECT_LT(events.find(connecting), events.find(refused)) << events;
+  EXPECT_NE(events.rfind(connecting), events.find(connecting)) << events;
+  EXPECT_NE(events.find("port COM 7 could not be opened: rfc2217://encoder.studio: bad address"),
             std::string::npos)
-      << logged;
+      << events;
 }
 
 // A service probes nothing but the port it is set to: the others may be another program's.

@@ -5,31 +5,18 @@
 #include "app/help_page.h"
 #include "dyntext/tag_filters.h"
 #include "panel_fixture.h"
-#include "platform/event_log.h"
-#include "ui/qt_host.h"
 #include "ui/ui_support.h"
 
 namespace apptest {
 
 namespace {
 
-class RecordingDesktop : public ui::QtDesktop {
- public:
-  Lines calls;
-  void putClipboard(const std::string& text, bool) override { calls.push_back("copy " + text); }
-};
-
 class SettingsPagesTest : public PanelTest {
  protected:
   void SetUp() override {
     PanelTest::SetUp();
-    platform::SetDesktopServices(&desktop_);
     host_.resize(560, 400);
     host_.show();
-  }
-  void TearDown() override {
-    platform::SetDesktopServices(nullptr);
-    PanelTest::TearDown();
   }
 
   // Builds both panels as the main window does, with every output of the settings recorded.
@@ -53,7 +40,7 @@ class SettingsPagesTest : public PanelTest {
   Lines reported() { return std::exchange(sink_.lines, {}); }
 
   static constexpr const char* kOther = "Other settings";
-  RecordingDesktop desktop_;
+  uitest::RecordingDesktop desktop_;
   QWidget host_;
   uitest::Sink sink_;
   hi::THIMultiElement outer_{4, 0};
@@ -82,19 +69,13 @@ TEST_F(SettingsPagesTest, AutostartBoxesShowWhatIsStored) {
   hi::TData off = hi::TData::Int(0);
   boxes[SP::AutoConnect].doCheck(off, 0);
   store(kOther, {{"Auto connect", "0"}, {"Auto on dps", "1"}});
-  std::FILE* log = std::tmpfile();
-  ASSERT_NE(log, nullptr);
-  platform::SetEventLog(log);
+  logFrom();
   load();
   load();
-  platform::SetEventLog(nullptr);
+  const std::string events = logged();
   EXPECT_FALSE(boxes[SP::AutoDps].checked());
   EXPECT_EQ(setting(kOther, "Auto on dps"), "0");
-  std::string logged(4096, '\0');
-  std::rewind(log);
-  logged.resize(std::fread(logged.data(), 1, logged.size(), log));
-  std::fclose(log);
-  EXPECT_EQ(logged.substr(std::min<size_t>(24, logged.size())),
+  EXPECT_EQ(events.substr(std::min<size_t>(24, events.size())),
             "rds.ini: \"Auto on dps=1\" under [Other settings] is set to 0: it needs \"Auto "
             "connect=1\" (write both to start the dynamic PS with the connection)\n");
 }

@@ -172,8 +172,6 @@ TEST_F(IniFileTest, LeftoversOfKilledWritesGoAndNothingElse) {
 }
 
 TEST_F(IniFileTest, FilesRoundTripAndMissingPartsAreCreated) {
-  EXPECT_EQ(IniReadString(path, "S", "K", "def"), "def");
-  EXPECT_EQ(IniReadInt(path, "S", "K", 5), 5);
   ASSERT_TRUE(IniWriteString(path, "Info window", "Left", "-1280"));
   ASSERT_TRUE(IniWriteString(path, "Info window", "Top", "12abc"));
   ASSERT_TRUE(IniWriteString(path, "Info window", "Width", ""));
@@ -231,15 +229,7 @@ TEST_F(IniFileTest, UnchangedWriteLeavesTheFileAlone) {
   EXPECT_EQ(entries(), 2u);
 }
 
-TEST_F(IniFileTest, MalformedFilesReadWhatTheyCan) {
-  const std::string garbage = std::string("\0\xFF[\x01\xE9]\r\r\n=\x7F", 12) +
-                              "\n[Open section]\nKey = found \n[\n=\n]\n=value\n";
-  Put(path, garbage);
-  EXPECT_EQ(IniReadString(path, "Open section", "key"), "found");
-  ASSERT_TRUE(IniWriteString(path, "Open section", "Key", "new"));
-  EXPECT_EQ(Get(path).substr(0, garbage.size() - 24), garbage.substr(0, garbage.size() - 24));
-  EXPECT_EQ(IniReadString(path, "Open section", "Key"), "new");
-
+TEST_F(IniFileTest, WhatIsNoFileReadsAsMissingAndIsNotWritten) {
   EXPECT_EQ(IniReadString(dir, "S", "K", "d"), "d");  // a folder is no file
   EXPECT_FALSE(IniWriteString(dir, "S", "K", "v"));
   EXPECT_FALSE(IniWriteString(dir + "/missing/rds.ini", "S", "K", "v"));

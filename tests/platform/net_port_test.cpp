@@ -34,12 +34,6 @@ NetPort::State Settle(NetPort& port) {
   return port.state();
 }
 
-SerialMode Mode(std::string_view text) {
-  SerialMode mode;
-  EXPECT_TRUE(ApplyModeText(text, mode));
-  return mode;
-}
-
 }  // namespace
 
 TEST(NetPort, RawPortPassesBytesAsTheyAreAndDiscardsWhatThePeerSends) {
@@ -111,7 +105,9 @@ TEST(NetPort, PeerThatStopsReadingIsLostWithinTheWriteTimeout) {
 TEST(NetPort, Rfc2217NegotiatesTheLineSettingsAndEscapesByte255) {
   TcpPeer peer;
   NetPort port;
-  port.open(At(peer), true, Mode("baud=9600 parity=E data=7 stop=2 octs=off"));
+  SerialMode mode;
+  ASSERT_TRUE(ApplyModeText("baud=9600 parity=E data=7 stop=2 octs=off", mode));
+  port.open(At(peer), true, mode);
   ASSERT_TRUE(peer.accept());
   std::string offer;
   for (int i = 0; i < 100 && offer.size() < 9; ++i) {

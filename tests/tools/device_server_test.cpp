@@ -1,6 +1,7 @@
-// The network COM port against peers nobody here wrote or that stand in for the device: Debian's
-// ser2net serving the virtual encoder's pseudo-terminal (raw and RFC 2217), and the virtual
-// encoder listening on TCP itself. The port element drives them as the connection page does.
+// The built virtual encoder, and the network COM port against peers nobody here wrote or that
+// stand in for the device: Debian's ser2net serving the virtual encoder's pseudo-terminal (raw and
+// RFC 2217), and the virtual encoder listening on TCP itself. The port element drives them as the
+// connection page does.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -8,10 +9,11 @@
 #include "elements/serial.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
+#include "platform/serial.h"
 #include "platform/time_host.h"
+#include "support/program.h"
 #include "support/tcp_peer.h"
 #include "support/temp_folder.h"
-#include "tools/program.h"
 
 namespace fs = std::filesystem;
 
@@ -34,6 +36,7 @@ class Recorder : public hi::TDebug {
 class DeviceServerTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    if (!fs::exists(EncoderProgram())) GTEST_SKIP() << "program not built";
     hi::SetLoopsLive(true);
     platform::SetTimeHost(&time_);
     hi::link<&Recorder::doRecord>(com_.onSettled, recorder_);
@@ -91,7 +94,6 @@ const char kTimeHex[] = "54 49 01 FF 0D 0D 00 0A";  // 255 once: the Telnet esca
 TEST_F(DeviceServerTest, Ser2netPassesTheLinesRawAndWithTheComPortOptionSetsTheLine) {
   const std::string ser2net = Ser2net();
   if (ser2net.empty()) GTEST_SKIP() << "ser2net is not installed (./test.sh installs it)";
-  if (!fs::exists(EncoderProgram())) GTEST_SKIP() << "program not built";
   Program encoder({EncoderProgram().string(), "--json"});
   const std::string device = Field(encoder.lineWith("\"ready\""), "device");
   ASSERT_FALSE(device.empty());
@@ -129,7 +131,6 @@ TEST_F(DeviceServerTest, Ser2netPassesTheLinesRawAndWithTheComPortOptionSetsTheL
 }
 
 TEST_F(DeviceServerTest, VirtualEncoderListensOnTcpItself) {
-  if (!fs::exists(EncoderProgram())) GTEST_SKIP() << "program not built";
   Program encoder({EncoderProgram().string(), "--tcp", "0", "--json"});
   const std::string address = Field(encoder.lineWith("\"ready\""), "device");
   ASSERT_EQ(address.rfind("tcp://127.0.0.1:", 0), 0u) << address;
@@ -137,9 +138,31 @@ TEST_F(DeviceServerTest, VirtualEncoderListensOnTcpItself) {
   ASSERT_TRUE(open(5));
   EXPECT_FALSE(encoder.lineWith("\"event\":\"connected\"").empty());
   send(kPi);
-  send(kTime);
   EXPECT_EQ(Field(encoder.lineWith("\"cmd\":\"PI\""), "pi"), "7C6F");
-  EXPECT_EQ(Field(encoder.lineWith("\"cmd\":\"TI\""), "hex"), kTimeHex);
   close();
   EXPECT_FALSE(encoder.lineWith("\"event\":\"disconnected\"").empty());
+}
+
+// As run.sh and the end-to-end tests start it: its own terminal, linked where the panel looks.
+TEST_F(DeviceServerTest, EncoderLinksItsTerminalDecodesAndCleansUpOnTerm) {
+  Program version({EncoderProgram().string(), "--version"});
+  EXPECT_EQ(version.lineWith("rds-virtual-encoder").rfind("rds-virtual-encoder 1.", 0), 0u);
+  EXPECT_EQ(version.wait(5000), 0);
+
+  Program encoder({EncoderProgram().string(), "--config-dir", folder_.string(), "--com", "4",
+                   "--model", "2", "--json"});
+  const fs::path link = folder_.path() / "ports" / "com4";
+  const std::string ready = encoder.lineWith("\"event\":\"ready\"");
+  EXPECT_NE(ready.find(link.string()), std::string::npos) << ready;
+  {
+    platform::SerialPort port;
+    ASSERT_TRUE(port.open(link.string()));
+    ASSERT_TRUE(port.applyMode("baud=9600 parity=N data=8 stop=1 octs=off"));
+    EXPECT_EQ(port.write(std::string("PI124,111\nTI\x01\x0A\x0D\x0D\x00\n", 18)), 18);
+  }
+  EXPECT_EQ(Field(encoder.lineWith("\"cmd\":\"PI\""), "pi"), "7C6F");
+  EXPECT_EQ(Field(encoder.lineWith("\"cmd\":\"TI\""), "time"), "16:52");
+
+  EXPECT_EQ(encoder.terminate(), 0);
+  EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
 }

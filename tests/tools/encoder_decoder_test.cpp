@@ -155,9 +155,4 @@ TEST(VirtualEncoder, JsonReportsAreEscapedUtf8) {
   EXPECT_NE(json.find("\"summary\":\"PS text \\\"Mot\xC3\xB6rhead\\\"\""), std::string::npos)
       << json;
   EXPECT_NE(json.find("\"ps\":\"Mot\xC3\xB6rhead\""), std::string::npos);
-
-  int model = -1;
-  EXPECT_TRUE(ParseModel("Tessel 20(Last On)", model) && model == 2);
-  EXPECT_TRUE(ParseModel("TESSEL20", model) && model == 1);
-  EXPECT_FALSE(ParseModel("3", model));
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "runtime/runtime.h"
+#include "ui/qt_host.h"
 
 namespace uitest {
 
@@ -38,6 +39,19 @@ hi::TData Get(E& element, void (B::*point)(hi::TData&, uint16_t)) {
   (element.*point)(data, 0);
   return data;
 }
+
+// The program's desktop while it lives, but for the calls a test reads back: those are recorded.
+class RecordingDesktop : public ui::QtDesktop {
+ public:
+  RecordingDesktop() { platform::SetDesktopServices(this); }
+  ~RecordingDesktop() override { platform::SetDesktopServices(nullptr); }
+  std::vector<std::string> calls;
+  void putClipboard(const std::string& text, bool) override { calls.push_back("copy " + text); }
+  void setTopMost(int32_t w, bool on) override {
+    calls.push_back("topmost " + std::to_string(w) + (on ? " on" : " off"));
+  }
+  void startWindowMove(int32_t w) override { calls.push_back("move " + std::to_string(w)); }
+};
 
 class UiTest : public ::testing::Test {
  protected:

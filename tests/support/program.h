@@ -1,5 +1,6 @@
-// The built tools started by the tests: standard output read line by line, the program stopped
-// (and never left running behind a failed assertion) at the end. POSIX hosts only.
+// The built programs started by the tests: standard output read line by line or written to a
+// file, the program stopped (and never left running behind a failed assertion) at the end.
+// POSIX hosts only.
 #pragma once
 
 #include <fcntl.h>
@@ -9,28 +10,56 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
+// Calls `done` every 20 ms until it holds or `ms` have passed; whether it held.
+template <class F>
+bool WaitFor(F&& done, int ms) {
+  for (int waited = 0; waited < ms; waited += 20) {
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return done();
+}
+
 class Program {
  public:
-  explicit Program(std::vector<std::string> args) {
+  // With an `output` file, standard output and error both go there. `environment`: "NAME=value"
+  // sets a variable, a bare "NAME" removes it.
+  explicit Program(std::vector<std::string> args, const std::string& output = {},
+                   const std::vector<std::string>& environment = {}) {
     int out[2];
-    if (pipe2(out, O_CLOEXEC) != 0) return;
+    if (output.empty() && pipe2(out, O_CLOEXEC) != 0) return;
     pid_ = fork();
     if (pid_ == 0) {
-      dup2(out[1], 1);
-      dup2(::open("/dev/null", O_WRONLY), 2);
+      const int to =
+          output.empty() ? out[1] : ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      dup2(to, 1);
+      dup2(output.empty() ? ::open("/dev/null", O_WRONLY) : to, 2);
+      for (const std::string& entry : environment) {
+        const size_t equals = entry.find('=');
+        if (equals == std::string::npos)
+          ::unsetenv(entry.c_str());
+        else
+          ::setenv(entry.substr(0, equals).c_str(), entry.c_str() + equals + 1, 1);
+      }
+      // A service manager names the process its watchdog is meant for.
+      if (std::getenv("WATCHDOG_USEC"))
+        ::setenv("WATCHDOG_PID", std::to_string(::getpid()).c_str(), 1);
       std::vector<char*> argv;
       for (auto& a : args) argv.push_back(a.data());
       argv.push_back(nullptr);
       execv(argv[0], argv.data());
       _exit(127);
     }
-    ::close(out[1]);
-    out_ = out[0];
+    if (output.empty()) {
+      ::close(out[1]);
+      out_ = out[0];
+    }
   }
   ~Program() {
     if (pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0) {
@@ -63,16 +92,21 @@ class Program {
     return {};
   }
 
-  // Asks the program to end; its exit status, or -1 when it did not end within five seconds.
-  int terminate() {
-    kill(pid_, SIGTERM);
+  // The exit status once the program has ended, or -1 when it did not end within `ms` (it is
+  // killed then).
+  int wait(int ms) {
     int status = 0;
-    for (int i = 0; i < 500; ++i) {
-      if (waitpid(pid_, &status, WNOHANG) == pid_)
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (!WaitFor([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, ms)) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, &status, 0);
+      return -1;
     }
-    return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+  // Asks the program to end; its exit status.
+  int terminate(int ms = 5000) {
+    kill(pid_, SIGTERM);
+    return wait(ms);
   }
 
  private:
