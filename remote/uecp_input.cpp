@@ -27,6 +27,11 @@ int Stored(const hi::THIini& setting) {
                               0);
 }
 
+std::string StoredText(const hi::THIini& setting) {
+  return platform::IniReadString(hi::ResolveIniPath(setting.fileName), setting.section, setting.key,
+                                 "");
+}
+
 int StoredKey(const char* key, int fallback, int low, int high) {
   const int v =
       platform::IniReadInt(hi::ResolveIniPath("rds.ini"), UecpInput::kSection, key, fallback);
@@ -258,13 +263,19 @@ void UecpInput::fallBack() {
     RunAction(window_, name, stored == 1 ? "1" : "0");
   };
   if (has("pi")) reload(protocol::Pi, page.function<protocol::Pi>().send);
+  // A PS never stored stays as the source left it: an empty one is no PS line.
   if (has("ps") && !dps) {
     const int model = window_.connectionPage->deviceList.selected();
     if (model >= 0 && model < protocol::kModels &&
-        protocol::Offered(protocol::Model(model), protocol::Ps))
-      reload(protocol::Ps, page.function<protocol::Ps>().send);
-    else
-      reload(protocol::PagePs, page.function<protocol::PagePs>().send);
+        protocol::Offered(protocol::Model(model), protocol::Ps)) {
+      auto& ps = page.function<protocol::Ps>();
+      if (!StoredText(ps.setting).empty()) reload(protocol::Ps, ps.send);
+    } else {
+      auto& paged = page.function<protocol::PagePs>();
+      const bool any = std::any_of(paged.pageSettings.begin(), paged.pageSettings.end(),
+                                   [](const hi::THIini& s) { return !StoredText(s).empty(); });
+      if (any) reload(protocol::PagePs, paged.send);
+    }
   }
   if (has("rt") && !drt) reload(protocol::Rt, page.function<protocol::Rt>().send);
   if (has("pty")) reload(protocol::Pty, page.function<protocol::Pty>().send);

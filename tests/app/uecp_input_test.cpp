@@ -214,3 +214,84 @@ TEST_F(UecpInputTest, QuietSourceFallsBackAndTheNextFrameTakesOver) {
 }  // namespace uecp_in
 
 }  // namespace apptest
+
+namespace apptest::uecp_in {
+
+// A source gone wild: 100,000 frames on each transport, some broken. Only well-formed lines
+// reach the port, the newest values are on air afterwards, and memory stays flat.
+class UecpFloodTest : public UecpInputTest {
+ protected:
+  static constexpr int kFrames = 100000;
+  static constexpr int kBatch = 32;  // well within a socket event's share, so no datagram is lost
+
+  void pump(uint64_t frames) {
+    settle(frames);
+    take(received(1, 0));
+  }
+  void take(const std::string& bytes) {
+    std::vector<std::string> lines;
+    splitter_.feed(bytes, lines);
+    for (const std::string& line : lines) {
+      const std::string why = Malformed(encoder_.decode(line));
+      if (!why.empty() && malformed_.size() < 5) malformed_.push_back(why + ": " + line);
+      ++lines_;
+    }
+  }
+  void flood(const std::function<void(const std::string&)>& send) {
+    std::string batch;
+    size_t heapAt10k = 0;
+    for (int i = 0; i < kFrames; ++i) {
+      if (i == 10000) heapAt10k = LiveHeapBytes();
+      std::string frame = Frame(Set(0x07, Bytes({i % 32})));
+      if (i % 1000 == 999) frame = Frame(Set(0x02, "FLOOD " + std::to_string(10 + i / 1000 % 90)));
+      if (i % 997 == 0) frame[frame.size() - 2] ^= 0x10;
+      batch += frame;
+      if (i % kBatch == kBatch - 1) {
+        send(batch);
+        pump(kBatch);
+        batch.clear();
+      }
+    }
+    send(Frame(Set(0x02, "LAST ONE") + Set(0x07, Bytes({7}))));
+    pump(1);
+    time_.advance(400);
+    take(received(1, 0));
+    if (LiveHeapBytes() > 0) {
+      EXPECT_LT(LiveHeapBytes(), heapAt10k + (256u << 10));
+    }
+    EXPECT_EQ(malformed_, std::vector<std::string>());
+    EXPECT_EQ(encoder_.state().pty, 7);
+    EXPECT_EQ(encoder_.state().ps, "LAST ONE");
+  }
+
+  vencoder::LineSplitter splitter_;
+  vencoder::VirtualEncoder encoder_{0};
+  std::vector<std::string> malformed_;
+  size_t lines_ = 0;
+};
+
+TEST_F(UecpFloodTest, FramesOverUdpThenTcp) {
+  startListening(false);
+  flood([&](const std::string& batch) {
+    // One frame per datagram here: the batch is cut at each start.
+    for (size_t at = 0; at < batch.size();) {
+      const size_t next = batch.find('\xFE', at + 1);
+      ASSERT_TRUE(sender_.sendTo(port_, batch.substr(at, next - at)));
+      at = next == std::string::npos ? batch.size() : next;
+    }
+  });
+  const size_t udpLines = lines_;
+  EXPECT_GT(udpLines, size_t(kFrames) * 9 / 10);
+
+  hi::THIEdit& field = main_->settingsPages->uecpListen;
+  port_ = nettest::FreePort(true);
+  type(field, "tcp://127.0.0.1:" + std::to_string(port_));
+  QTest::keyClick(field.widget(), Qt::Key_Return);
+  nettest::Peer source(true);
+  ASSERT_TRUE(source.connect(port_));
+  encoder_ = vencoder::VirtualEncoder(0);
+  flood([&](const std::string& batch) { ASSERT_TRUE(source.write(batch)); });
+  EXPECT_GT(lines_ - udpLines, size_t(kFrames) * 9 / 10);
+}
+
+}  // namespace apptest::uecp_in
