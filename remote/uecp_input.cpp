@@ -1,6 +1,7 @@
 #include "remote/uecp_input.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 #include "app/main_window.h"
@@ -316,7 +317,7 @@ std::string UecpInput::stateLine() const {
   if (state_ == State::Problem) return "UECP input: " + problem_;
   const uecp::Listener::Counts& c = listener_.counts();
   std::string line = "UECP " + platform::EscapeBytes(listener_.address()) + ": " +
-                     StateName(state_) + ", " + std::to_string(c.frames) + " frames taken";
+                     StateName(state_) + "; frames taken: " + std::to_string(c.frames);
   std::string dropped;
   const auto add = [&](uint64_t n, const char* why) {
     if (n == 0) return;
@@ -330,7 +331,11 @@ std::string UecpInput::stateLine() const {
   add(counts_.unsupported, "not supported");
   add(counts_.notConnected, "while not connected");
   if (!dropped.empty()) line += "; not used: " + dropped;
-  if (!lastElement_.empty()) line += "; last: " + lastElement_;
+  if (!lastElement_.empty()) {
+    std::string name = lastElement_;
+    for (char& ch : name) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    line += "; last applied: " + name;
+  }
   return line;
 }
 
