@@ -105,6 +105,7 @@ void UecpInput::doListen(hi::TData& data, uint16_t) {
     return;
   }
   counts_ = {};
+  unusedLogged_ = {};
   platform::LogEvent("UECP input listening on " + platform::EscapeBytes(address));
   if (listener_.beyondLoopback()) {
     platform::LogEvent("UECP input " + platform::EscapeBytes(address) +
@@ -341,6 +342,24 @@ std::string UecpInput::stateLine() const {
 
 // The page shows the line at most once a second, and the log says when the state changed.
 void UecpInput::showState() {
+  if (state_ == State::Active || state_ == State::Fallback || state_ == State::Waiting) {
+    const uecp::Listener::Counts& c = listener_.counts();
+    std::array<uint64_t, uecp::kDropReasons + 5> unused{};
+    for (size_t r = 0; r < uecp::kDropReasons; ++r) unused[r] = c.dropped[r];
+    const uint64_t more[] = {counts_.wrongAddress, counts_.otherSet, counts_.refused,
+                             counts_.unsupported, counts_.notConnected};
+    const char* why[] = {"for another address", "for another data set or programme service",
+                         "refused by the panel", "not supported", "while not connected"};
+    for (size_t k = 0; k < 5; ++k) unused[uecp::kDropReasons + k] = more[k];
+    for (size_t k = 0; k < unused.size(); ++k) {
+      if (unused[k] == 0 || unusedLogged_[k]) continue;
+      unusedLogged_[k] = true;
+      const std::string reason = k < uecp::kDropReasons ? uecp::DropName(static_cast<uecp::Drop>(k))
+                                                        : why[k - uecp::kDropReasons];
+      platform::LogEvent("UECP input " + platform::EscapeBytes(listener_.address()) +
+                         ": frames or elements not used: " + reason + " (logged once)");
+    }
+  }
   const std::string line = stateLine();
   if (line == shown_) return;
   shown_ = line;

@@ -86,6 +86,8 @@ class UecpInput : public hi::TDebug {
   bool rtAb_ = false;
   std::string rtText_;
   std::array<bool, 256> logged_{};
+  // Whether the log has said that frames were not used, per reason (the page's order).
+  std::array<bool, uecp::kDropReasons + 5> unusedLogged_{};
   std::string shown_;
 };
 
