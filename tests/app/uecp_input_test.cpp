@@ -5,33 +5,15 @@
 #include "panel_fixture.h"
 #include "platform/net_peer.h"
 #include "remote/uecp_input.h"
+#include "support/uecp_build.h"
 
 namespace apptest {
 
 namespace uecp_in {
 
-std::string Bytes(std::initializer_list<int> values) {
-  std::string out;
-  for (int v : values) out += static_cast<char>(v);
-  return out;
-}
-
-// STA ADD SQC MFL MSG CRC STP, stuffed, with the CRC-16/CCITT worked out bit by bit.
+using uecptest::Bytes;
 std::string Frame(const std::string& message, uint8_t sqc = 0, uint16_t address = 0) {
-  std::string body =
-      Bytes({address >> 8, address & 0xFF, sqc, static_cast<int>(message.size())}) + message;
-  unsigned crc = 0xFFFF;
-  for (unsigned char c : body) {
-    for (int bit = 7; bit >= 0; --bit) {
-      const bool top = ((crc >> 15) ^ (c >> bit)) & 1;
-      crc = ((crc << 1) & 0xFFFF) ^ (top ? 0x1021 : 0);
-    }
-  }
-  crc ^= 0xFFFF;
-  body += Bytes({static_cast<int>(crc >> 8), static_cast<int>(crc & 0xFF)});
-  std::string frame = "\xFE";
-  for (unsigned char c : body) frame += c >= 0xFD ? Bytes({0xFD, c - 0xFD}) : std::string(1, c);
-  return frame + "\xFF";
+  return uecptest::Build(address, sqc, message);
 }
 
 // An element with DSN 0 and PSN 0 before its data.
@@ -141,8 +123,7 @@ TEST_F(UecpInputTest, TcpFramesSpanReadsAndNumberedOnesAreAnswered) {
     ASSERT_TRUE(source.write(std::string(1, byte)));
     time_.advance(0);
   }
-  settle(0);
-  for (int i = 0; i < 200 && input().listener().counts().frames == 0; ++i) {
+  for (int i = 0; i < 1000 && input().listener().counts().frames == 0; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
     time_.advance(0);
   }

@@ -8,35 +8,14 @@
 #include "remote/uecp_frame.h"
 #include "remote/uecp_listener.h"
 #include "support/tcp_peer.h"
+#include "support/uecp_build.h"
 
 namespace {
 
 using uecp::Drop;
 
-std::string Bytes(std::initializer_list<int> values) {
-  std::string out;
-  for (int v : values) out += static_cast<char>(v);
-  return out;
-}
-
-// Built from the frame's field layout, independently of the encoder under test.
-std::string Build(uint16_t address, uint8_t sqc, const std::string& message, int mfl = -1) {
-  std::string body =
-      Bytes({address >> 8, address & 0xFF, sqc, mfl < 0 ? static_cast<int>(message.size()) : mfl}) +
-      message;
-  unsigned crc = 0xFFFF;
-  for (unsigned char c : body) {
-    for (int bit = 7; bit >= 0; --bit) {
-      const bool top = ((crc >> 15) ^ (c >> bit)) & 1;
-      crc = ((crc << 1) & 0xFFFF) ^ (top ? 0x1021 : 0);
-    }
-  }
-  crc ^= 0xFFFF;
-  body += Bytes({static_cast<int>(crc >> 8), static_cast<int>(crc & 0xFF)});
-  std::string frame = "\xFE";
-  for (unsigned char c : body) frame += c >= 0xFD ? Bytes({0xFD, c - 0xFD}) : std::string(1, c);
-  return frame + "\xFF";
-}
+using uecptest::Build;
+using uecptest::Bytes;
 
 struct Fed {
   std::vector<uecp::Frame> frames;
