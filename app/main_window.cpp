@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "encoder/wiring.h"
+#include "remote/uecp_input.h"
 
 namespace hi {
 
@@ -34,7 +35,15 @@ MainWindow::MainWindow() {
   wireInfoWindow();
   wireTray();
   wireTaskbarTitle();
+  wireUecp();
   buildPages();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::wireUecp() {
+  uecp = std::make_unique<remote::UecpInput>(*this);
+  link<&remote::UecpInput::doListen>(settings.onEvent[SettingsPages::UecpListen], *uecp);
 }
 
 void MainWindow::placeControls() {
@@ -133,10 +142,18 @@ void MainWindow::wireSendRouting() {
 
   link<&THIHub::doEvent>(rdsSettings.onEvent[RdsSettingsPage::Lines], sendHub);
   link<&THIMultiElement::doWork>(sendHub.onEvent[0], connection, ConnectionPanel::SendLine);
-  link<&THIHub::doEvent>(dynamicText.onEvent[DynamicTextPanel::PsLine], dynamicPs);
+  uecpHoldsPs.setDefault(TData::Int(0));
+  uecpHoldsRt.setDefault(TData::Int(0));
+  IsZero(psGate);
+  IsZero(rtGate);
+  link<&THIIf_else::doCompare>(dynamicText.onEvent[DynamicTextPanel::PsLine], psGate);
+  link<&THIMemory::Value>(psGate.Op1, uecpHoldsPs);
+  link<&THIHub::doEvent>(psGate.onTrue, dynamicPs);
   link<&THIMultiElement::doWork>(dynamicPs.onEvent[0], composer, LineDisplayComposer::PsLine);
   link<&THIHub::doEvent>(dynamicPs.onEvent[1], sendHub);
-  link<&THIHub::doEvent>(dynamicText.onEvent[DynamicTextPanel::RtLine], dynamicRt);
+  link<&THIIf_else::doCompare>(dynamicText.onEvent[DynamicTextPanel::RtLine], rtGate);
+  link<&THIMemory::Value>(rtGate.Op1, uecpHoldsRt);
+  link<&THIHub::doEvent>(rtGate.onTrue, dynamicRt);
   link<&THIMultiElement::doWork>(dynamicRt.onEvent[0], composer, LineDisplayComposer::RtLine);
   link<&THIHub::doEvent>(dynamicRt.onEvent[1], sendHub);
   link<&THIHub::doEvent>(composer.onEvent[LineDisplayComposer::PsDisplay], psTitle);

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 #include "app/help_page.h"
 #include "app/info_window.h"
@@ -26,11 +27,18 @@
 #include "ui/hints.h"
 #include "ui/tray.h"
 
+namespace remote {
+class UecpInput;
+}
+
 namespace hi {
 
 class MainWindow : public TRootContainer {
  public:
   MainWindow();
+  ~MainWindow() override;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
 
   // The window goes on the screen before its pages are built and before the start-up loads; the
   // program sets this, the tests build and load everything at once. `whenShown` runs right after
@@ -73,6 +81,9 @@ class MainWindow : public TRootContainer {
   // Dynamic lines go to the strip's composer first, then to the port. A tag changes a flag only
   // when it holds another state than the flag has.
   THIHub dynamicPs, dynamicRt;
+  // While a UECP source has set PS or RT (1), the dynamic engine's lines for it are held back.
+  THIMemory uecpHoldsPs, uecpHoldsRt;
+  THIIf_else psGate, rtGate;
   THIIf_else taTag, tpTag, msTag;
 
   // Tray icon and menu. The menu's items 7..10 raise a page and restore the window.
@@ -135,6 +146,9 @@ class MainWindow : public TRootContainer {
   LineDisplayComposer* displayComposer = nullptr;
   NowSendingPanel* nowSendingStrip = nullptr;
 
+  // Built with the pages; listens once the settings pages have loaded its address.
+  std::unique_ptr<remote::UecpInput> uecp;
+
  private:
   void placeControls();
   void wireTitleStrip();
@@ -150,6 +164,7 @@ class MainWindow : public TRootContainer {
   void wireInfoWindow();
   void wireTray();
   void wireTaskbarTitle();
+  void wireUecp();
   void buildPages();
   void buildFirstView();
   void buildHiddenParts();

@@ -17,7 +17,8 @@ constexpr Place kPageList[SettingsPages::kPages] = {
     {"Autostart", 30, 10, 105, 20},
     {"Name of days\r\nfor %Day%", 30, 37, 105, 32},
     {"Show info", 30, 77, 105, 20},
-    {"Control\r\nPTY,TP,TA\r\nfrom Sundial ", 30, 102, 105, 46}};
+    {"Control\r\nPTY,TP,TA\r\nfrom Sundial ", 30, 102, 105, 46},
+    {"UECP input", 30, 155, 105, 20}};
 
 struct StartOption {
   const char* caption;
@@ -58,6 +59,7 @@ SettingsPages::SettingsPages(TOuterSide& owner, ControlParent parent)
   wireDayNames();
   wireInfoOptions();
   wireTagControl();
+  wireUecp();
 }
 
 void SettingsPages::placeControls() {
@@ -109,6 +111,13 @@ void SettingsPages::placeControls() {
 
   tagControl.setBounds(10, 10, 150, 20);
   tagControl.setCaption("Enable");
+
+  uecpLabel.setBounds(10, 10, 290, 16);
+  uecpLabel.setCaption("Listen on (tcp:// or udp://ADDRESS:PORT):");
+  uecpListen.setBounds(10, 30, 290, 21);
+  uecpListen.setHint("Empty: off. Enter takes the address.");
+  uecpState.setBounds(10, 60, 290, 130);
+  uecpState.setCaption("UECP input: off");
 }
 
 void SettingsPages::wirePoints() {
@@ -135,7 +144,8 @@ void SettingsPages::wireLoad() {
   StoredSetting(infoTaskbarSetting, kSection, "Info taskbar", THIini::Text);
   IntegerOption(tagSetting, "TA,TP,PTY");
   IntegerOption(tagControlSetting, "TA,TP,PTY control");
-  load.setOutCount(kStartActions + kDays + 3 + 2);
+  StoredSetting(uecpSetting, "UECP", "Listen", THIini::Text);
+  load.setOutCount(kStartActions + kDays + 3 + 2 + 1);
 
   uint16_t step = 0;
   for (THIini& setting : autoSettings) link<&THIini::doRead>(load.onEvent[step++], setting);
@@ -145,13 +155,14 @@ void SettingsPages::wireLoad() {
   link<&THIini::doRead>(load.onEvent[step++], infoTaskbarSetting);
   link<&THIini::doRead>(load.onEvent[step++], tagSetting);
   link<&THIini::doRead>(load.onEvent[step++], tagControlSetting);
+  link<&THIini::doRead>(load.onEvent[step++], uecpSetting);
 }
 
 void SettingsPages::wirePageList() {
   pageClicked.count = kPages;
   pageChosen.setOutCount(2);
   pageRouter.setCount(kPages);
-  markerPositions.setStrings("10\r\n37\r\n77\r\n102");
+  markerPositions.setStrings("10\r\n37\r\n77\r\n102\r\n155");
 
   for (uint16_t k = 0; k < kPages; ++k) {
     link<&THIChanelToIndex::doWork>(pageList[k].onClick, pageClicked, k);
@@ -312,6 +323,20 @@ void SettingsPages::wireTagControl() {
   out(tagChanged.onEvent[1], TagSwitch);
   link<&THIini::doWrite>(tagChanged.onEvent[2], tagControlSetting);
   out(tagChanged.onEvent[3], TagSwitchChanged);
+}
+
+// The address is stored as it is typed and taken at the load, at Enter and when the field is
+// left.
+void SettingsPages::wireUecp() {
+  uecpLoaded.setOutCount(2);
+  uecpDone.setOutCount(1);
+  link<&THIHub::doEvent>(uecpSetting.onRead, uecpLoaded);
+  link<&THIEdit::doText>(uecpLoaded.onEvent[0], uecpListen);
+  link<&THIHub::doEvent>(uecpLoaded.onEvent[1], uecpDone);
+  link<&THIini::doWrite>(uecpListen.onChangeText, uecpSetting);
+  link<&THIHub::doEvent>(uecpListen.onEnter, uecpDone);
+  link<&THIHub::doEvent>(uecpListen.onLeave, uecpDone);
+  out(uecpDone.onEvent[0], UecpListen);
 }
 
 }  // namespace hi

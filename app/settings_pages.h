@@ -1,6 +1,7 @@
-// The "Other settings" panel: a page list on the left and four pages on the right — the
-// automatic start actions, the names of the days for "%Day%", the info-window options and the
-// switch for automation commands. Every control writes its key of rds.ini at once.
+// The "Other settings" panel: a page list on the left and five pages on the right — the
+// automatic start actions, the names of the days for "%Day%", the info-window options, the
+// switch for automation commands and the UECP input. Every control writes its key of rds.ini at
+// once.
 #pragma once
 
 #include <array>
@@ -35,6 +36,7 @@ class SettingsPages : public TClassMultiBase {
     ShowInfoChanged,
     TagSwitch,  // the automation switch, when loaded and when changed
     TagSwitchChanged,
+    UecpListen,  // the UECP input's address, when loaded and when edited
     kOutputs
   };
   enum Readable : uint16_t {
@@ -50,7 +52,7 @@ class SettingsPages : public TClassMultiBase {
 
   SettingsPages(TOuterSide& owner, ControlParent parent);
 
-  enum Page { StartPage, DayPage, InfoPage, TagPage, kPages };
+  enum Page { StartPage, DayPage, InfoPage, TagPage, UecpPage, kPages };
   enum StartAction { AutoConnect, AutoDps, AutoDrt, AutoTray, kStartActions };
   static constexpr int kDays = 7;
 
@@ -77,6 +79,11 @@ class SettingsPages : public TClassMultiBase {
 
   // Automation commands.
   ThiCheckBoxRush tagControl{pages[TagPage].controlParent()};
+
+  // UECP input: where it listens, and what it does.
+  THILabel uecpLabel{pages[UecpPage].controlParent()};
+  THIEdit uecpListen{pages[UecpPage].controlParent()};
+  THILabel uecpState{pages[UecpPage].controlParent()};
 
   THIHub load;
 
@@ -125,6 +132,9 @@ class SettingsPages : public TClassMultiBase {
   THIIf_else tagControlStored;
   THIHub tagChanged;
 
+  THIini uecpSetting;
+  THIHub uecpLoaded, uecpDone;
+
  private:
   void placeControls();
   void wirePoints();
@@ -135,6 +145,7 @@ class SettingsPages : public TClassMultiBase {
   void wireDayNames();
   void wireInfoOptions();
   void wireTagControl();
+  void wireUecp();
 };
 
 }  // namespace hi

@@ -1,7 +1,8 @@
 // The now-playing title over the network against the file it replaces, in the whole window
 // connected to COM 1: the CPU of one RT refresh that takes a new title from a datagram and from a
 // file, measured in one run and compared; and a flood of datagrams while both engines run on the
-// Qt timers, with what it costs the window's thread and the process's memory.
+// Qt timers, with what it costs the window's thread and the process's memory. The same for UECP
+// frames: the CPU from a frame to its line, and a flood with both engines running.
 //
 // A program of its own: it owns its Qt application.
 #include <benchmark/benchmark.h>
@@ -25,9 +26,12 @@
 
 #include "app/main_window.h"
 #include "platform/files.h"
+#include "platform/ini_file.h"
 #include "platform/now_playing.h"
 #include "platform/serial_pty.h"
 #include "platform/time_host.h"
+#include "remote/uecp_frame.h"
+#include "remote/uecp_input.h"
 #include "runtime/runtime.h"
 #include "tests/platform/net_peer.h"
 #include "ui/qt_host.h"
@@ -383,5 +387,138 @@ void BM_NowPlayingConnectionFlood(benchmark::State& state) {
   platform::SetTimeHost(nullptr);
 }
 BENCHMARK(BM_NowPlayingConnectionFlood)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// The UECP input listening on a free UDP port, set in rds.ini before the window is built.
+uint16_t ListenForUecp(Host& host) {
+  const uint16_t port = nettest::FreePort(false);
+  (void)platform::IniWriteString((host.folder / "rds.ini").string(), "UECP", "Listen",
+                                 "udp://127.0.0.1:" + std::to_string(port));
+  return port;
+}
+void StopUecp(Host& host) {
+  (void)platform::IniWriteString((host.folder / "rds.ini").string(), "UECP", "Listen", "");
+}
+
+// One element per frame, PTY, PS and RT in turn with changing values: the window thread's CPU
+// from the datagram's socket event to the line written to the port.
+void BM_UecpFrameToLine(benchmark::State& state) {
+  constexpr int kFrames = 3000;
+  Host& host = TheHost();
+  platform::VirtualTimeHost time;
+  time.setLocalTime(2026, 12, 7, 6, 0, 0);
+  platform::SetTimeHost(&time);
+  const uint16_t port = ListenForUecp(host);
+  {
+    Window w(host);
+    nettest::Peer source(false);
+    for (auto _ : state) {
+      double us[3] = {0, 0, 0};
+      host.pty.read(0);
+      bool onAir = true;
+      for (int i = 0; i < kFrames; ++i) {
+        const int kind = i % 3;
+        std::string message;
+        if (kind == 0) message = std::string{7, 0, 0, static_cast<char>(i % 32)};
+        if (kind == 1) message = std::string{2, 0, 0} + "PS " + std::to_string(10000 + i);
+        if (kind == 2) {
+          const std::string text = "Radio text number " + std::to_string(i);
+          message = std::string{10, 0, 0, static_cast<char>(text.size() + 1), 0} + text;
+        }
+        const uint64_t before = w.window->uecp->listener().counts().frames;
+        (void)source.sendTo(port, uecp::EncodeFrame(0, 0, message));
+        double spent = 0;
+        while (w.window->uecp->listener().counts().frames == before) {
+          const double start = ThreadCpuMicroseconds();
+          time.deliverSocketEvents();
+          spent += ThreadCpuMicroseconds() - start;
+        }
+        us[kind] += spent;
+        if (i % 30 == 29)
+          onAir = onAir && host.pty.read(0).find("RTRadio text number " + std::to_string(i)) !=
+                               std::string::npos;
+      }
+      const double each = kFrames / 3.0;
+      state.counters["pty_frame_cpu_us"] = us[0] / each;
+      state.counters["ps_frame_cpu_us"] = us[1] / each;
+      state.counters["rt_frame_cpu_us"] = us[2] / each;
+      state.counters["lines_on_air"] = onAir ? 1 : 0;
+      std::printf("UECP frame to line: PTY %.1f us, PS %.1f us, RT %.1f us CPU\n", us[0] / each,
+                  us[1] / each, us[2] / each);
+    }
+  }
+  StopUecp(host);
+  platform::SetTimeHost(nullptr);
+}
+BENCHMARK(BM_UecpFrameToLine)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Both engines on the Qt timers while a UECP source sends a hundred thousand frames as fast as
+// the loopback takes them (PTY, PS, RT and broken ones): the longest wait of an event in the
+// window's queue, and what the window thread spent.
+void BM_UecpFlood(benchmark::State& state) {
+  constexpr int kFrames = 100'000;
+  Host& host = TheHost();
+  ui::QtTimeHost qtTime;
+  platform::SetTimeHost(&qtTime);
+  const uint16_t port = ListenForUecp(host);
+  {
+    Window w(host);
+    w.check(w.page().dps);
+    w.check(w.page().drt);
+    for (auto _ : state) {
+      QElapsedTimer clock;
+      clock.start();
+      EventDelayProbe probe(clock);
+      QTimer every20ms;
+      QEventLoop loop;
+      std::atomic<bool> sent{false};
+      QObject::connect(&every20ms, &QTimer::timeout, &loop, [&] {
+        probe.post();
+        host.pty.read(0);
+        if (sent) loop.quit();
+      });
+      every20ms.start(20);
+      const double cpuStart = ThreadCpuMicroseconds();
+      const qint64 began = clock.elapsed();
+      std::thread source([&] {
+        nettest::Peer peer(false);
+        for (int n = 0; n < kFrames; ++n) {
+          std::string message;
+          switch (n % 4) {
+            case 0:
+              message = std::string{7, 0, 0, static_cast<char>(n % 32)};
+              break;
+            case 1:
+              message = std::string{2, 0, 0} + "FL " + std::to_string(10000 + n % 90000);
+              break;
+            default:
+              message = std::string{10, 0, 0, 9, 0} + "Flood RT";
+          }
+          std::string frame = uecp::EncodeFrame(0, 0, message);
+          if (n % 4 == 3) frame[frame.size() - 2] ^= 0x10;
+          (void)peer.sendTo(port, frame);
+        }
+        sent = true;
+      });
+      loop.exec();
+      source.join();
+      const double cpuMs = (ThreadCpuMicroseconds() - cpuStart) / 1000.0;
+      const qint64 floodMs = clock.elapsed() - began;
+      const auto& counts = w.window->uecp->listener().counts();
+      state.counters["frames_sent"] = kFrames;
+      state.counters["frames_taken"] = static_cast<double>(counts.frames);
+      state.counters["crc_dropped"] =
+          static_cast<double>(counts.dropped[static_cast<size_t>(uecp::Drop::Crc)]);
+      state.counters["flood_window_ms"] = static_cast<double>(floodMs);
+      state.counters["window_cpu_ms"] = cpuMs;
+      state.counters["worst_event_delay_ms"] = static_cast<double>(probe.worstMs);
+      std::printf("UECP flood: %llu of %d frames taken in %lld ms, worst event delay %lld ms\n",
+                  static_cast<unsigned long long>(counts.frames), kFrames,
+                  static_cast<long long>(floodMs), static_cast<long long>(probe.worstMs));
+    }
+  }
+  StopUecp(host);
+  platform::SetTimeHost(nullptr);
+}
+BENCHMARK(BM_UecpFlood)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -36,9 +36,10 @@ deb=${debs[0]}
 root=$scratch/root
 dpkg-deb -x "$deb" "$root"
 
-for f in usr/bin/rdspanel usr/bin/rds-virtual-encoder usr/share/applications/rdspanel.desktop \
-  usr/lib/systemd/user/rdspanel@.service usr/share/man/man1/rdspanel.1.gz \
-  usr/share/man/man1/rds-virtual-encoder.1.gz usr/share/icons/hicolor/scalable/apps/rdspanel.svg; do
+for f in usr/bin/rdspanel usr/bin/rds-virtual-encoder usr/bin/rds-uecp-send \
+  usr/share/applications/rdspanel.desktop usr/lib/systemd/user/rdspanel@.service \
+  usr/share/man/man1/rdspanel.1.gz usr/share/man/man1/rds-virtual-encoder.1.gz \
+  usr/share/man/man1/rds-uecp-send.1.gz usr/share/icons/hicolor/scalable/apps/rdspanel.svg; do
   [ -f "$root/$f" ] || fail "missing /$f"
 done
 [ -x "$root/usr/bin/rdspanel" ] && [ -x "$root/usr/bin/rds-virtual-encoder" ] ||
@@ -95,7 +96,7 @@ if command -v appstreamcli >/dev/null; then
   appstreamcli validate --no-net --pedantic "${metainfo[0]}" >/dev/null ||
     appstreamcli validate --no-net "${metainfo[0]}"
 fi
-for page in rdspanel rds-virtual-encoder; do
+for page in rdspanel rds-virtual-encoder rds-uecp-send; do
   gzip -t "$root/usr/share/man/man1/$page.1.gz"
   if command -v groff >/dev/null; then
     warnings=$(zcat "$root/usr/share/man/man1/$page.1.gz" | groff -man -ww -z -Tutf8 2>&1)

@@ -398,4 +398,68 @@ bool WouldBlock(int error) {
 
 }  // namespace net
 
+namespace {
+
+std::string BindProblem(int error, const Endpoint& endpoint) {
+  const std::string port = std::to_string(endpoint.port);
+  if (error == net::kAddressInUse) return "port " + port + " in use";
+  if (error == net::kAddressNotHere) return endpoint.host + " is no address of this computer";
+  if (error == net::kNotAllowed) return "port " + port + " needs administrator rights";
+  return "cannot listen on port " + port + ": " + SocketErrorText(error);
+}
+
+}  // namespace
+
+bool OpenListeningSocket(std::string_view text, ListeningSocket& out, std::string& problem) {
+  Endpoint endpoint;
+  if (!ParseEndpoint(text, endpoint, problem)) return false;
+  if (endpoint.scheme != "udp" && endpoint.scheme != "tcp") {
+    problem = "only udp:// or tcp:// addresses";
+    return false;
+  }
+  std::string host = endpoint.host;
+  std::transform(host.begin(), host.end(), host.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (host == "localhost") endpoint.host = "127.0.0.1";
+  // A name would wait for the resolver on the window's thread, and could name another
+  // computer's address than the operator thinks.
+  if (!IsNumericHost(endpoint.host)) {
+    problem = "not a numeric address: " + endpoint.host;
+    return false;
+  }
+  const bool stream = endpoint.scheme == "tcp";
+  const std::vector<SocketAddress> addresses = ResolveEndpoint(endpoint, stream, problem);
+  if (addresses.empty()) return false;
+  const SocketAddress& address = addresses.front();
+  const SocketHandle s = net::NewSocket(address.family, stream);
+  if (s == kNoSocket) {
+    problem = "no socket: " + SocketErrorText(LastSocketError());
+    return false;
+  }
+  // [::] is IPv6 only, as written: IPv4 is listened on only when an IPv4 address is written.
+  if (address.family == AF_INET6) net::SetOption(s, IPPROTO_IPV6, IPV6_V6ONLY, 1);
+#ifdef _WIN32
+  if (stream) net::SetOption(s, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, 1);
+#else
+  // A port given back a moment ago (connections still in TIME_WAIT) can be had again at once;
+  // one another program listens on still cannot.
+  if (stream) net::SetOption(s, SOL_SOCKET, SO_REUSEADDR, 1);
+#endif
+  if (!net::Bind(s, address) || (stream && !net::Listen(s, 16))) {
+    problem = BindProblem(LastSocketError(), endpoint);
+    CloseSocket(s);
+    return false;
+  }
+  if (!SetNonBlocking(s)) {
+    problem = "cannot listen without waiting: " + SocketErrorText(LastSocketError());
+    CloseSocket(s);
+    return false;
+  }
+  out.socket = s;
+  out.stream = stream;
+  out.loopback = IsLoopback(address);
+  out.port = endpoint.port;
+  return true;
+}
+
 }  // namespace platform

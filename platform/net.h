@@ -63,6 +63,20 @@ void CloseSocket(SocketHandle socket);
 int LastSocketError();
 std::string SocketErrorText(int error);
 
+// A non-blocking socket listening on "udp://ADDR:PORT" or "tcp://ADDR:PORT" exactly as written,
+// for the program's listeners: ADDR is a numeric address (or "localhost", which is 127.0.0.1); a
+// host name is not resolved on the window's thread. False with the reason in an operator's words
+// ("port 4001 in use", "... is no address of this computer") when the text is no such address or
+// the port cannot be had; nothing is open then.
+struct ListeningSocket {
+  SocketHandle socket = kNoSocket;
+  bool stream = false;
+  bool loopback = true;  // only this computer can reach it
+  uint16_t port = 0;
+};
+[[nodiscard]] bool OpenListeningSocket(std::string_view text, ListeningSocket& out,
+                                       std::string& problem);
+
 // The calls and error numbers in which Winsock and POSIX sockets differ.
 namespace net {
 

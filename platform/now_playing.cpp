@@ -1,7 +1,6 @@
 #include "platform/now_playing.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "platform/event_log.h"
 #include "platform/files.h"
@@ -9,29 +8,9 @@
 #ifdef _WIN32
 #include <winsock2.h>
 #include <ws2tcpip.h>
-#else
-#include <netinet/in.h>
-#include <sys/socket.h>
 #endif
 
 namespace platform {
-
-namespace {
-
-std::string BindProblem(int error, const Endpoint& endpoint) {
-  const std::string port = std::to_string(endpoint.port);
-  if (error == net::kAddressInUse) return "port " + port + " in use";
-  if (error == net::kAddressNotHere) return endpoint.host + " is no address of this computer";
-  if (error == net::kNotAllowed) return "port " + port + " needs administrator rights";
-  return "cannot listen on port " + port + ": " + SocketErrorText(error);
-}
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
-}  // namespace
 
 std::string DecodeTitle(std::string_view bytes) { return DecodeText(std::string(bytes)); }
 
@@ -111,59 +90,28 @@ NowPlayingListener::~NowPlayingListener() { close(); }
 
 bool NowPlayingListener::open(std::string_view text, std::string& problem) {
   close();
-  Endpoint endpoint;
-  if (!ParseEndpoint(text, endpoint, problem)) return false;
-  if (endpoint.scheme != "udp" && endpoint.scheme != "tcp") {
-    problem = "only udp:// or tcp:// addresses give titles";
-    return false;
+  if (LooksLikeEndpoint(text)) {
+    Endpoint endpoint;
+    if (ParseEndpoint(text, endpoint, problem) && endpoint.scheme != "udp" &&
+        endpoint.scheme != "tcp") {
+      problem = "only udp:// or tcp:// addresses give titles";
+      return false;
+    }
   }
-  if (Lower(endpoint.host) == "localhost") endpoint.host = "127.0.0.1";
-  // A name would wait for the resolver on the window's thread, and could name another
-  // computer's address than the operator thinks.
-  if (!IsNumericHost(endpoint.host)) {
-    problem = "not a numeric address: " + endpoint.host;
-    return false;
-  }
-  const bool stream = endpoint.scheme == "tcp";
-  const std::vector<SocketAddress> addresses = ResolveEndpoint(endpoint, stream, problem);
-  if (addresses.empty()) return false;
-  const SocketAddress& address = addresses.front();
-  const SocketHandle s = net::NewSocket(address.family, stream);
-  if (s == kNoSocket) {
-    problem = "no socket: " + SocketErrorText(LastSocketError());
-    return false;
-  }
-  // [::] is IPv6 only, as written: IPv4 is listened on only when an IPv4 address is written.
-  if (address.family == AF_INET6) net::SetOption(s, IPPROTO_IPV6, IPV6_V6ONLY, 1);
-#ifdef _WIN32
-  if (stream) net::SetOption(s, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, 1);
-#else
-  // A port given back a moment ago (connections still in TIME_WAIT) can be had again at once;
-  // one another program listens on still cannot.
-  if (stream) net::SetOption(s, SOL_SOCKET, SO_REUSEADDR, 1);
-#endif
-  if (!net::Bind(s, address) || (stream && !net::Listen(s, 16))) {
-    problem = BindProblem(LastSocketError(), endpoint);
-    CloseSocket(s);
-    return false;
-  }
-  if (!SetNonBlocking(s)) {
-    problem = "cannot listen without waiting: " + SocketErrorText(LastSocketError());
-    CloseSocket(s);
-    return false;
-  }
-  socket_ = s;
-  stream_ = stream;
+  ListeningSocket listening;
+  if (!OpenListeningSocket(text, listening, problem)) return false;
+  socket_ = listening.socket;
+  stream_ = listening.stream;
   address_ = std::string(text);
   buffer_.assign(kTitleBytesLimit + 1, '\0');
   counts_ = {};
   oversizeLogged_ = false;
   crowdLogged_ = false;
   watch_ = Time().watchSocket(socket_, [this] { onReadable(); });
-  if (!IsLoopback(address)) {
+  if (!listening.loopback) {
     LogEvent("now-playing source " + EscapeBytes(address_) +
              " listens beyond this computer: anybody who can reach port " +
-             std::to_string(endpoint.port) + " can put a title on air");
+             std::to_string(listening.port) + " can put a title on air");
   }
   return true;
 }

@@ -147,6 +147,12 @@ void FrameDecoder::finish(std::vector<Frame>& frames, std::vector<Rejected>* rej
   body_.clear();
 }
 
+void FrameDecoder::end(std::vector<Rejected>* rejected) {
+  if (state_ == State::Inside || state_ == State::Escaped)
+    drop(state_ == State::Escaped ? Drop::Stuffing : Drop::NoStop, rejected);
+  state_ = State::Outside;
+}
+
 void FrameDecoder::feed(std::string_view bytes, std::vector<Frame>& frames,
                         std::vector<Rejected>* rejected) {
   for (unsigned char byte : bytes) {

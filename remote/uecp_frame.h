@@ -97,6 +97,9 @@ class FrameDecoder {
   void feed(std::string_view bytes, std::vector<Frame>& frames,
             std::vector<Rejected>* rejected = nullptr);
 
+  // The bytes ended (a datagram's end): a frame begun and not stopped is dropped.
+  void end(std::vector<Rejected>* rejected = nullptr);
+
   uint64_t dropped(Drop reason) const { return dropped_[static_cast<size_t>(reason)]; }
   uint64_t droppedTotal() const;
   // Bytes seen outside any frame.

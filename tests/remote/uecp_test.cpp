@@ -3,37 +3,19 @@
 #include <string>
 #include <vector>
 
+#include "platform/time_host.h"
 #include "remote/uecp_elements.h"
 #include "remote/uecp_frame.h"
+#include "remote/uecp_listener.h"
+#include "support/tcp_peer.h"
+#include "support/uecp_build.h"
 
 namespace {
 
 using uecp::Drop;
 
-std::string Bytes(std::initializer_list<int> values) {
-  std::string out;
-  for (int v : values) out += static_cast<char>(v);
-  return out;
-}
-
-// Built from the frame's field layout, independently of the encoder under test.
-std::string Build(uint16_t address, uint8_t sqc, const std::string& message, int mfl = -1) {
-  std::string body =
-      Bytes({address >> 8, address & 0xFF, sqc, mfl < 0 ? static_cast<int>(message.size()) : mfl}) +
-      message;
-  unsigned crc = 0xFFFF;
-  for (unsigned char c : body) {
-    for (int bit = 7; bit >= 0; --bit) {
-      const bool top = ((crc >> 15) ^ (c >> bit)) & 1;
-      crc = ((crc << 1) & 0xFFFF) ^ (top ? 0x1021 : 0);
-    }
-  }
-  crc ^= 0xFFFF;
-  body += Bytes({static_cast<int>(crc >> 8), static_cast<int>(crc & 0xFF)});
-  std::string frame = "\xFE";
-  for (unsigned char c : body) frame += c >= 0xFD ? Bytes({0xFD, c - 0xFD}) : std::string(1, c);
-  return frame + "\xFF";
-}
+using uecptest::Build;
+using uecptest::Bytes;
 
 struct Fed {
   std::vector<uecp::Frame> frames;
@@ -224,3 +206,46 @@ TEST(Uecp, RdsCharactersBecomeCodePageTextWithoutControls) {
 }
 
 }  // namespace
+
+// On the loopback, on POSIX and under Wine: two frames in one datagram or one write are two
+// frames; a numbered frame is answered on TCP and never on UDP.
+TEST(UecpListener, LoopbackUdpAndTcp) {
+  platform::VirtualTimeHost time;
+  platform::SetTimeHost(&time);
+  for (bool stream : {false, true}) {
+    std::vector<uecp::Frame> got;
+    uecp::Listener listener({[&](const uecp::Frame& f) -> std::optional<uecp::Ack> {
+                               got.push_back(f);
+                               return uecp::Ack::Ok;
+                             },
+                             [](uint16_t) { return true; }});
+    const uint16_t port = nettest::FreePort(stream);
+    std::string problem;
+    ASSERT_TRUE(listener.open(
+        (stream ? "tcp://127.0.0.1:" : "udp://127.0.0.1:") + std::to_string(port), problem))
+        << problem;
+    nettest::Peer source(stream);
+    const std::string bytes = Build(0, 5, Bytes({7, 0, 0, 3})) + Build(0, 0, Bytes({5, 0, 0, 1}));
+    if (stream) {
+      ASSERT_TRUE(source.connect(port));
+      ASSERT_TRUE(source.write(bytes));
+    } else {
+      ASSERT_TRUE(source.sendTo(port, bytes));
+    }
+    EXPECT_TRUE(nettest::PollUntilSomething([&] {
+      time.deliverSocketEvents();
+      return got.size() == 2;
+    }));
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[0].sqc, 5);
+    EXPECT_EQ(got[1].message, Bytes({5, 0, 0, 1}));
+    EXPECT_EQ(listener.counts().acks, stream ? 1u : 0u);
+    if (stream) {
+      char reply[32];
+      const long n = ::recv(source.raw(), reply, sizeof reply, 0);
+      EXPECT_EQ(std::string(reply, static_cast<size_t>(std::max(n, 0L))),
+                Build(0, 0, Bytes({0x18, 0, 5})));
+    }
+  }
+  platform::SetTimeHost(nullptr);
+}
