@@ -141,7 +141,7 @@ uecp::Ack UecpInput::apply(const uecp::Element& e) {
   using uecp::Kind;
   if (e.kind == Kind::Unsupported) {
     ++counts_.unsupported;
-    noteOnce(e.mec, "UECP element 0x" + Hex(e.mec, 2) + " not supported (logged once)");
+    noteOnce(e.mec, "UECP element 0x" + Hex(e.mec, 2) + " not supported");
     return Ack::UnknownMessage;
   }
   if (e.status != Ack::Ok) {
