@@ -4,6 +4,8 @@
 
 #include <array>
 #include <functional>
+#include <memory>
+#include <string>
 
 #include "app/help_page.h"
 #include "app/info_window.h"
@@ -26,17 +28,26 @@
 #include "ui/hints.h"
 #include "ui/tray.h"
 
+namespace remote {
+class WebConsole;
+}
+
 namespace hi {
 
 class MainWindow : public TRootContainer {
  public:
   MainWindow();
+  ~MainWindow() override;
 
   // The window goes on the screen before its pages are built and before the start-up loads; the
   // program sets this, the tests build and load everything at once. `whenShown` runs right after
   // the window was put on the screen, before anything of the first picture is built.
   static inline bool showFirst = false;
   static inline std::function<void()> whenShown;
+  // Where the web console listens ("127.0.0.1:8080"); empty: as rds.ini's [Web] Listen says, and
+  // off when that is empty too. `version` is what it reports.
+  static inline std::string webListen;
+  static inline std::string version = "unknown";
 
   enum Page { SelectDevice, RdsSettings, DynamicText, OtherSettings, Information, kPages };
   // The looks of a page button; its memories hold them as style lists.
@@ -135,6 +146,9 @@ class MainWindow : public TRootContainer {
   LineDisplayComposer* displayComposer = nullptr;
   NowSendingPanel* nowSendingStrip = nullptr;
 
+  // Last, so that it stops before anything it reads goes away.
+  std::unique_ptr<remote::WebConsole> webConsole;
+
  private:
   void placeControls();
   void wireTitleStrip();
@@ -153,6 +167,7 @@ class MainWindow : public TRootContainer {
   void buildPages();
   void buildFirstView();
   void buildHiddenParts();
+  void startWebConsole();
 };
 
 }  // namespace hi

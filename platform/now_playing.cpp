@@ -5,6 +5,7 @@
 
 #include "platform/event_log.h"
 #include "platform/files.h"
+#include "platform/metrics.h"
 
 #ifdef _WIN32
 #include <winsock2.h>
@@ -205,6 +206,7 @@ std::optional<std::string> NowPlayingListener::poll() {
   if (!newest_) return std::nullopt;
   std::string title = DecodeTitle(*newest_);
   newest_.reset();
+  metrics::CountTitle();
   return title;
 }
 

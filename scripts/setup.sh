@@ -3,7 +3,7 @@
 
 # Packages every build needs.
 RDS_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-                    qt6-base-dev fonts-dejavu-core fonts-dseg)
+                    qt6-base-dev fonts-dejavu-core fonts-dseg libcpp-httplib-dev)
 
 rds_missing_packages() {
   local missing=() p
