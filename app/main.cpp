@@ -28,6 +28,9 @@
 #include "ui/qt_host.h"
 #include "ui/text.h"
 #include "ui/tray.h"
+#ifdef RDS_WEB_CONSOLE
+#include "remote/web_console.h"
+#endif
 
 namespace {
 
@@ -309,6 +312,11 @@ int main(int argc, char** argv) {
   platform::SetSettingsFolder(QDir(configDir).absolutePath().toStdString());
   // A write cut short by a crash or a power cut leaves its temporary file beside rds.ini.
   platform::IniRemoveLeftovers(platform::SettingsFolder() + "rds.ini");
+#ifdef RDS_WEB_CONSOLE
+  // The console's log starts with the program's first line.
+  if (!hi::MainWindow::webListen.empty() || !remote::WebConsole::ConfiguredListen().empty())
+    platform::KeepRecentEvents(true);
+#endif
   platform::LogEvent("rdspanel started" + std::string(headless ? " headless" : "") + ": " +
                      QCoreApplication::applicationFilePath().toStdString() + ", settings folder " +
                      platform::SettingsFolder());

@@ -38,6 +38,10 @@ class MainWindow : public TRootContainer {
  public:
   MainWindow();
   ~MainWindow() override;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+  MainWindow(MainWindow&&) = delete;
+  MainWindow& operator=(MainWindow&&) = delete;
 
   // The window goes on the screen before its pages are built and before the start-up loads; the
   // program sets this, the tests build and load everything at once. `whenShown` runs right after

@@ -20,6 +20,13 @@ constexpr size_t kLogLines = 50;
 std::string Quote(const std::string& cp1252) { return JsonQuote(platform::Cp1252ToUtf8(cp1252)); }
 const char* Bool(bool on) { return on ? "true" : "false"; }
 
+// The strip's line without the caption it starts with ("PS: ").
+std::string StripLine(const hi::THILabel& label) {
+  std::string text = label.caption();
+  if (text.size() >= 4 && text.compare(2, 2, ": ") == 0) text.erase(0, 4);
+  return text;
+}
+
 std::string Shown(const hi::THILabel& label) { return label.visible() ? label.caption() : ""; }
 
 std::string Selected(hi::THIComboBox& list) {
@@ -139,8 +146,8 @@ void WebConsole::publish() {
        ",\"model\":" + Quote(Selected(c.deviceList)) + ",\"port\":" + Quote(Selected(c.portList)) +
        ",\"address\":" + Quote(Shown(c.address)) + ",\"failed\":" + Quote(Shown(c.openFailed)) +
        ",\"warning\":" + Quote(Shown(c.warning)) + "}";
-  s += ",\"onAir\":{\"ps\":" + Quote(w.nowSendingStrip->psLine.caption()) +
-       ",\"rt\":" + Quote(w.nowSendingStrip->rtLine.caption()) +
+  s += ",\"onAir\":{\"ps\":" + Quote(StripLine(w.nowSendingStrip->psLine)) +
+       ",\"rt\":" + Quote(StripLine(w.nowSendingStrip->rtLine)) +
        ",\"rtText\":" + Quote(rds.function<protocol::Rt>().text.text()) +
        ",\"pi\":" + Quote(ReadableText(w.rdsSettings, hi::RdsSettingsPage::PiText)) +
        ",\"pty\":" + std::to_string(pty.list.selected()) +

@@ -25,6 +25,10 @@ class WebConsole {
   WebConsole(hi::MainWindow& window, const std::string& listen, std::string version,
              WebLimits limits = {});
   ~WebConsole();
+  WebConsole(const WebConsole&) = delete;
+  WebConsole& operator=(const WebConsole&) = delete;
+  WebConsole(WebConsole&&) = delete;
+  WebConsole& operator=(WebConsole&&) = delete;
 
   [[nodiscard]] const std::string& problem() const { return problem_; }
   [[nodiscard]] uint16_t port() const { return server_.port(); }

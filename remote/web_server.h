@@ -32,8 +32,8 @@ struct WebBackend {
 };
 
 struct WebLimits {
-  size_t head = 8 * 1024;  // request line and headers
-  size_t body = 16 * 1024;
+  size_t head = size_t{8} * 1024;  // request line and headers
+  size_t body = size_t{16} * 1024;
   size_t connections = 32;
   // A request must arrive whole within this from its first byte, and an idle connection is
   // closed after it.
