@@ -267,6 +267,8 @@ void ThiButtonRush::doStyle(TData& value, uint16_t) {
   button_->update();
 }
 
+void ThiButtonRush::press() { button_->click(); }
+
 void ThiButtonRush::setCaption(const std::string& caption) {
   button_->setText(CaptionToQt(caption));
 }
@@ -437,6 +439,14 @@ void ThiCheckBoxRush::setCaption(const std::string& caption) {
   box_->setText(CaptionToQt(caption));
 }
 
+bool ThiCheckBoxRush::clickTo(bool state) {
+  if (!box_->isEnabled()) return false;
+  box_->setChecked(state);
+  EmitInt(onCheck, state ? 1 : 0);
+  EmitInt(onClick, state ? 1 : 0);
+  return true;
+}
+
 void ThiCheckBoxRush::setChecked(bool checked) { box_->setChecked(checked); }
 
 bool ThiCheckBoxRush::checked() const { return box_->isChecked(); }
@@ -590,5 +600,12 @@ void THIComboBox::setText(const std::string& text) {
 int THIComboBox::count() const { return combo_->count(); }
 
 int THIComboBox::selected() const { return combo_->currentIndex(); }
+
+bool THIComboBox::choose(int index) {
+  if (!combo_->isEnabled() || index < 0 || index >= combo_->count()) return false;
+  combo_->setCurrentIndex(index);
+  report(onChange);
+  return true;
+}
 
 }  // namespace hi

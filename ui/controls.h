@@ -68,6 +68,8 @@ class ThiButtonRush : public THIWin {
   void doStyle(TData& value, uint16_t index);
 
   void setCaption(const std::string& caption);
+  // A click as the operator's: nothing happens while the button is disabled.
+  void press();
   // Applies every value of `style` but those that are kKeep.
   void setStyle(const Style& style);
   const Style& style() const;
@@ -164,6 +166,9 @@ class ThiCheckBoxRush : public THIWin {
   TLink onCheck, onClick;
 
   void setCaption(const std::string& caption);
+  // The operator's click that leaves the box in `state` (onCheck, then onClick); false, with
+  // nothing fired, while the box is disabled.
+  bool clickTo(bool state);
   // The creation state: nothing fires.
   void setChecked(bool checked);
   bool checked() const;
@@ -214,6 +219,9 @@ class THIComboBox : public THIWin {
 
   bool textMode = false;
 
+  // The operator picks an item (onChange); false, with nothing fired, for a position outside
+  // the list or while the list is disabled.
+  bool choose(int index);
   // Items as one text, lines separated by CR LF.
   void setItems(const std::string& lines);
   // Shown while nothing is selected.
