@@ -8,6 +8,8 @@
 #include "platform/files.h"
 #include "platform/ini_file.h"
 #include "platform/metrics.h"
+#include "remote/operator_actions.h"
+#include "remote/web_send.h"
 
 namespace remote {
 
@@ -72,7 +74,10 @@ WebConsole::WebConsole(hi::MainWindow& window, const std::string& listen, std::s
                        WebLimits limits)
     : window_(window),
       version_(std::move(version)),
-      server_({[this] { return status(); }, LogJson, [this] { return metrics(); }, {}}, limits) {
+      server_(
+          {[this] { return status(); }, LogJson, [this] { return metrics(); },
+           [this](const std::string& name, const std::string& body) { return send(name, body); }},
+          limits) {
   platform::metrics::Get();  // the start time
   platform::KeepRecentEvents(true);
   std::string host;
@@ -102,11 +107,97 @@ WebConsole::WebConsole(hi::MainWindow& window, const std::string& listen, std::s
   publish();
   timer_ = platform::Time().createTimer([this] { publish(); });
   timer_->start(kPublishMs);
+  queueTimer_ = platform::Time().createTimer([this] { runQueued(); });
+  queueTimer_->start(kQueueMs);
 }
 
 WebConsole::~WebConsole() {
   timer_.reset();
+  queueTimer_.reset();
+  {
+    // A send still waiting for the window is answered now, unsent, so the server can stop.
+    std::lock_guard lock(queueMutex_);
+    closing_ = true;
+    queue_.clear();
+  }
+  answered_.notify_all();
   server_.stop();
+}
+
+struct WebConsole::Pending {
+  std::string name, value;
+  bool done = false;
+  WebReply reply;
+};
+
+WebReply WebConsole::send(const std::string& name, const std::string& body) {
+  auto pending = std::make_shared<Pending>();
+  pending->name = name;
+  std::string problem;
+  if (!DecodeSendBody(body, pending->value, problem))
+    return {400, "application/json", "{\"error\":" + JsonQuote(problem) + "}\n"};
+  std::unique_lock lock(queueMutex_);
+  if (closing_) return {503, "application/json", "{\"error\":\"the program is closing\"}\n"};
+  queue_.push_back(pending);
+  const bool answered = answered_.wait_for(lock, std::chrono::milliseconds(kSendWaitMs),
+                                           [&] { return pending->done || closing_; });
+  if (answered && pending->done) return pending->reply;
+  // Not taken in time (or the program closes): it must never run later, unasked.
+  std::erase(queue_, pending);
+  return {503, "application/json",
+          "{\"error\":\"the window did not take the send in time; nothing was sent\"}\n"};
+}
+
+void WebConsole::runQueued() {
+  for (;;) {
+    std::shared_ptr<Pending> next;
+    {
+      std::lock_guard lock(queueMutex_);
+      if (queue_.empty()) return;
+      next = queue_.front();
+      queue_.pop_front();
+    }
+    WebReply reply = act(next->name, next->value);
+    // The page reads the state the send left, never an older one.
+    publish();
+    {
+      std::lock_guard lock(queueMutex_);
+      next->reply = std::move(reply);
+      next->done = true;
+    }
+    answered_.notify_all();
+  }
+}
+
+WebReply WebConsole::act(const std::string& name, const std::string& value) {
+  const auto error = [](int status, const std::string& text) {
+    return WebReply{status, "application/json", "{\"error\":" + Quote(text) + "}\n"};
+  };
+  const ActionResult result = RunAction(window_, name, value);
+  switch (result.outcome) {
+    case ActionResult::Done:
+      break;
+    case ActionResult::Refused:
+      return error(422, result.warning);
+    case ActionResult::NotConnected:
+      return error(409, window_.infoWindow->notConnected.caption());
+    case ActionResult::Unknown:
+      return error(404, "no such send: " + name);
+  }
+  // A connect the window could not make is no success: the page shows the window's own reason.
+  // One still under way (a network port) is accepted; the status tells how it ends.
+  hi::ConnectionPanel& c = *window_.connectionPage;
+  if (name == "connect" && Readable(window_.connection, hi::ConnectionPanel::ConnectedFlag) != 1) {
+    if (!c.connect.enabled() && !Shown(c.openFailed).empty())
+      return {202, "application/json",
+              "{\"ok\":true,\"state\":" + Quote(Shown(c.openFailed)) + "}\n"};
+    const std::string why = !Shown(c.openFailed).empty() ? Shown(c.openFailed)
+                            : !Shown(c.warning).empty()
+                                ? Shown(c.warning)
+                                : window_.infoWindow->notConnected.caption();
+    return error(409, why);
+  }
+  return {200, "application/json", "{\"ok\":true}\n"};
 }
 
 void WebConsole::publish() {
