@@ -135,6 +135,18 @@ class BoundedStream : public httplib::Stream {
   Clock::time_point deadline_ = Clock::now();
 };
 
+// The listening socket's options, for the probe and the library alike. A port given back a moment
+// ago (its connections in TIME_WAIT) is had again at once, so a restarted service gets it; the
+// library's own choice on Linux, SO_REUSEPORT, would let another program listen on the port too.
+void ListenOptions(socket_t socket) {
+  const auto handle = static_cast<SocketHandle>(socket);
+#ifdef _WIN32
+  platform::net::SetOption(handle, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, 1);
+#else
+  platform::net::SetOption(handle, SOL_SOCKET, SO_REUSEADDR, 1);
+#endif
+}
+
 }  // namespace
 
 // The library's server with connections of our own making: bounded in number, in size and in
@@ -248,6 +260,7 @@ std::string WebServer::start(const std::string& host, uint16_t port) {
   {
     const SocketHandle probe = platform::net::NewSocket(addresses.front().family, true);
     if (probe == platform::kNoSocket) return "no socket";
+    ListenOptions(static_cast<socket_t>(probe));
     bool bound = platform::net::Bind(probe, addresses.front());
     const int error = bound ? 0 : platform::LastSocketError();
     platform::CloseSocket(probe);
@@ -259,6 +272,7 @@ std::string WebServer::start(const std::string& host, uint16_t port) {
     }
   }
   http_ = std::make_unique<Http>(limits_);
+  http_->set_socket_options(ListenOptions);
   http_->set_payload_max_length(limits_.body);
   http_->set_read_timeout(std::chrono::milliseconds(limits_.requestMs));
   http_->set_write_timeout(std::chrono::seconds(5));

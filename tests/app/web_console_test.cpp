@@ -63,6 +63,12 @@ TEST_F(WebConsoleTest, StatusLogAndMetricsFollowTheWindow) {
     writeFile("metrics.txt", metrics.substr(metrics.find("\r\n\r\n") + 4));
     EXPECT_EQ(std::system(("promtool check metrics < " + file).c_str()), 0) << metrics;
   }
+
+  // A restart gets the same port at once, though the connections just served linger.
+  hi::MainWindow::webListen = "127.0.0.1:" + std::to_string(port());
+  closeProgram();
+  start();
+  EXPECT_TRUE(main_->webConsole->listening()) << main_->webConsole->problem();
 }
 
 TEST_F(WebConsoleTest, RefusesWhatAnotherSiteOrAPathCouldAskFor) {
