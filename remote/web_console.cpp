@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/ini_file.h"
 #include "platform/metrics.h"
+#include "protocol/models.h"
 #include "remote/operator_actions.h"
 #include "remote/web_send.h"
 
@@ -230,6 +231,14 @@ void WebConsole::publish() {
     afJson += (k ? "," : "") + Quote(Selected(af.frequencyList(k)));
   afJson += "]}";
 
+  // The static PS as the operator last typed it: the PS panel's, or the Page PS panel's first page
+  // where the model has no PS panel.
+  const int model = c.deviceList.selected();
+  const bool psPanel = model >= 0 && model < protocol::kModels &&
+                       protocol::Offered(protocol::Model(model), protocol::Ps);
+  const std::string psText = psPanel ? rds.function<protocol::Ps>().text.text()
+                                     : rds.function<protocol::PagePs>().pages[0].text();
+
   std::string s;
   s.reserve(2048);
   s += "{\"version\":" + std::to_string(kStatusVersion) + ",\"program\":" + Quote(version_);
@@ -238,7 +247,7 @@ void WebConsole::publish() {
        ",\"address\":" + Quote(Shown(c.address)) + ",\"failed\":" + Quote(Shown(c.openFailed)) +
        ",\"warning\":" + Quote(Shown(c.warning)) + "}";
   s += ",\"onAir\":{\"ps\":" + Quote(StripLine(w.nowSendingStrip->psLine)) +
-       ",\"rt\":" + Quote(StripLine(w.nowSendingStrip->rtLine)) +
+       ",\"psText\":" + Quote(psText) + ",\"rt\":" + Quote(StripLine(w.nowSendingStrip->rtLine)) +
        ",\"rtText\":" + Quote(rds.function<protocol::Rt>().text.text()) +
        ",\"pi\":" + Quote(ReadableText(w.rdsSettings, hi::RdsSettingsPage::PiText)) +
        ",\"pty\":" + std::to_string(pty.list.selected()) +
