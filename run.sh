@@ -61,4 +61,7 @@ stored=$(awk -F= 'tolower($0) ~ /^[ \t]*\[/ { section = tolower($0); gsub(/[ \t\
 if [ -n "$stored" ] && [ "$(tr -d ' ' <<<"$stored" | tr '[:lower:]' '[:upper:]')" != "COM1" ]; then
   echo "The panel preselects $stored, the port stored last: choose COM 1 to reach the virtual encoder."
 fi
-"$panel" --config-dir "$demo" "${args[@]}"
+# The web console on this computer only; RDS_WEB_PORT picks the port (8080 by default).
+web="127.0.0.1:${RDS_WEB_PORT:-8080}"
+echo "Web console: http://$web/ (status: curl http://$web/api/v1/status)"
+"$panel" --config-dir "$demo" --web "$web" "${args[@]}"

@@ -7,9 +7,9 @@ source scripts/setup.sh
 
 # The package test validates the desktop entry, the metainfo and the package itself with
 # Debian's own tools; clang-tidy is the lint; ser2net is the device server the network COM ports
-# are tried against.
+# are tried against; promtool (prometheus) checks the web console's metrics.
 rds_ensure_packages "${RDS_BUILD_PACKAGES[@]}" desktop-file-utils appstream lintian clang-tidy \
-  ser2net
+  ser2net prometheus
 
 rds_build build/test Debug -DRDS_SANITIZE=ON
 # The lint reads the build's compile commands; RDS_LINT=0 skips it. Its findings fail the run

@@ -30,6 +30,9 @@
 #include "ui/qt_host.h"
 #include "ui/text.h"
 #include "ui/tray.h"
+#ifdef RDS_WEB_CONSOLE
+#include "remote/web_console.h"
+#endif
 
 namespace {
 
@@ -39,7 +42,7 @@ namespace {
 
 #ifdef _WIN32
 constexpr const char* kUsage =
-    "Usage: rdspanel.exe [--config-dir FOLDER] [--headless] [--log]\n"
+    "Usage: rdspanel.exe [--config-dir FOLDER] [--headless] [--log] [--web ADDR:PORT]\n"
     "\n"
     "Control panel for \"Tessel\" RDS encoders on a COM port: programme identification,\n"
     "station name (PS), radio text, programme type, traffic flags, alternative frequencies and\n"
@@ -61,7 +64,7 @@ constexpr const char* kUsage =
     "and the program was not installed by the setup program, else in %APPDATA%\\rdspanel.\n";
 #else
 constexpr const char* kUsage =
-    "Usage: rdspanel [--config-dir DIR] [--headless] [--log]\n"
+    "Usage: rdspanel [--config-dir DIR] [--headless] [--log] [--web ADDR:PORT]\n"
     "\n"
     "Control panel for \"Tessel\" RDS encoders on a serial port: programme identification,\n"
     "station name (PS), radio text, programme type, traffic flags, alternative frequencies and\n"
@@ -257,6 +260,10 @@ int main(int argc, char** argv) {
       headless = true;
     } else if (std::strcmp(argv[i], "--log") == 0) {
       log = true;
+    } else if (std::strcmp(argv[i], "--web") == 0 && i + 1 < argc) {
+      hi::MainWindow::webListen = argv[++i];
+    } else if (std::strncmp(argv[i], "--web=", 6) == 0) {
+      hi::MainWindow::webListen = argv[i] + 6;
     } else if (std::strcmp(argv[i], "--config-dir") == 0 && i + 1 < argc) {
       configDir = QString::fromLocal8Bit(argv[++i]);
     } else if (std::strncmp(argv[i], "--config-dir=", 13) == 0) {
@@ -279,6 +286,7 @@ int main(int argc, char** argv) {
   }
   // An operator waits for the window; a service has none to wait for.
   hi::MainWindow::showFirst = !headless;
+  hi::MainWindow::version = RDS_VERSION;
   hi::ConnectionPanel::scanStoredPortOnly = headless;
 
 #ifdef __linux__
@@ -312,6 +320,11 @@ int main(int argc, char** argv) {
   platform::SetSettingsFolder(QDir(configDir).absolutePath().toStdString());
   // A write cut short by a crash or a power cut leaves its temporary file beside rds.ini.
   platform::IniRemoveLeftovers(platform::SettingsFolder() + "rds.ini");
+#ifdef RDS_WEB_CONSOLE
+  // The console's log starts with the program's first line.
+  if (!hi::MainWindow::webListen.empty() || !remote::WebConsole::ConfiguredListen().empty())
+    platform::KeepRecentEvents(true);
+#endif
   platform::LogEvent("rdspanel started" + std::string(headless ? " headless" : "") + ": " +
                      QCoreApplication::applicationFilePath().toStdString() + ", settings folder " +
                      platform::SettingsFolder());

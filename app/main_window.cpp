@@ -1,5 +1,9 @@
 #include "app/main_window.h"
 
+#ifdef RDS_WEB_CONSOLE
+#include "remote/web_console.h"
+#endif
+
 #include <utility>
 
 #include "encoder/wiring.h"
@@ -572,6 +576,14 @@ void MainWindow::buildHiddenParts() {
   infoWindow = static_cast<InfoWindow*>(info.buildNow());
   for (THIMultiElement* helper : {&trayChecker, &trayEnabler, &animator, &lineBreaks})
     helper->buildNow();
+  startWebConsole();
+}
+
+void MainWindow::startWebConsole() {
+#ifdef RDS_WEB_CONSOLE
+  const std::string listen = webListen.empty() ? remote::WebConsole::ConfiguredListen() : webListen;
+  if (!listen.empty()) webConsole = std::make_unique<remote::WebConsole>(*this, listen, version);
+#endif
 }
 
 }  // namespace hi

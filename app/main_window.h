@@ -5,6 +5,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "app/help_page.h"
 #include "app/info_window.h"
@@ -29,6 +30,7 @@
 
 namespace remote {
 class UecpInput;
+class WebConsole;
 }
 
 namespace hi {
@@ -39,12 +41,18 @@ class MainWindow : public TRootContainer {
   ~MainWindow() override;
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
+  MainWindow(MainWindow&&) = delete;
+  MainWindow& operator=(MainWindow&&) = delete;
 
   // The window goes on the screen before its pages are built and before the start-up loads; the
   // program sets this, the tests build and load everything at once. `whenShown` runs right after
   // the window was put on the screen, before anything of the first picture is built.
   static inline bool showFirst = false;
   static inline std::function<void()> whenShown;
+  // Where the web console listens ("127.0.0.1:8080"); empty: as rds.ini's [Web] Listen says, and
+  // off when that is empty too. `version` is what it reports.
+  static inline std::string webListen;
+  static inline std::string version = "unknown";
 
   enum Page { SelectDevice, RdsSettings, DynamicText, OtherSettings, Information, kPages };
   // The looks of a page button; its memories hold them as style lists.
@@ -148,6 +156,8 @@ class MainWindow : public TRootContainer {
 
   // Built with the pages; listens once the settings pages have loaded its address.
   std::unique_ptr<remote::UecpInput> uecp;
+  // Last, so that it stops before anything it reads goes away.
+  std::unique_ptr<remote::WebConsole> webConsole;
 
  private:
   void placeControls();
@@ -168,6 +178,7 @@ class MainWindow : public TRootContainer {
   void buildPages();
   void buildFirstView();
   void buildHiddenParts();
+  void startWebConsole();
 };
 
 }  // namespace hi

@@ -2,6 +2,7 @@
 
 #include "platform/com_map.h"
 #include "platform/event_log.h"
+#include "platform/metrics.h"
 
 namespace hi {
 
@@ -22,6 +23,10 @@ std::string LoggedSettings(const std::string& mode) {
 }
 
 }  // namespace
+
+void THICOM::opened() const {
+  if (logged && !probe) platform::metrics::CountPortOpened();
+}
 
 void THICOM::log(const std::string& event) const {
   if (logged) platform::LogEvent(event);
@@ -65,6 +70,7 @@ void THICOM::doOpen(TData& data, uint16_t) {
       fail("the port refused " + mode, target.device);
     } else {
       lastFailure_.clear();
+      opened();
       log(name_ + " opened: " + target.device + ", " + LoggedSettings(mode));
     }
   }
@@ -97,6 +103,7 @@ void THICOM::pollNetwork() {
     const uint32_t ms = timeout > 0 ? static_cast<uint32_t>(timeout) : 0;
     net_.setTimeouts({ms, ms, ms, ms, ms});
     lastFailure_.clear();
+    opened();
     const std::string settings = net_.serverSettings();
     log(name_ + " opened: " + address_ + ", " + LoggedSettings(netMode_) +
         (settings.empty() ? "" : ", the device server set " + settings));
@@ -159,8 +166,10 @@ void THICOM::doSend(TData& data, uint16_t) {
                             : "sent " + platform::EscapeBytes(text));
   }
   if (lost) closeAll();
+  if (!lost && logged && !text.empty()) platform::metrics::CountLine(text);
   EmitInt(onWrite, written > 0 ? static_cast<int32_t>(written) : 0);
   if (lost) {
+    if (logged) platform::metrics::CountPortLost();
     log(name_ + " lost");
     EmitNull(onLost);
   }
@@ -174,6 +183,7 @@ void THICOM::lose() {
   // Closing at once also frees the device name, so a USB adapter plugged in again gets the same
   // one instead of the next.
   closeAll();
+  if (logged && !probe) platform::metrics::CountPortLost();
   log(name_ + " lost");
   EmitNull(onLost);
 }

@@ -57,6 +57,8 @@ class THICOM : public TDebug {
 
  private:
   void lose();
+  // Counted for the monitoring; the port scan's probes are not.
+  void opened() const;
   void log(const std::string& event) const;
   // Logs a failed open once per reason and fires onError. `logged` is what the log says
   // instead of the reason, when it knows more.

@@ -387,6 +387,14 @@ void ShutdownSend(SocketHandle socket) {
 #endif
 }
 
+void ShutdownBoth(SocketHandle socket) {
+#ifdef _WIN32
+  ::shutdown(Raw(socket), SD_BOTH);
+#else
+  ::shutdown(Raw(socket), SHUT_RDWR);
+#endif
+}
+
 bool WouldBlock(int error) {
 #ifdef _WIN32
   return error == WSAEWOULDBLOCK;

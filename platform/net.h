@@ -112,6 +112,8 @@ bool SetOption(SocketHandle socket, int level, int name, const T& value) {
 [[nodiscard]] long Send(SocketHandle socket, const char* data, size_t size);
 // Tells the peer nothing more follows, without throwing away what is still on its way.
 void ShutdownSend(SocketHandle socket);
+// Ends both directions: a call waiting on the socket in another thread returns at once.
+void ShutdownBoth(SocketHandle socket);
 // Whether the error only says that a non-blocking call has nothing to do now.
 [[nodiscard]] bool WouldBlock(int error);
 

@@ -4,6 +4,7 @@
 
 #include "platform/event_log.h"
 #include "platform/files.h"
+#include "platform/metrics.h"
 
 #ifdef _WIN32
 #include <winsock2.h>
@@ -153,6 +154,7 @@ std::optional<std::string> NowPlayingListener::poll() {
   if (!newest_) return std::nullopt;
   std::string title = DecodeTitle(*newest_);
   newest_.reset();
+  metrics::CountTitle();
   return title;
 }
 

@@ -3,7 +3,8 @@
 
 # Packages every build needs (libsystemd-dev: the service's ready, status and watchdog messages).
 RDS_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-                    qt6-base-dev libsystemd-dev fonts-dejavu-core fonts-dseg)
+                    qt6-base-dev libsystemd-dev fonts-dejavu-core fonts-dseg
+                    libcpp-httplib-dev)
 
 rds_missing_packages() {
   local missing=() p

@@ -23,7 +23,7 @@ trap 'status=$?; [ $status -ne 0 ] && echo "windows-build: step \"$step_name\" f
 
 step "Debian packages"
 rds_ensure_packages cmake ninja-build g++ g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
-  qt6-base-dev qt6-base-dev-tools dpkg-dev nsis zip unzip wine64 xvfb xdotool imagemagick \
+  qt6-base-dev qt6-base-dev-tools libcpp-httplib-dev dpkg-dev nsis zip unzip wine64 xvfb xdotool imagemagick \
   fonts-dejavu-core fonts-dseg python3
 
 out=$PWD/build/windows
@@ -39,10 +39,13 @@ if [ -f "$qt/build-seconds" ]; then
 fi
 [ $((SECONDS - qt_start)) -gt 60 ] && echo "Qt for Windows built in $((SECONDS - qt_start)) s"
 
+step "cpp-httplib for Windows"
+httplib=$(rds_windows_httplib "$out")
+
 step "Cross build of rdspanel.exe"
 build=$out/app
 if [ ! -f "$build/build.ninja" ]; then
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DRDS_HTTPLIB_INCLUDE="$httplib" \
     -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" -DCMAKE_PREFIX_PATH="$qt" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DRDS_TESTS=OFF -DRDS_BENCH=OFF >"$out/app-configure.log" 2>&1 ||

@@ -6,8 +6,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
+source scripts/windows-qt.sh
 
-rds_ensure_packages cmake ninja-build g++ g++-mingw-w64-x86-64-posix googletest wine64
+rds_ensure_packages cmake ninja-build g++ g++-mingw-w64-x86-64-posix googletest wine64 \
+  libcpp-httplib-dev dpkg-dev
 
 out=$PWD/build/windows
 toolchain=$PWD/cmake/mingw-w64.cmake
@@ -24,11 +26,14 @@ fi
 
 programs=(test_runtime test_platform test_elements test_dyntext test_tools test_remote test_windows)
 echo "== Cross build"
+# The web console's server builds from cpp-httplib's single header.
+httplib=$(rds_windows_httplib "$out")
 if [ ! -f "$out/main/build.ninja" ]; then
   cmake -S . -B "$out/main" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRDS_BENCH=OFF \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_PREFIX_PATH="$out/gtest" >/dev/null
 fi
-cmake --build "$out/main" -j "$(nproc)" --target rdscore rdstext rdstools rdsremote rds-uecp-send "${programs[@]}"
+cmake -S . -B "$out/main" -DRDS_HTTPLIB_INCLUDE="$httplib" >/dev/null
+cmake --build "$out/main" -j "$(nproc)" --target rdscore rdstext rdstools rdsremote rdsweb rds-uecp-send "${programs[@]}"
 
 # The Linux end of COM1, built for this machine.
 peer=$out/com-peer

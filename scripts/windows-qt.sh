@@ -14,7 +14,8 @@ rds_windows_qt_version() {
 # A private apt configuration with deb-src entries for the suites of the machine's own Debian
 # entries: the system's configuration is read, never changed.
 rds_windows_qt_sources() {
-  local state=$1 list=$state/sources.list
+  local state=$1
+  local list=$state/sources.list
   mkdir -p "$state/lists/partial" "$state/cache/archives/partial"
   : >"$list"
   local f
@@ -109,4 +110,30 @@ rds_windows_qt() {
   rm -rf "$prefix"
   mv "$staging" "$prefix"
   echo "$prefix"
+}
+
+# rds_windows_httplib OUT: the folder holding cpp-httplib's single header from Debian's own source
+# of the installed version (Debian's package splits it into a header and a Linux library, the
+# Windows build uses the header alone); prints the folder.
+rds_windows_httplib() {
+  local out=$1 version folder
+  version=$(dpkg-query -W -f='${Version}' libcpp-httplib-dev)
+  folder=$out/httplib-$version
+  if [ ! -f "$folder/httplib.h" ]; then
+    local state=$out/httplib-work/apt
+    rm -rf "$out/httplib-work" && mkdir -p "$out/httplib-work/fetch"
+    rds_windows_qt_sources "$state" || return 1
+    local apt_opts=(-o "Dir::Etc::sourcelist=$state/sources.list" -o "Dir::Etc::sourceparts=-"
+                    -o "Dir::State=$state" -o "Dir::State::status=/var/lib/dpkg/status"
+                    -o "Dir::Cache=$state/cache" -o "APT::Get::List-Cleanup=0")
+    apt-get "${apt_opts[@]}" update -qq >&2 || return 1
+    (cd "$out/httplib-work/fetch" &&
+      apt-get "${apt_opts[@]}" source --only-source -qq "cpp-httplib=$version" >&2) || return 1
+    local header
+    header=$(find "$out/httplib-work/fetch" -maxdepth 2 -name httplib.h | head -1)
+    [ -n "$header" ] || { echo "no httplib.h in the cpp-httplib source" >&2; return 1; }
+    mkdir -p "$folder" && cp "$header" "$folder/httplib.h"
+    rm -rf "$out/httplib-work"
+  fi
+  echo "$folder"
 }

@@ -1,9 +1,14 @@
 // The operator's actions as data: each row does what the operator's clicks do — the same bytes on
-// the wire and the same rds.ini — and a value the window warns about sends nothing.
+// the wire and the same rds.ini, whether run here or sent from the web console — and a value the
+// window warns about sends nothing.
 #include <functional>
+#include <future>
 
+#include "http_exchange.h"
 #include "panel_fixture.h"
 #include "remote/operator_actions.h"
+#include "remote/web_console.h"
+#include "remote/web_server.h"
 
 namespace apptest {
 
@@ -11,8 +16,33 @@ namespace {
 
 class OperatorActionsTest : public PanelTest {
  protected:
+  void SetUp() override {
+    PanelTest::SetUp();
+    hi::MainWindow::webListen = "127.0.0.1:0";
+  }
+  void TearDown() override {
+    PanelTest::TearDown();
+    hi::MainWindow::webListen.clear();
+  }
   remote::ActionResult act(const char* name, const std::string& value = "") {
     return remote::RunAction(*main_, name, value);
+  }
+  // The action as the page sends it; the window takes it as its queue timer would.
+  std::string web(const std::string& name, const std::string& json) {
+    const uint16_t port = main_->webConsole->port();
+    auto answer = std::async(std::launch::async, [port, name, json] {
+      return webtest::Post(port, "/api/v1/send/" + name, "Content-Type: application/json\r\n",
+                           json);
+    });
+    while (answer.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready)
+      main_->webConsole->runQueued();
+    return answer.get();
+  }
+  // Flags as JSON's true, numbers as numbers, texts as strings.
+  static std::string Json(const std::string& name, const std::string& value) {
+    if (name == "pty" || name == "di") return "{\"value\": " + value + "}";
+    if (value == "1") return "{\"value\": true}";
+    return value.empty() ? "{}" : "{\"value\":" + remote::JsonQuote(value) + "}";
   }
   std::string iniText() { return platform::ReadWholeFile(ini()).value_or(""); }
 };
@@ -71,10 +101,11 @@ TEST_F(OperatorActionsTest, EachRowIsTheOperatorsClick) {
   };
   ASSERT_EQ(cases.size(), remote::kActions.size());
 
-  // The same steps twice from the same start, once clicked and once from the table.
-  std::vector<std::string> bytes[2], stored[2];
-  for (int byTable = 0; byTable < 2; ++byTable) {
-    if (byTable) {
+  // The same steps three times from the same start: clicked, from the table, from the web.
+  enum Way { ByClick, ByTable, ByWeb, kWays };
+  std::vector<std::string> bytes[kWays], stored[kWays];
+  for (int way = ByClick; way < kWays; ++way) {
+    if (way != ByClick) {
       // A fresh start on a fresh port: the closed program's terminal stays exclusive.
       closeProgram();
       hi::ResetRuntime();
@@ -87,18 +118,24 @@ TEST_F(OperatorActionsTest, EachRowIsTheOperatorsClick) {
     startConnected(0);
     received(1);
     for (const Case& c : cases) {
-      if (byTable)
+      if (way == ByTable) {
         EXPECT_TRUE(act(c.name, c.value).done()) << c.name;
-      else
+      } else if (way == ByWeb) {
+        const std::string answer = web(c.name, Json(c.name, c.value));
+        EXPECT_EQ(webtest::Body(answer), "{\"ok\":true}\n") << c.name << answer;
+      } else {
         c.byClick();
+      }
       time_.advance(600);
-      bytes[byTable].push_back(received(1));
-      stored[byTable].push_back(iniText());
+      bytes[way].push_back(received(1));
+      stored[way].push_back(iniText());
     }
   }
-  for (size_t k = 0; k < cases.size(); ++k) {
-    EXPECT_EQ(bytes[1][k], bytes[0][k]) << cases[k].name;
-    EXPECT_EQ(stored[1][k], stored[0][k]) << cases[k].name;
+  for (int way = ByTable; way < kWays; ++way) {
+    for (size_t k = 0; k < cases.size(); ++k) {
+      EXPECT_EQ(bytes[way][k], bytes[ByClick][k]) << cases[k].name << " way " << way;
+      EXPECT_EQ(stored[way][k], stored[ByClick][k]) << cases[k].name << " way " << way;
+    }
   }
 }
 
@@ -121,13 +158,31 @@ TEST_F(OperatorActionsTest, AWarnedValueSendsNothing) {
     const remote::ActionResult r = act(b.name, b.value);
     EXPECT_EQ(r.outcome, remote::ActionResult::Refused) << b.name;
     EXPECT_EQ(r.warning, b.warning) << b.name;
+    const std::string answer = web(b.name, "{\"value\":" + remote::JsonQuote(b.value) + "}");
+    EXPECT_EQ(webtest::Status(answer), 422) << b.name;
+    EXPECT_EQ(webtest::Body(answer), "{\"error\":" + remote::JsonQuote(b.warning) + "}\n");
   }
+  EXPECT_EQ(webtest::Status(web("ps", "{\"value\":\"RADIO\"")), 400);
+  EXPECT_EQ(webtest::Status(web("ps", "{\"text\":\"RADIO\"}")), 400);
+  EXPECT_EQ(webtest::Status(web("nonsense", "{}")), 404);
   time_.advance(600);
   EXPECT_EQ(received(1), "");
+
+  // Line breaks and an escape in a web value end no line early: only whole lines reach the port.
+  ASSERT_EQ(webtest::Status(web("rt", R"({"value":"A\r\nPS EVIL\r\n\u001b[2J"})")), 200);
+  time_.advance(600);
+  const std::string wire = received(1);
+  EXPECT_EQ(wire.find('\x1b'), std::string::npos) << wire;
+  EXPECT_EQ(wire.find("\r\n"), wire.size() - 2) << wire;
 
   EXPECT_EQ(act("nonsense").outcome, remote::ActionResult::Unknown);
   click(connection().disconnect);
   EXPECT_EQ(act("ps", "RADIO").outcome, remote::ActionResult::NotConnected);
+  const std::string answer = web("ps", R"({"value":"RADIO"})");
+  EXPECT_EQ(webtest::Status(answer), 409);
+  EXPECT_EQ(webtest::Body(answer), "{\"error\":\"RDS Encoder not connected!\"}\n");
+  time_.advance(600);
+  EXPECT_EQ(received(1), "");
 }
 
 }  // namespace
