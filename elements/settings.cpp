@@ -118,32 +118,9 @@ void THIini::doWrite(TData& data, uint16_t) {
   std::string value =
       type == 1 ? ReadString(data, Value) : std::to_string(ReadInteger(data, Value));
   std::string name = ReadString(data, Key, key);
-  if (HeldSettingWrites::Hold(target.path, target.section, name, value)) return;
+  if (HeldSettingWrites::Active()) return;
   if (!platform::IniWriteString(target.path, target.section, name, value))
     LogFailedWrite(target.path, target.section, name);
-}
-
-HeldSettingWrites::HeldSettingWrites() : outer_(innermost_) { innermost_ = this; }
-
-HeldSettingWrites::~HeldSettingWrites() { innermost_ = outer_; }
-
-bool HeldSettingWrites::Hold(const std::string& path, const std::string& section,
-                             const std::string& key, const std::string& value) {
-  if (!innermost_) return false;
-  innermost_->writes_.push_back({path, section, key, value});
-  return true;
-}
-
-void HeldSettingWrites::commit() {
-  std::vector<Write> writes = std::move(writes_);
-  writes_.clear();
-  for (const Write& w : writes) {
-    if (outer_) {
-      outer_->writes_.push_back(w);
-    } else if (!platform::IniWriteString(w.path, w.section, w.key, w.value)) {
-      LogFailedWrite(w.path, w.section, w.key);
-    }
-  }
 }
 
 bool LoadWindowPosition(const std::string& place, WindowPosition& pos) {

@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "runtime/runtime.h"
 
@@ -15,30 +14,21 @@ namespace hi {
 // folders; elsewhere %windir% is /etc/ and %sysdir% /usr/lib/.
 std::string ResolveIniPath(const std::string& name);
 
-// While one lives, THIini writes are held back instead of stored: a value a remote source puts
-// on air changes with every title and is not the operator's setting. Reads are unchanged. The
-// innermost scope holds; commit() hands what it held to the scope around it, or stores it.
+// While one lives, THIini writes are not stored: a value a remote source puts on air changes
+// with every title and is not the operator's setting. Reads are unchanged.
 class HeldSettingWrites {
  public:
-  HeldSettingWrites();
-  ~HeldSettingWrites();
+  HeldSettingWrites() { ++open_; }
+  ~HeldSettingWrites() { --open_; }
   HeldSettingWrites(const HeldSettingWrites&) = delete;
   HeldSettingWrites& operator=(const HeldSettingWrites&) = delete;
+  HeldSettingWrites(HeldSettingWrites&&) = delete;
+  HeldSettingWrites& operator=(HeldSettingWrites&&) = delete;
 
-  void commit();
-  // Whether a scope is open; writes made now are held.
-  static bool Active() { return innermost_ != nullptr; }
-  // Holds the write when a scope is open.
-  static bool Hold(const std::string& path, const std::string& section, const std::string& key,
-                   const std::string& value);
+  static bool Active() { return open_ > 0; }
 
  private:
-  struct Write {
-    std::string path, section, key, value;
-  };
-  std::vector<Write> writes_;
-  HeldSettingWrites* outer_;
-  static inline HeldSettingWrites* innermost_ = nullptr;
+  static inline int open_ = 0;
 };
 
 // Reads or writes one value of an INI file; nothing is cached between operations.

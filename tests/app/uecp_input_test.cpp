@@ -192,12 +192,6 @@ TEST_F(UecpInputTest, QuietSourceFallsBackAndTheNextFrameTakesOver) {
   EXPECT_NE(log.find("UECP source on air again"), std::string::npos) << log;
 }
 
-}  // namespace uecp_in
-
-}  // namespace apptest
-
-namespace apptest::uecp_in {
-
 // A source gone wild: 100,000 frames on each transport, some broken. Only well-formed lines
 // reach the port, the newest values are on air afterwards, and memory stays flat.
 class UecpFloodTest : public UecpInputTest {
@@ -275,4 +269,6 @@ TEST_F(UecpFloodTest, FramesOverUdpThenTcp) {
   EXPECT_GT(lines_ - udpLines, size_t(kFrames) * 9 / 10);
 }
 
-}  // namespace apptest::uecp_in
+}  // namespace uecp_in
+
+}  // namespace apptest

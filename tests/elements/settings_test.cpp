@@ -68,9 +68,9 @@ TEST_F(SettingsTest, StoredTextReadsWithoutControlCharacters) {
   EXPECT_EQ(gLog, (Log{"read s:A B SM \xE9", "read s:X Y"}));
 }
 
-// A remote value on air is not the operator's setting: held writes reach the file only when
-// committed, an inner scope's through the outer one.
-TEST_F(SettingsTest, HeldWritesStayOutOfTheFileUnlessCommitted) {
+// A remote value on air is not the operator's setting: it is not stored while held, and the
+// operator's next write is.
+TEST_F(SettingsTest, HeldWritesStayOutOfTheFile) {
   THIini ini;
   ini.fileName = "rds.ini";
   ini.section = "RDS Settings";
@@ -78,22 +78,10 @@ TEST_F(SettingsTest, HeldWritesStayOutOfTheFileUnlessCommitted) {
   ini.type = 1;
   Call<&THIini::doWrite>(ini, D::Str("OWN"));
   {
-    HeldSettingWrites outer;
+    HeldSettingWrites held;
     Call<&THIini::doWrite>(ini, D::Str("REMOTE"));
-    {
-      HeldSettingWrites inner;
-      Call<&THIini::doWrite>(ini, D::Str("INNER"));
-      inner.commit();
-    }
-    EXPECT_EQ(stored("RDS Settings", "PS"), "OWN");
   }
   EXPECT_EQ(stored("RDS Settings", "PS"), "OWN");
-  {
-    HeldSettingWrites scope;
-    Call<&THIini::doWrite>(ini, D::Str("TAKEN"));
-    scope.commit();
-  }
-  EXPECT_EQ(stored("RDS Settings", "PS"), "TAKEN");
   Call<&THIini::doWrite>(ini, D::Str("AFTER"));
   EXPECT_EQ(stored("RDS Settings", "PS"), "AFTER");
 }

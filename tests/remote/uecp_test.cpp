@@ -149,10 +149,6 @@ TEST(Uecp, AStreamCutAnywhereGivesTheSameFrames) {
     EXPECT_EQ(frames[3].sqc, 1) << cut;
     EXPECT_EQ(decoder.droppedTotal(), 0u);
   }
-  uecp::FrameDecoder bytewise;
-  std::vector<uecp::Frame> frames;
-  for (char c : stream) bytewise.feed(std::string(1, c), frames);
-  EXPECT_EQ(frames.size(), 4u);
 }
 
 TEST(Uecp, ElementsTheirErrorsAndUnsupportedOnes) {
