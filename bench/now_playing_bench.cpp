@@ -2,7 +2,8 @@
 // connected to COM 1: the CPU of one RT refresh that takes a new title from a datagram and from a
 // file, measured in one run and compared; and a flood of datagrams while both engines run on the
 // Qt timers, with what it costs the window's thread and the process's memory. The same for UECP
-// frames: the CPU from a frame to its line, and a flood with both engines running.
+// frames: the CPU from a frame to its line, and a flood with both engines running. And the web
+// console polled by many clients at once while both engines run.
 //
 // A program of its own: it owns its Qt application.
 #include <benchmark/benchmark.h>
@@ -15,7 +16,9 @@
 #include <QTimer>
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -32,6 +35,7 @@
 #include "platform/time_host.h"
 #include "remote/uecp_frame.h"
 #include "remote/uecp_input.h"
+#include "remote/web_console.h"
 #include "runtime/runtime.h"
 #include "tests/platform/net_peer.h"
 #include "ui/qt_host.h"
@@ -520,5 +524,135 @@ void BM_UecpFlood(benchmark::State& state) {
   platform::SetTimeHost(nullptr);
 }
 BENCHMARK(BM_UecpFlood)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// One poll as a script makes it: its own connection, closed after the answer. False when the
+// answer is not a whole 200 within the time-out.
+bool PollStatus(uint16_t port) {
+  nettest::Peer client(true);
+  client.setOption(SOL_SOCKET, SO_RCVTIMEO, timeval{2, 0});
+  client.setOption(SOL_SOCKET, SO_SNDTIMEO, timeval{2, 0});
+  if (!client.connect(port)) return false;
+  if (!client.write("GET /api/v1/status HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
+                    "\r\nConnection: close\r\n\r\n"))
+    return false;
+  std::string answer;
+  char buffer[4096];
+  for (;;) {
+    const ssize_t n = ::recv(client.raw(), buffer, sizeof buffer, 0);
+    if (n < 0) return false;
+    if (n == 0) break;
+    answer.append(buffer, static_cast<size_t>(n));
+    if (answer.size() > size_t{1} << 20) return false;
+  }
+  return answer.rfind("HTTP/1.1 200 ", 0) == 0 && answer.find("\r\n\r\n{") != std::string::npos;
+}
+
+double Percentile(const std::vector<double>& sorted, double fraction) {
+  if (sorted.empty()) return -1;
+  const auto at = static_cast<size_t>(fraction * static_cast<double>(sorted.size() - 1) + 0.5);
+  return sorted[std::min(at, sorted.size() - 1)];
+}
+
+// The web console on a free loopback port with both engines on the Qt timers, while 50 clients
+// each poll the status ten times a second: 60 s, or the seconds in RDS_WEB_BENCH_SECONDS.
+void BM_WebStatusLoad(benchmark::State& state) {
+  constexpr int kClients = 50;
+  constexpr auto kPeriod = std::chrono::milliseconds(100);
+  int seconds = 60;
+  if (const char* text = std::getenv("RDS_WEB_BENCH_SECONDS"))
+    seconds = std::max(1, std::atoi(text));
+  Host& host = TheHost();
+  ui::QtTimeHost qtTime;
+  platform::SetTimeHost(&qtTime);
+  hi::MainWindow::webListen = "127.0.0.1:0";
+  {
+    Window w(host);
+    w.check(w.page().dps);
+    w.check(w.page().drt);
+    const uint16_t port = w.window->webConsole ? w.window->webConsole->port() : 0;
+    for (auto _ : state) {
+      if (port == 0) {
+        state.SkipWithError("the web console did not start");
+        break;
+      }
+      QElapsedTimer clock;
+      clock.start();
+      EventDelayProbe probe(clock);
+      QTimer every20ms;
+      QEventLoop loop;
+      std::atomic<int> running{kClients};
+      bool warm = false;
+      // A tenth into the run the server's threads and buffers are all in use: growth after that
+      // would be a leak.
+      const qint64 tenthAt = 1000 + qint64{seconds} * 100;
+      double residentTenth = 0;
+      QObject::connect(&every20ms, &QTimer::timeout, &loop, [&] {
+        probe.post();
+        host.pty.read(0);
+        if (residentTenth == 0 && clock.elapsed() >= tenthAt) residentTenth = ResidentKiB();
+        if ((!warm && clock.elapsed() >= 1000) || (warm && running == 0)) loop.quit();
+      });
+      every20ms.start(20);
+      loop.exec();  // the first refreshes and the first status published
+      warm = true;
+      probe.worstMs = 0;
+
+      const double residentBefore = ResidentKiB();
+      const double cpuStart = ThreadCpuMicroseconds();
+      std::vector<std::vector<double>> latencies(kClients);
+      std::vector<int> failed(kClients, 0);
+      std::vector<std::thread> clients;
+      const auto began = std::chrono::steady_clock::now();
+      const auto end = began + std::chrono::seconds(seconds);
+      for (int c = 0; c < kClients; ++c) {
+        clients.emplace_back([&, c] {
+          auto next = began + kPeriod * c / kClients;  // spread over the period
+          while (next < end) {
+            std::this_thread::sleep_until(next);
+            const auto asked = std::chrono::steady_clock::now();
+            if (PollStatus(port))
+              latencies[c].push_back(std::chrono::duration<double, std::milli>(
+                                         std::chrono::steady_clock::now() - asked)
+                                         .count());
+            else
+              ++failed[c];
+            next += kPeriod;
+          }
+          --running;
+        });
+      }
+      loop.exec();
+      for (std::thread& t : clients) t.join();
+      const double cpuMs = (ThreadCpuMicroseconds() - cpuStart) / 1000.0;
+
+      std::vector<double> all;
+      int failures = 0;
+      for (int c = 0; c < kClients; ++c) {
+        all.insert(all.end(), latencies[c].begin(), latencies[c].end());
+        failures += failed[c];
+      }
+      std::sort(all.begin(), all.end());
+      state.counters["seconds"] = seconds;
+      state.counters["served"] = static_cast<double>(all.size());
+      state.counters["failed"] = failures;
+      state.counters["status_p50_ms"] = Percentile(all, 0.50);
+      state.counters["status_p99_ms"] = Percentile(all, 0.99);
+      state.counters["status_max_ms"] = all.empty() ? -1 : all.back();
+      state.counters["window_cpu_ms"] = cpuMs;
+      state.counters["worst_event_delay_ms"] = static_cast<double>(probe.worstMs);
+      state.counters["rss_before_KiB"] = residentBefore;
+      state.counters["rss_tenth_KiB"] = residentTenth;
+      state.counters["rss_after_KiB"] = ResidentKiB();
+      std::printf(
+          "web status load: %zu served, %d failed, p50 %.2f ms, p99 %.2f ms, worst event "
+          "delay %lld ms\n",
+          all.size(), failures, Percentile(all, 0.50), Percentile(all, 0.99),
+          static_cast<long long>(probe.worstMs));
+    }
+  }
+  hi::MainWindow::webListen.clear();
+  platform::SetTimeHost(nullptr);
+}
+BENCHMARK(BM_WebStatusLoad)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
