@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -549,7 +550,8 @@ bool PollStatus(uint16_t port) {
 
 double Percentile(const std::vector<double>& sorted, double fraction) {
   if (sorted.empty()) return -1;
-  const auto at = static_cast<size_t>(fraction * static_cast<double>(sorted.size() - 1) + 0.5);
+  const auto at =
+      static_cast<size_t>(std::lround(fraction * static_cast<double>(sorted.size() - 1)));
   return sorted[std::min(at, sorted.size() - 1)];
 }
 
@@ -604,6 +606,7 @@ void BM_WebStatusLoad(benchmark::State& state) {
       const double cpuStart = ThreadCpuMicroseconds();
       std::vector<int> failed(kClients, 0);
       std::vector<std::thread> clients;
+      clients.reserve(kClients);
       const auto began = std::chrono::steady_clock::now();
       const auto end = began + std::chrono::seconds(seconds);
       for (int c = 0; c < kClients; ++c) {
