@@ -31,7 +31,7 @@
 namespace remote {
 class UecpInput;
 class WebConsole;
-}
+}  // namespace remote
 
 namespace hi {
 
