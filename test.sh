@@ -7,9 +7,10 @@ source scripts/setup.sh
 
 # The package test validates the desktop entry, the metainfo and the package itself with
 # Debian's own tools; clang-tidy is the lint; ser2net is the device server the network COM ports
-# are tried against; promtool (prometheus) checks the web console's metrics.
+# are tried against; promtool (prometheus) checks the web console's metrics; Chromium with its
+# driver and Selenium operate the web console as a browser does.
 rds_ensure_packages "${RDS_BUILD_PACKAGES[@]}" desktop-file-utils appstream lintian clang-tidy \
-  ser2net prometheus
+  ser2net prometheus chromium chromium-driver python3-selenium
 
 rds_build build/test Debug -DRDS_SANITIZE=ON
 # The lint reads the build's compile commands; RDS_LINT=0 skips it. Its findings fail the run

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QSocketNotifier>
 #include <QStandardPaths>
@@ -32,6 +33,7 @@
 #include "ui/tray.h"
 #ifdef RDS_WEB_CONSOLE
 #include "remote/web_console.h"
+#include "remote/web_password.h"
 #endif
 
 namespace {
@@ -55,6 +57,9 @@ constexpr const char* kUsage =
     "                    prompt; Ctrl+C or closing the prompt closes as Close does\n"
     "  --log             write one line per event to the command prompt: start-up, the port\n"
     "                    opened, failed or lost, every command line written to it, shutdown\n"
+    "  --web ADDR:PORT   serve the web console there (127.0.0.1:8080); [Web] Listen in rds.ini\n"
+    "  --set-web-password  ask twice for the web console's password and store its key in\n"
+    "                    rds.ini; the console then asks for it on every address\n"
     "  --version         show the version\n"
     "  --help            show this text\n"
     "\n"
@@ -79,6 +84,9 @@ constexpr const char* kUsage =
     "                    Auto on drt, ...), the events are logged, SIGTERM closes as Close does\n"
     "  --log             write one line per event to standard error: start-up, the port opened,\n"
     "                    failed or lost, every command line written to it, shutdown\n"
+    "  --web ADDR:PORT   serve the web console there (127.0.0.1:8080); [Web] Listen in rds.ini\n"
+    "  --set-web-password  ask twice for the web console's password and store its key in\n"
+    "                    rds.ini; the console then asks for it on every address\n"
     "  --version         show the version\n"
     "  --help            show this text\n"
     "\n"
@@ -91,6 +99,49 @@ constexpr const char* kUsage =
 constexpr int kCannotStart = 2;
 
 constexpr const char* kDesktopFileName = "rdspanel.desktop";
+
+#ifdef RDS_WEB_CONSOLE
+// One answer to a password question: typed at the terminal or read from standard input, or in a
+// dialog where a windowed program has neither.
+bool AskPassword(const char* question, std::string& password) {
+  if (platform::StandardInputAvailable()) return platform::ReadSecretLine(question, password);
+  bool given = false;
+  const QString text =
+      QInputDialog::getText(nullptr, "rdspanel", question, QLineEdit::Password, {}, &given);
+  password = text.toUtf8().toStdString();
+  return given;
+}
+
+// Asks twice for the web console's password and stores its key (never the password) in rds.ini.
+int SetWebPassword(const QString& configDir) {
+  const bool dialogs = !platform::StandardInputAvailable();
+  const auto say = [dialogs](const std::string& text, bool failed) {
+    std::fprintf(failed ? stderr : stdout, "%s%s\n", failed ? "rdspanel: " : "", text.c_str());
+    if (dialogs) {
+      const QString shown = QString::fromStdString(text);
+      if (failed) {
+        QMessageBox::warning(nullptr, "rdspanel", shown);
+      } else {
+        QMessageBox::information(nullptr, "rdspanel", shown);
+      }
+    }
+    return failed ? 1 : 0;
+  };
+  const std::string folder = QDir(configDir).absolutePath().toStdString();
+  const std::string ini = folder + "/rds.ini";
+  std::string first, second;
+  if (!AskPassword("Web console password: ", first) || first.empty())
+    return say("no password given; nothing was changed", true);
+  if (!AskPassword("The same password again: ", second) || second != first)
+    return say("the two passwords differ; nothing was changed", true);
+  const std::string key = remote::HashWebPassword(first);
+  if (key.empty() || !platform::IniWriteString(ini, "Web", "Password", key))
+    return say("could not store the password in " + ini + "; nothing was changed", true);
+  return say("The web console's password is stored in " + ini +
+                 ". A running rdspanel asks for it once it is started again.",
+             false);
+}
+#endif
 
 // A request to stop from outside (a signal, the console) closes the main window as the
 // operator's Close does, so rds.ini and the port are left as after a normal close.
@@ -247,6 +298,7 @@ int main(int argc, char** argv) {
   QString configDir;
   bool headless = false;
   bool log = false;
+  bool setWebPassword = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       PrintUsage(argc, argv, stdout);
@@ -264,6 +316,8 @@ int main(int argc, char** argv) {
       hi::MainWindow::webListen = argv[++i];
     } else if (std::strncmp(argv[i], "--web=", 6) == 0) {
       hi::MainWindow::webListen = argv[i] + 6;
+    } else if (std::strcmp(argv[i], "--set-web-password") == 0) {
+      setWebPassword = true;
     } else if (std::strcmp(argv[i], "--config-dir") == 0 && i + 1 < argc) {
       configDir = QString::fromLocal8Bit(argv[++i]);
     } else if (std::strncmp(argv[i], "--config-dir=", 13) == 0) {
@@ -275,6 +329,31 @@ int main(int argc, char** argv) {
     }
   }
 
+#ifdef RDS_WEB_CONSOLE
+  if (setWebPassword) {
+    // No display is needed, except for the dialogs of a windowed program with no console.
+    std::unique_ptr<QCoreApplication> app;
+    if (platform::StandardInputAvailable()) {
+      app = std::make_unique<QCoreApplication>(argc, argv);
+    } else {
+      app = std::make_unique<QApplication>(argc, argv);
+    }
+    QCoreApplication::setApplicationName("rdspanel");
+    if (configDir.isEmpty()) {
+      configDir = DefaultSettingsFolder(true);
+    } else if (const std::string problem = SettingsFolderProblem(configDir); !problem.empty()) {
+      std::fprintf(stderr, "rdspanel: cannot use %s as the settings folder: %s\n",
+                   QDir::toNativeSeparators(configDir).toLocal8Bit().constData(), problem.c_str());
+      return kCannotStart;
+    }
+    return SetWebPassword(configDir);
+  }
+#else
+  if (setWebPassword) {
+    std::fputs("rdspanel: this build has no web console\n", stderr);
+    return kCannotStart;
+  }
+#endif
   // An operator's own choice of platform stands, even for a service.
   if (headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -10,6 +10,7 @@
 #include "platform/metrics.h"
 #include "protocol/models.h"
 #include "remote/operator_actions.h"
+#include "remote/web_password.h"
 #include "remote/web_send.h"
 
 namespace remote {
@@ -71,29 +72,57 @@ std::string WebConsole::ConfiguredListen() {
   return platform::IniReadString(platform::SettingsFolder() + "rds.ini", "Web", "Listen", "");
 }
 
+std::string WebConsole::ConfiguredPassword() {
+  return platform::IniReadString(platform::SettingsFolder() + "rds.ini", "Web", "Password", "");
+}
+
+namespace {
+
+// The server's side of the password: a check against the stored key, or none without one.
+std::function<bool(const std::string&)> PasswordCheck(const std::string& stored) {
+  if (stored.empty()) return nullptr;
+  return [stored](const std::string& password) { return CheckWebPassword(stored, password); };
+}
+
+}  // namespace
+
 WebConsole::WebConsole(hi::MainWindow& window, const std::string& listen, std::string version,
                        WebLimits limits)
     : window_(window),
       version_(std::move(version)),
+      password_(ConfiguredPassword()),
       server_(
           {[this] { return status(); }, LogJson, [this] { return metrics(); },
-           [this](const std::string& name, const std::string& body) { return send(name, body); }},
-          limits) {
+           [this](const std::string& name, const std::string& body) { return send(name, body); },
+           PasswordCheck(password_)},
+          std::move(limits)) {
   platform::metrics::Get();  // the start time
   platform::KeepRecentEvents(true);
   std::string host;
   uint16_t port = 0;
+  bool beyond = false;
   if (!ParseListenAddress(listen, host, port)) {
     problem_ = "web console not started: \"" + listen +
                "\" is no address to listen on (write it as 127.0.0.1:8080)";
+  } else if (!password_.empty() && !WellFormedPasswordHash(password_)) {
+    // Never open because a hand edit broke the password.
+    problem_ =
+        "web console not started: the Password under [Web] in rds.ini is not one "
+        "rdspanel wrote; set it again with rdspanel --set-web-password";
+  } else if (const std::string address = platform::IniReadString(
+                 platform::SettingsFolder() + "rds.ini", "Web", "Public address", "");
+             !server_.setPublicAddress(address)) {
+    problem_ = "web console not started: the Public address under [Web] in rds.ini, \"" + address +
+               "\", is not an address such as https://rds.example.org";
   } else {
     std::string unusedProblem;
     const auto addresses = platform::ResolveEndpoint({"http", host, port}, true, unusedProblem);
-    if (!addresses.empty() && !platform::IsLoopback(addresses.front())) {
+    beyond = !addresses.empty() && !platform::IsLoopback(addresses.front());
+    if (beyond && password_.empty()) {
       // Without a password anyone on the network could drive the encoder.
       problem_ = "web console not started: " + listen +
-                 " is reachable from other computers, and the console has no password; listen "
-                 "on 127.0.0.1 and put a reverse proxy in front of it";
+                 " is reachable from other computers, and the console has no password; set one "
+                 "with rdspanel --set-web-password, or listen on 127.0.0.1";
     } else if (const std::string why = server_.start(host, port); !why.empty()) {
       problem_ = "web console not started on " + listen + ": " + why;
     }
@@ -102,9 +131,14 @@ WebConsole::WebConsole(hi::MainWindow& window, const std::string& listen, std::s
     platform::LogEvent(problem_);
     return;
   }
-  platform::LogEvent("web console on http://" +
-                     (host.find(':') != std::string::npos ? "[" + host + "]" : host) + ":" +
-                     std::to_string(server_.port()) + "/");
+  platform::LogEvent(
+      "web console on http://" + (host.find(':') != std::string::npos ? "[" + host + "]" : host) +
+      ":" + std::to_string(server_.port()) + "/" + (password_.empty() ? "" : ", with a password"));
+  if (beyond) {
+    platform::LogEvent("the web console listens beyond this computer, on " + listen +
+                       ": its password crosses the network as plain text unless a reverse proxy "
+                       "with TLS is in front");
+  }
   publish();
   timer_ = platform::Time().createTimer([this] { publish(); });
   timer_->start(kPublishMs);

@@ -53,6 +53,8 @@ class WebConsole {
 
   // The listen address rds.ini names, empty when the console is off.
   static std::string ConfiguredListen();
+  // The stored password key, empty when the console has no password.
+  static std::string ConfiguredPassword();
 
  private:
   struct Pending;
@@ -60,6 +62,7 @@ class WebConsole {
 
   hi::MainWindow& window_;
   std::string version_;
+  std::string password_;
   std::string problem_;
   mutable std::mutex mutex_;
   std::string status_;

@@ -181,4 +181,18 @@ bool DecodeSendBody(std::string_view body, std::string& value, std::string& prob
   return true;
 }
 
+bool DecodePasswordBody(std::string_view body, std::string& password, std::string& problem) {
+  password.clear();
+  problem = "the body must be a JSON object like {\"password\": \"...\"}";
+  Reader in(body);
+  std::string key;
+  if (!in.take('{') || !in.string(key) || key != "password" || !in.take(':') ||
+      !in.string(password) || !in.take('}') || !in.atEnd()) {
+    password.clear();
+    return false;
+  }
+  problem.clear();
+  return true;
+}
+
 }  // namespace remote

@@ -13,4 +13,8 @@ namespace remote {
 // not JSON is refused: false, with `problem` saying why.
 bool DecodeSendBody(std::string_view body, std::string& value, std::string& problem);
 
+// The body of a login, {"password": "..."}, as the password's UTF-8 bytes; false, with `problem`
+// saying why, for anything else.
+bool DecodePasswordBody(std::string_view body, std::string& password, std::string& problem);
+
 }  // namespace remote

@@ -9,6 +9,7 @@
 
 #include "platform/codepage.h"
 #include "platform/net.h"
+#include "remote/web_send.h"
 
 namespace remote {
 
@@ -30,7 +31,7 @@ std::string Lower(std::string text) {
 }
 
 WebReply Error(int status, const std::string& text) {
-  return {status, "application/json", "{\"error\":" + JsonQuote(text) + "}\n"};
+  return {status, "application/json", "{\"error\":" + JsonQuote(text) + "}\n", {}};
 }
 
 // One connection as the library's stream. The request's head is read first, whole and bounded,
@@ -246,7 +247,10 @@ class WebServer::Http : public httplib::Server {
 };
 
 WebServer::WebServer(WebBackend backend, WebLimits limits)
-    : backend_(std::move(backend)), limits_(limits) {}
+    : backend_(std::move(backend)), limits_(std::move(limits)) {
+  if (backend_.checkPassword)
+    sessions_ = std::make_unique<WebSessions>(backend_.checkPassword, limits_.logins);
+}
 
 WebServer::~WebServer() { stop(); }
 
@@ -282,6 +286,7 @@ std::string WebServer::start(const std::string& host, uint16_t port) {
     res.set_content(r.body, r.contentType.c_str());
     res.set_header("Cache-Control", "no-store");
     res.set_header("X-Content-Type-Options", "nosniff");
+    for (const auto& [name, value] : r.headers) res.set_header(name.c_str(), value);
   };
   const auto headerOf = [](const httplib::Request& req) {
     return [&req](const char* name) { return req.get_header_value(name); };
@@ -290,7 +295,7 @@ std::string WebServer::start(const std::string& host, uint16_t port) {
       [this, reply, headerOf](const httplib::Request& req, httplib::Response& res) {
         if (req.method == "POST") {
           // Refused before its body is read; the body left unread ends the connection.
-          const WebReply refused = refusal(req.method, headerOf(req));
+          const WebReply refused = refusal(req.method, req.path, headerOf(req));
           if (refused.status == 0) return httplib::Server::HandlerResponse::Unhandled;
           reply(refused, res);
           Http::closeAfterThisRequest();
@@ -299,7 +304,7 @@ std::string WebServer::start(const std::string& host, uint16_t port) {
         reply(answer(req.method, req.path, req.get_param_value("since"), headerOf(req), {}), res);
         return httplib::Server::HandlerResponse::Handled;
       });
-  http_->Post(R"(/api/v1/send/[a-z]{1,16})",
+  http_->Post(R"(/api/v1/(send/[a-z]{1,16}|login|logout))",
               [this, reply, headerOf](const httplib::Request& req, httplib::Response& res) {
                 reply(answer(req.method, req.path, {}, headerOf(req), req.body), res);
               });
@@ -312,6 +317,7 @@ std::string WebServer::start(const std::string& host, uint16_t port) {
   host_ = host;
   port_ = static_cast<uint16_t>(bound);
   loopback_ = platform::IsLoopback(addresses.front());
+  wildcard_ = host == "0.0.0.0" || host == "::";
   ended_ = false;
   thread_ = std::thread([this] {
     http_->listen_after_bind();
@@ -332,23 +338,46 @@ void WebServer::stop() {
 
 bool WebServer::hostAllowed(const std::string& hostHeader) const {
   const std::string host = Lower(hostHeader);
+  if (host.empty()) return false;
   const std::string port = ":" + std::to_string(port_);
   const bool v6 = host_.find(':') != std::string::npos;
   if (host == (v6 ? "[" + Lower(host_) + "]" : Lower(host_)) + port) return true;
+  if (!publicHost_.empty() && host == publicHost_) return true;
+  // On every address of the computer, the names it goes by are not known here; the password
+  // (which another site's page never has) guards the console instead.
+  if (wildcard_ && sessions_) return true;
   return loopback_ &&
          (host == "localhost" + port || host == "127.0.0.1" + port || host == "[::1]" + port);
 }
 
+bool WebServer::setPublicAddress(const std::string& address) {
+  publicHost_.clear();
+  if (address.empty()) return true;
+  std::string rest = Lower(address);
+  if (rest.rfind("https://", 0) == 0) {
+    rest.erase(0, 8);
+  } else if (rest.rfind("http://", 0) == 0) {
+    rest.erase(0, 7);
+  } else {
+    return false;
+  }
+  if (!rest.empty() && rest.back() == '/') rest.pop_back();
+  if (rest.empty() || rest.find_first_of("/?#@ \t") != std::string::npos) return false;
+  publicHost_ = rest;
+  return true;
+}
+
 WebReply WebServer::answer(const std::string& method, const std::string& path,
-                           const std::string& query,
-                           const std::function<std::string(const char*)>& header,
+                           const std::string& query, const Header& header,
                            const std::string& body) const {
   // A page elsewhere that makes the browser ask under another name (DNS rebinding).
   if (!hostAllowed(header("Host"))) return Error(421, "this server is not " + header("Host"));
   if (method == "GET" || method == "HEAD") {
-    if (path == "/") return {200, "text/html; charset=utf-8", kWebPage};
+    if (path == "/") return {200, "text/html; charset=utf-8", kWebPage, {}};
+    if (path == "/api/v1/session") return sessionState(header);
+    if (WebReply refused = unauthorized(header); refused.status != 0) return refused;
     if (path == "/api/v1/status" && backend_.status)
-      return {200, "application/json", backend_.status()};
+      return {200, "application/json", backend_.status(), {}};
     if (path == "/api/v1/log" && backend_.log) {
       uint64_t since = 0;
       for (const char c : query) {
@@ -356,25 +385,35 @@ WebReply WebServer::answer(const std::string& method, const std::string& path,
           return Error(400, "since is a number");
         since = since * 10 + static_cast<uint64_t>(c - '0');
       }
-      return {200, "application/json", backend_.log(since)};
+      return {200, "application/json", backend_.log(since), {}};
     }
     if (path == "/metrics" && backend_.metrics)
-      return {200, "text/plain; version=0.0.4; charset=utf-8", backend_.metrics()};
+      return {200, "text/plain; version=0.0.4; charset=utf-8", backend_.metrics(), {}};
     return Error(404, "no such page");
   }
-  if (WebReply refused = refusal(method, header); refused.status != 0) return refused;
+  if (WebReply refused = refusal(method, path, header); refused.status != 0) return refused;
+  if (path == "/api/v1/login") return login(body);
+  if (path == "/api/v1/logout") {
+    if (sessions_) sessions_->logout(sessionToken(header));
+    return {200,
+            "application/json",
+            "{\"ok\":true}\n",
+            {{"Set-Cookie", cookieName() + "=; Path=/; HttpOnly; SameSite=Strict; Max-Age=0"}}};
+  }
   if (path.rfind("/api/v1/send/", 0) == 0 && backend_.send)
     return backend_.send(path.substr(13), body);
   return Error(404, "no such send");
 }
 
-WebReply WebServer::refusal(const std::string& method,
-                            const std::function<std::string(const char*)>& header) const {
+WebReply WebServer::refusal(const std::string& method, const std::string& path,
+                            const Header& header) const {
   if (!hostAllowed(header("Host"))) return Error(421, "this server is not " + header("Host"));
   if (method != "POST") return Error(405, "not allowed");
   // Another site's page in the operator's browser may not drive the panel.
-  const std::string origin = header("Origin");
-  if (!origin.empty() ? !(Lower(origin).rfind("http://", 0) == 0 && hostAllowed(origin.substr(7)))
+  // The console's own page posts to the host it was loaded from.
+  const std::string origin = Lower(header("Origin"));
+  const std::string host = Lower(header("Host"));
+  if (!origin.empty() ? origin != "http://" + host && origin != "https://" + host
                       : (!header("Sec-Fetch-Site").empty() &&
                          Lower(header("Sec-Fetch-Site")) != "same-origin" &&
                          Lower(header("Sec-Fetch-Site")) != "none"))
@@ -383,7 +422,86 @@ WebReply WebServer::refusal(const std::string& method,
   const std::string type = Lower(header("Content-Type"));
   if (type.substr(0, type.find(';')) != "application/json")
     return Error(415, "the body must be application/json");
-  return {0, {}, {}};
+  if (path == "/api/v1/login") {
+    if (!sessions_) return Error(404, "the console has no password to log in with");
+    return {0, {}, {}, {}};
+  }
+  if (sessions_) {
+    // A session, and the token only this console's page was given with it: a browser sends the
+    // cookie along with any request, the token only when the page adds it.
+    const std::string csrf = sessions_->csrf(sessionToken(header));
+    if (csrf.empty()) return Error(401, "log in first");
+    if (!ConstantTimeEqual(csrf, header("X-CSRF-Token")))
+      return Error(403, "the request lacks this session's CSRF token");
+  }
+  return {0, {}, {}, {}};
+}
+
+WebReply WebServer::unauthorized(const Header& header) const {
+  if (!sessions_ || !sessions_->csrf(sessionToken(header)).empty()) return {0, {}, {}, {}};
+  // Scripts and the monitoring may give the password with every request instead.
+  const std::string authorization = header("Authorization");
+  if (authorization.empty()) return Error(401, "log in first");
+  const WebSessions::Login login = sessions_->basic(authorization);
+  if (login.outcome == WebSessions::Outcome::Ok) return {0, {}, {}, {}};
+  if (login.outcome == WebSessions::Outcome::Limited) {
+    WebReply limited = Error(429, "too many wrong passwords; try again later");
+    limited.headers.emplace_back("Retry-After", std::to_string(login.retryAfterSeconds));
+    return limited;
+  }
+  return Error(401, "wrong password");
+}
+
+// Each console has its own cookie: a browser keeps cookies by host name, not by port.
+std::string WebServer::cookieName() const { return "rdspanel_session_" + std::to_string(port_); }
+
+std::string WebServer::sessionToken(const Header& header) const {
+  const std::string cookies = header("Cookie");
+  const std::string name = cookieName() + "=";
+  for (size_t at = 0; at < cookies.size();) {
+    while (at < cookies.size() && (cookies[at] == ' ' || cookies[at] == ';')) ++at;
+    const size_t end = std::min(cookies.find(';', at), cookies.size());
+    if (cookies.compare(at, name.size(), name) == 0)
+      return cookies.substr(at + name.size(), end - at - name.size());
+    at = end;
+  }
+  return {};
+}
+
+WebReply WebServer::login(const std::string& body) const {
+  std::string password, problem;
+  if (!DecodePasswordBody(body, password, problem)) return Error(400, problem);
+  const WebSessions::Login login = sessions_->login(password);
+  switch (login.outcome) {
+    case WebSessions::Outcome::Ok:
+      return {200,
+              "application/json",
+              "{\"ok\":true,\"csrf\":" + JsonQuote(login.csrf) + "}\n",
+              {{"Set-Cookie",
+                cookieName() + "=" + login.token + "; Path=/; HttpOnly; SameSite=Strict"}}};
+    case WebSessions::Outcome::Wrong:
+      return Error(401, "wrong password");
+    case WebSessions::Outcome::Limited: {
+      WebReply limited = Error(429, "too many wrong passwords; try again in " +
+                                        std::to_string(login.retryAfterSeconds) + " s");
+      limited.headers.emplace_back("Retry-After", std::to_string(login.retryAfterSeconds));
+      return limited;
+    }
+    case WebSessions::Outcome::Failed:
+      break;
+  }
+  return Error(500, "no session could be made");
+}
+
+WebReply WebServer::sessionState(const Header& header) const {
+  if (!sessions_) return {200, "application/json", "{\"password\":false}\n", {}};
+  const std::string csrf = sessions_->csrf(sessionToken(header));
+  if (csrf.empty())
+    return {200, "application/json", "{\"password\":true,\"loggedIn\":false}\n", {}};
+  return {200,
+          "application/json",
+          "{\"password\":true,\"loggedIn\":true,\"csrf\":" + JsonQuote(csrf) + "}\n",
+          {}};
 }
 
 bool ParseListenAddress(const std::string& text, std::string& host, uint16_t& port) {

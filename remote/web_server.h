@@ -14,6 +14,10 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
+#include <vector>
+
+#include "remote/web_sessions.h"
 
 namespace remote {
 
@@ -21,6 +25,7 @@ struct WebReply {
   int status = 200;
   std::string contentType = "application/json";
   std::string body;
+  std::vector<std::pair<std::string, std::string>> headers;  // beyond the usual ones
 };
 
 struct WebBackend {
@@ -29,6 +34,9 @@ struct WebBackend {
   std::function<std::string()> metrics;            // Prometheus text
   // A send by its name with its JSON body; may wait for the window, within a deadline.
   std::function<WebReply(const std::string& name, const std::string& body)> send;
+  // Set when the console has a password: whether this (UTF-8) password is it. Then every page
+  // but the login asks for a session, and every change also for the session's CSRF token.
+  std::function<bool(const std::string& password)> checkPassword;
 };
 
 struct WebLimits {
@@ -39,6 +47,7 @@ struct WebLimits {
   // closed after it.
   int requestMs = 10000;
   int keepAliveMs = 5000;
+  WebSessions::Limits logins;
 };
 
 class WebServer {
@@ -52,6 +61,10 @@ class WebServer {
   // why not in an operator's words.
   std::string start(const std::string& host, uint16_t port);
   void stop();
+  // The address the operator's browser reaches the console at when that is not the listening one,
+  // as behind a reverse proxy ("https://rds.example.org"); its host is then taken as this
+  // server's. False for anything but an http or https address without a path.
+  bool setPublicAddress(const std::string& address);
   [[nodiscard]] uint16_t port() const { return port_; }
   [[nodiscard]] bool running() const { return thread_.joinable(); }
 
@@ -63,16 +76,26 @@ class WebServer {
 
  private:
   class Http;
+  using Header = std::function<std::string(const char*)>;
   [[nodiscard]] bool hostAllowed(const std::string& host) const;
   // Why a request may not change anything (status 0 when it may).
-  [[nodiscard]] WebReply refusal(const std::string& method,
-                                 const std::function<std::string(const char*)>& header) const;
+  [[nodiscard]] WebReply refusal(const std::string& method, const std::string& path,
+                                 const Header& header) const;
+  // Why a request may not read the console (status 0 when it may): no session, no password.
+  [[nodiscard]] WebReply unauthorized(const Header& header) const;
+  [[nodiscard]] std::string sessionToken(const Header& header) const;
+  [[nodiscard]] std::string cookieName() const;
+  [[nodiscard]] WebReply login(const std::string& body) const;
+  [[nodiscard]] WebReply sessionState(const Header& header) const;
 
   WebBackend backend_;
   WebLimits limits_;
   std::string host_;
   uint16_t port_ = 0;
+  std::string publicHost_;
   bool loopback_ = true;
+  bool wildcard_ = false;
+  std::unique_ptr<WebSessions> sessions_;  // with a password only
   std::unique_ptr<Http> http_;
   std::thread thread_;
   // Set by the server's thread when its loop has ended.

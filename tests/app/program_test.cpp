@@ -10,6 +10,7 @@
 #include "platform/files.h"
 #include "platform/ini_file.h"
 #include "platform/serial_pty.h"
+#include "remote/web_password.h"
 #include "support/notify_socket.h"
 #include "support/program.h"
 #include "support/temp_folder.h"
@@ -180,4 +181,35 @@ TEST_F(ProgramTest, WindowStartSendsTheRecordedLines) {
       shown += "TI\r\n";
   }
   EXPECT_EQ(shown, "TI\r\nTP0\r\nPSRADIO   \r\n" + rt + "RM\r\n") << wire << Contents(log);
+}
+
+// The password is asked twice and only a salted key of it is stored, beside what rds.ini held;
+// answers that differ change nothing.
+TEST_F(ProgramTest, SetWebPasswordStoresOnlyASaltedKey) {
+  prepare("[Select device]\nCOM Port=COM 1\n[Web]\nListen=127.0.0.1:8080\n");
+  const std::string ini = (dir / "rds.ini").string();
+  const auto run = [&](const std::string& answers) {
+    Program program(
+        {"/bin/sh", "-c",
+         "printf '" + answers + "' | exec \"$0\" --config-dir \"$1\" --set-web-password",
+         RDS_PANEL_PROGRAM, dir.string()},
+        log.string());
+    return program.wait(60000);
+  };
+  EXPECT_EQ(run("first\\nsecond\\n"), 1) << Contents(log);
+  EXPECT_NE(Contents(log).find("the two passwords differ; nothing was changed"), std::string::npos);
+  EXPECT_EQ(platform::IniReadString(ini, "Web", "Password", ""), "");
+
+  EXPECT_EQ(run("on air \\303\\251\\r\\non air \\303\\251\\r\\n"), 0) << Contents(log);
+  const std::string stored = platform::IniReadString(ini, "Web", "Password", "");
+  EXPECT_EQ(stored.rfind("pbkdf2-sha256$200000$", 0), 0u) << stored;
+  EXPECT_EQ(stored.find("on air"), std::string::npos);
+  EXPECT_TRUE(remote::CheckWebPassword(stored, "on air \xc3\xa9"));
+  EXPECT_FALSE(remote::CheckWebPassword(stored, "on air"));
+  EXPECT_EQ(platform::IniReadString(ini, "Web", "Listen", ""), "127.0.0.1:8080");
+  EXPECT_EQ(platform::IniReadString(ini, "Select device", "COM Port", ""), "COM 1");
+
+  // A second run makes a new salt: the same password never gives the same line twice.
+  EXPECT_EQ(run("on air \\303\\251\\non air \\303\\251\\n"), 0);
+  EXPECT_NE(platform::IniReadString(ini, "Web", "Password", ""), stored);
 }

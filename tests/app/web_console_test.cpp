@@ -4,11 +4,13 @@
 #include <chrono>
 #include <cstdio>
 #include <future>
+#include <map>
 #include <thread>
 
 #include "http_exchange.h"
 #include "panel_fixture.h"
 #include "remote/web_console.h"
+#include "remote/web_password.h"
 #include "remote/web_server.h"
 
 namespace apptest {
@@ -113,6 +115,104 @@ TEST_F(WebConsoleTest, APortInUseIsShownAndTheWindowRunsOn) {
   start();
   EXPECT_FALSE(main_->webConsole->listening());
   EXPECT_NE(main_->webConsole->problem().find("reachable from other computers"), std::string::npos);
+  // A password rds.ini holds but rdspanel never wrote opens nothing, on any address.
+  writeSetting("Web", "Password", "pbkdf2-sha256$1$00$00");
+  hi::MainWindow::webListen = "127.0.0.1:0";
+  closeProgram();
+  start();
+  EXPECT_FALSE(main_->webConsole->listening());
+  EXPECT_NE(main_->webConsole->problem().find("set it again"), std::string::npos);
+}
+
+// With a password the console listens on every address, asks for the password whatever name it
+// is reached by, and a send after logging in reaches the encoder as a click's would.
+TEST_F(WebConsoleTest, APasswordGuardsTheConsoleOnEveryAddress) {
+  writeSetting("Web", "Password", remote::HashWebPassword("on air", 1000));
+  hi::MainWindow::webListen = "0.0.0.0:0";
+  startConnected();
+  ASSERT_TRUE(main_->webConsole->listening()) << main_->webConsole->problem();
+  const uint16_t p = port();
+  const std::string lan = "Host: 192.0.2.7:" + std::to_string(p) + "\r\n";
+  const auto request = [&](const std::string& method, const std::string& path,
+                           const std::string& headers, const std::string& body = "") {
+    return Exchange(p, method + " " + path + " HTTP/1.1\r\n" + lan + headers +
+                           "Content-Type: application/json\r\nContent-Length: " +
+                           std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+  };
+  EXPECT_EQ(Status(request("GET", "/api/v1/status", "")), 401);
+  EXPECT_EQ(Status(request("GET", "/", "")), 200);
+  EXPECT_EQ(Status(request("POST", "/api/v1/login", "", "{\"password\":\"on aIr\"}")), 401);
+  const std::string login = request("POST", "/api/v1/login", "", "{\"password\":\"on air\"}");
+  ASSERT_EQ(Status(login), 200) << login;
+  const std::string cookieLine = login.substr(login.find("Set-Cookie: ") + 12);
+  const std::string cookie = cookieLine.substr(0, cookieLine.find(';'));
+  EXPECT_EQ(cookie.rfind("rdspanel_session_" + std::to_string(p) + "=", 0), 0u) << login;
+  EXPECT_NE(cookieLine.find("HttpOnly; SameSite=Strict"), std::string::npos) << login;
+  const std::string csrf =
+      webtest::Body(login).substr(webtest::Body(login).find("csrf\":\"") + 7, 64);
+  const std::string session = "Cookie: " + cookie + "\r\n";
+  EXPECT_EQ(Status(request("GET", "/api/v1/status", session)), 200);
+
+  const std::string ps = "{\"value\":\"NEWS\"}";
+  EXPECT_EQ(Status(request("POST", "/api/v1/send/ps", session, ps)), 403);  // no token
+  EXPECT_EQ(Status(request("POST", "/api/v1/send/ps", "X-CSRF-Token: " + csrf + "\r\n", ps)),
+            401);  // no session
+  const std::string both = session + "X-CSRF-Token: " + csrf + "\r\n";
+  EXPECT_EQ(Status(request("POST", "/api/v1/send/ps", both + "Origin: http://192.0.2.9\r\n", ps)),
+            403);
+  EXPECT_TRUE(received(1).empty());
+  // The window takes the send as its queue timer would.
+  auto sending =
+      std::async(std::launch::async, [&] { return request("POST", "/api/v1/send/ps", both, ps); });
+  while (sending.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready)
+    main_->webConsole->runQueued();
+  const std::string sent = sending.get();
+  EXPECT_EQ(Status(sent), 200) << sent;
+  EXPECT_EQ(received(1), "PSNEWS    \r\n");
+
+  EXPECT_EQ(Status(request("POST", "/api/v1/logout", both, "{}")), 200);
+  EXPECT_EQ(Status(request("POST", "/api/v1/send/ps", both, ps)), 401);
+  EXPECT_EQ(Status(request("GET", "/api/v1/status", session)), 401);
+  EXPECT_TRUE(received(1).empty());
+}
+
+// Guessing costs the console nothing: past a short burst every login is refused unchecked, the
+// right one too, until the credit grows back; the console serves on meanwhile.
+TEST(WebServerLogin, AThousandWrongPasswordsAreRateLimited) {
+  std::atomic<int64_t> now{0};
+  std::atomic<int> checked{0};
+  remote::WebLimits limits;
+  limits.logins.clockMs = [&now] { return now.load(); };
+  const auto check = [&checked](const std::string& password) {
+    ++checked;
+    return password == "right";
+  };
+  remote::WebServer server({[] { return std::string("{}"); }, nullptr, nullptr, nullptr, check},
+                           limits);
+  ASSERT_EQ(server.start("127.0.0.1", 0), "");
+  const uint16_t p = server.port();
+  const std::string json = "Content-Type: application/json\r\n";
+  std::map<int, int> answers;
+  for (int k = 0; k < 1000; ++k)
+    ++answers[Status(
+        Post(p, "/api/v1/login", json, "{\"password\":\"guess" + std::to_string(k) + "\"}"))];
+  EXPECT_EQ(checked.load(), limits.logins.burst);
+  EXPECT_EQ(answers[401], limits.logins.burst);
+  EXPECT_EQ(answers[429], 1000 - limits.logins.burst);
+  const std::string basic =
+      Exchange(p, "GET /api/v1/status HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(p) +
+                      "\r\nAuthorization: Basic OnJpZ2h0\r\n\r\n");
+  EXPECT_EQ(Status(basic), 429);
+  EXPECT_NE(basic.find("Retry-After: 3"), std::string::npos) << basic;
+  EXPECT_EQ(Status(Get(p, "/")), 200);
+
+  now = limits.logins.refillMs;
+  EXPECT_EQ(
+      Status(Exchange(p, "GET /api/v1/status HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(p) +
+                             "\r\nAuthorization: Basic OnJpZ2h0\r\n\r\n")),
+      200);
+  EXPECT_EQ(Status(Post(p, "/api/v1/login", json, "{\"password\":\"right\"}")), 200);
+  server.stop();
 }
 
 // The server alone, with short limits: oversize requests, a slow client and a crowd.
