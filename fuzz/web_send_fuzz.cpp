@@ -57,13 +57,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return value;
   };
 
+  const std::string path = target.substr(0, mark);
+  const std::string query = mark == std::string::npos ? "" : target.substr(mark + 1);
   remote::WebServer server({[] { return std::string("{}"); },
                             [](uint64_t) { return std::string("{}"); },
                             [] { return std::string(); }, Send});
-  const remote::WebReply reply = server.answer(
-      method, target.substr(0, mark), mark == std::string::npos ? "" : target.substr(mark + 1),
-      header, std::string(text));
+  const remote::WebReply reply = server.answer(method, path, query, header, std::string(text));
   static const std::set<int> kStatuses = {200, 400, 403, 404, 405, 415, 421, 422};
   fuzz::Check(kStatuses.count(reply.status) == 1, "a status the console gives", first);
+
+  // With a password no request reaches an action: a session's token cannot be guessed, and the
+  // password alone (given as Basic credentials) only reads.
+  bool acted = false;
+  remote::WebLimits limits;
+  limits.logins.clockMs = [] { return int64_t{0}; };
+  remote::WebServer guarded({[] { return std::string("{}"); },
+                             [](uint64_t) { return std::string("{}"); },
+                             [] { return std::string(); },
+                             [&acted](const std::string& name, const std::string& body) {
+                               acted = true;
+                               return Send(name, body);
+                             },
+                             [](const std::string& password) { return password == "pw"; }},
+                            limits);
+  const remote::WebReply answer = guarded.answer(method, path, query, header, std::string(text));
+  static const std::set<int> kGuarded = {200, 400, 401, 403, 404, 405, 415, 421, 429, 500};
+  fuzz::Check(kGuarded.count(answer.status) == 1, "a status the guarded console gives", first);
+  fuzz::Check(!acted, "no action without a session", first);
   return 0;
 }

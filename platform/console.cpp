@@ -67,10 +67,7 @@ bool ReadSecretLine(const char* prompt, std::string& line) {
   const bool console = GetConsoleMode(in, &mode) != 0;
   if (console) SetConsoleMode(in, mode & ~static_cast<DWORD>(ENABLE_ECHO_INPUT));
   read = ReadLine(line);
-  if (console) {
-    SetConsoleMode(in, mode);
-    std::fputs("\n", stderr);
-  }
+  if (console) SetConsoleMode(in, mode);
 #else
   termios saved{};
   const bool terminal = isatty(STDIN_FILENO) != 0 && tcgetattr(STDIN_FILENO, &saved) == 0;
@@ -80,11 +77,10 @@ bool ReadSecretLine(const char* prompt, std::string& line) {
     tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
   }
   read = ReadLine(line);
-  if (terminal) {
-    tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
-    std::fputs("\n", stderr);
-  }
+  if (terminal) tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
 #endif
+  // The answer was not shown, so its line end was not either.
+  std::fputs("\n", stderr);
   if (!read) line.clear();
   return read;
 }

@@ -23,7 +23,7 @@ trap 'status=$?; [ $status -ne 0 ] && echo "windows-build: step \"$step_name\" f
 
 step "Debian packages"
 rds_ensure_packages cmake ninja-build g++ g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
-  qt6-base-dev qt6-base-dev-tools libcpp-httplib-dev dpkg-dev nsis zip unzip wine64 xvfb xdotool imagemagick \
+  qt6-base-dev qt6-base-dev-tools libcpp-httplib-dev dpkg-dev nsis zip unzip curl wine64 xvfb xdotool imagemagick \
   fonts-dejavu-core fonts-dseg python3
 
 out=$PWD/build/windows

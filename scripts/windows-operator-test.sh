@@ -4,7 +4,9 @@
 #   1. the portable folder: start it with no settings, Connect, type a PI and send it, Close; the
 #      encoder must have received exactly the PI line and the closing line, and rds.ini must lie
 #      beside the program with the PI in it;
-#   2. the installer: install silently, start the installed program once (its rds.ini goes to
+#   2. headless, as a service: the automatic connect and the dynamic PS, then the web console's
+#      status and a web send on COM1, and the same after --set-web-password with a login;
+#   3. the installer: install silently, start the installed program once (its rds.ini goes to
 #      %APPDATA%\rdspanel), uninstall silently, and nothing of the program may be left.
 # It also takes docs/screenshots/windows.png and compares the start time with the Linux build's.
 #
@@ -120,15 +122,47 @@ cp "$out/windows.png" docs/screenshots/windows.png
 echo "-- Headless: the automatic connect and the dynamic PS, as a service would run it"
 service=$out/service
 mkdir -p "$service"
-printf '[Select device]\r\nCOM Port=COM 1\r\nDevice=0\r\n[Other settings]\r\nAuto connect=1\r\nAuto on dps=1\r\n[Dynamic RT and PS]\r\nDynamic PS=%s\r\n' \
-  "$("$wine" winepath -w "$service/ps.txt" 2>/dev/null | tr -d '\r')" >"$service/rds.ini"
+web_port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+web=http://127.0.0.1:$web_port
+printf '[Select device]\r\nCOM Port=COM 1\r\nDevice=0\r\n[Other settings]\r\nAuto connect=1\r\nAuto on dps=1\r\n[Dynamic RT and PS]\r\nDynamic PS=%s\r\n[Web]\r\nListen=127.0.0.1:%s\r\n' \
+  "$("$wine" winepath -w "$service/ps.txt" 2>/dev/null | tr -d '\r')" "$web_port" >"$service/rds.ini"
 printf 'ON AIR' >"$service/ps.txt"
-"$wine" "$portable/rdspanel.exe" --headless --config-dir "$("$wine" winepath -w "$service" 2>/dev/null | tr -d '\r')" \
-  >"$out/service.log" 2>&1 &
-for _ in $(seq 150); do grep -q '"raw":"PSON AIR  \\r\\n"' "$out/encoder.jsonl" && break; sleep 0.1; done
-grep -q '"raw":"PSON AIR  \\r\\n"' "$out/encoder.jsonl" ||
-  fail "the headless program sent no PS ($(cat "$out/service.log"))"
+service_dir=$("$wine" winepath -w "$service" 2>/dev/null | tr -d '\r')
+start_service() {
+  "$wine" "$portable/rdspanel.exe" --headless --config-dir "$service_dir" >>"$out/service.log" 2>&1 &
+  for _ in $(seq 150); do curl -s -o /dev/null "$web/" && return 0; sleep 0.1; done
+  fail "no web console on $web ($(cat "$out/service.log"))"
+}
+encoder_received() {  # the raw line as the encoder's JSON writes it
+  for _ in $(seq 150); do grep -qF "\"raw\":\"$1\"" "$out/encoder.jsonl" && return 0; sleep 0.1; done
+  return 1
+}
+json=(-H 'Content-Type: application/json')
+start_service
+encoder_received 'PSON AIR  \r\n' || fail "the headless program sent no PS ($(cat "$out/service.log"))"
 grep -q "rdspanel started headless" "$out/service.log" || fail "the headless program logged nothing"
+echo "-- Web console: status, a send, then the same behind a password"
+status=$(curl -s "$web/api/v1/status")
+grep -q '"version":1' <<<"$status" && grep -q '"connected":true' <<<"$status" ||
+  fail "the web console's status is not the connected program's: $status"
+answer=$(curl -s "${json[@]}" -d '{"value":"FROM WEB"}' "$web/api/v1/send/ps")
+[ "$answer" = '{"ok":true}' ] || fail "the web send was answered $answer"
+encoder_received 'PSFROM WEB\r\n' || fail "the web send did not reach COM1"
+"$wineserver" -k >/dev/null 2>&1 || true
+"$wineserver" -w
+printf 'studio 5\r\nstudio 5\r\n' | "$wine" "$portable/rdspanel.exe" --config-dir "$service_dir" \
+  --set-web-password >"$out/password.log" 2>&1 || fail "--set-web-password failed: $(cat "$out/password.log")"
+grep -q '^Password=pbkdf2-sha256\$' <(tr -d '\r' <"$service/rds.ini") || fail "no password key in rds.ini"
+start_service
+[ "$(curl -s -o /dev/null -w '%{http_code}' "$web/api/v1/status")" = 401 ] ||
+  fail "the status was served without the password"
+login=$(curl -s -c "$out/cookies" "${json[@]}" -d '{"password":"studio 5"}' "$web/api/v1/login")
+csrf=$(sed -n 's/.*"csrf":"\([0-9a-f]*\)".*/\1/p' <<<"$login")
+[ -n "$csrf" ] || fail "no login with the password: $login"
+answer=$(curl -s -b "$out/cookies" -H "X-CSRF-Token: $csrf" "${json[@]}" -d '{"value":"LOGGEDIN"}' \
+  "$web/api/v1/send/ps")
+[ "$answer" = '{"ok":true}' ] || fail "the send after logging in was answered $answer"
+encoder_received 'PSLOGGEDIN\r\n' || fail "the send after logging in did not reach COM1"
 "$wineserver" -k >/dev/null 2>&1 || true
 "$wineserver" -w
 
