@@ -71,15 +71,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bool acted = false;
   remote::WebLimits limits;
   limits.logins.clockMs = [] { return int64_t{0}; };
-  remote::WebServer guarded({[] { return std::string("{}"); },
-                             [](uint64_t) { return std::string("{}"); },
-                             [] { return std::string(); },
-                             [&acted](const std::string& name, const std::string& body) {
-                               acted = true;
-                               return Send(name, body);
-                             },
-                             [](const std::string& password) { return password == "pw"; }},
-                            limits);
+  remote::WebServer guarded(
+      {[] { return std::string("{}"); }, [](uint64_t) { return std::string("{}"); },
+       [] { return std::string(); },
+       [&acted](const std::string& name, const std::string& body) {
+         acted = true;
+         return Send(name, body);
+       },
+       [](const std::string& password) { return password == "pw"; }},
+      limits);
   const remote::WebReply answer = guarded.answer(method, path, query, header, std::string(text));
   static const std::set<int> kGuarded = {200, 400, 401, 403, 404, 405, 415, 421, 429, 500};
   fuzz::Check(kGuarded.count(answer.status) == 1, "a status the guarded console gives", first);
