@@ -102,7 +102,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--panel", required=True)
     parser.add_argument("--encoder", required=True)
-    parser.add_argument("--screenshot")
+    parser.add_argument("--screenshots", help="folder for the page's pictures")
     args = parser.parse_args()
     chromium = shutil.which("chromium")
     driver = shutil.which("chromedriver")
@@ -138,8 +138,8 @@ def main():
         send_ps(browser, "WEBTEST")
         encoder.holds_ps("WEBTEST ")
         wait_text(browser, "log", "sent PSWEBTEST")
-        if args.screenshot:
-            browser.save_screenshot(args.screenshot)
+        if args.screenshots:
+            browser.save_screenshot(os.path.join(args.screenshots, "web-console.png"))
 
         # A password: set as an operator does, then asked by the page.
         panel.terminate()
@@ -156,6 +156,8 @@ def main():
         password = browser.find_element(By.ID, "password")
         password.send_keys("studio 6\n")
         wait_text(browser, "loginWarn", "wrong password")
+        if args.screenshots:
+            browser.save_screenshot(os.path.join(args.screenshots, "web-console-login.png"))
         password.send_keys("studio 5\n")
         wait_text(browser, "state", "connected")
         send_ps(browser, "LOGGEDIN")
