@@ -62,6 +62,7 @@ class WebSessions {
   int64_t creditAt_;
   std::mutex mutex_;
   std::vector<Session> sessions_;
+  std::string basicAccepted_;  // the last Authorization header whose password was right
 };
 
 }  // namespace remote
