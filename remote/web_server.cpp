@@ -34,6 +34,13 @@ WebReply Error(int status, const std::string& text) {
   return {status, "application/json", "{\"error\":" + JsonQuote(text) + "}\n", {}};
 }
 
+WebReply TooManyWrongPasswords(int retryAfterSeconds) {
+  WebReply limited = Error(
+      429, "too many wrong passwords; try again in " + std::to_string(retryAfterSeconds) + " s");
+  limited.headers.emplace_back("Retry-After", std::to_string(retryAfterSeconds));
+  return limited;
+}
+
 // One connection as the library's stream. The request's head is read first, whole and bounded,
 // then served from memory; the body and the answer go straight through the socket, all of it
 // within the request's deadline.
@@ -444,11 +451,8 @@ WebReply WebServer::unauthorized(const Header& header) const {
   if (authorization.empty()) return Error(401, "log in first");
   const WebSessions::Login login = sessions_->basic(authorization);
   if (login.outcome == WebSessions::Outcome::Ok) return {0, {}, {}, {}};
-  if (login.outcome == WebSessions::Outcome::Limited) {
-    WebReply limited = Error(429, "too many wrong passwords; try again later");
-    limited.headers.emplace_back("Retry-After", std::to_string(login.retryAfterSeconds));
-    return limited;
-  }
+  if (login.outcome == WebSessions::Outcome::Limited)
+    return TooManyWrongPasswords(login.retryAfterSeconds);
   return Error(401, "wrong password");
 }
 
@@ -481,12 +485,8 @@ WebReply WebServer::login(const std::string& body) const {
                 cookieName() + "=" + login.token + "; Path=/; HttpOnly; SameSite=Strict"}}};
     case WebSessions::Outcome::Wrong:
       return Error(401, "wrong password");
-    case WebSessions::Outcome::Limited: {
-      WebReply limited = Error(429, "too many wrong passwords; try again in " +
-                                        std::to_string(login.retryAfterSeconds) + " s");
-      limited.headers.emplace_back("Retry-After", std::to_string(login.retryAfterSeconds));
-      return limited;
-    }
+    case WebSessions::Outcome::Limited:
+      return TooManyWrongPasswords(login.retryAfterSeconds);
     case WebSessions::Outcome::Failed:
       break;
   }
