@@ -104,7 +104,7 @@ for font in /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf \
 done
 cp packaging/windows/README-windows.txt "$folder/README.txt"
 # Licence notices: Qt (LGPL 3; its DLLs can be replaced), the third-party code built into Qt, the
-# fonts and the MinGW runtime.
+# fonts, cpp-httplib and the MinGW runtime.
 qt_src=$out/qt-work/src
 mkdir -p "$folder/licences/qt" "$folder/licences/qt-third-party" "$folder/licences/fonts" \
   "$folder/licences/mingw-w64"
@@ -121,6 +121,8 @@ for dir in "$qt_src"/src/3rdparty/*/; do
 done
 cp /usr/share/doc/fonts-dejavu-core/copyright "$folder/licences/fonts/DejaVu.txt"
 cp /usr/share/doc/fonts-dseg/copyright "$folder/licences/fonts/DSEG.txt"
+# cpp-httplib (MIT) is compiled into rdspanel.exe for the web console.
+cp /usr/share/doc/libcpp-httplib-dev/copyright "$folder/licences/cpp-httplib.txt"
 for pkg in mingw-w64-common gcc-mingw-w64-base; do
   [ -f "/usr/share/doc/$pkg/copyright" ] && cp "/usr/share/doc/$pkg/copyright" "$folder/licences/mingw-w64/$pkg.txt"
 done
