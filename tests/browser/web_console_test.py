@@ -79,10 +79,19 @@ def free_port():
         return s.getsockname()[1]
 
 
-def start_panel(program, folder):
-    env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
-    return subprocess.Popen([program, "--config-dir", folder, "--headless"], env=env,
-                            stdout=subprocess.DEVNULL, stderr=open(os.path.join(folder, "panel.log"), "a"))
+def start_panel(program, folder, port):
+    """The panel as a service, once its console answers."""
+    log = os.path.join(folder, "panel.log")
+    process = subprocess.Popen([program, "--config-dir", folder, "--headless"],
+                               env=dict(os.environ, QT_QPA_PLATFORM="offscreen"),
+                               stdout=subprocess.DEVNULL, stderr=open(log, "a"))
+    for _ in range(200):
+        try:
+            socket.create_connection(("127.0.0.1", port), 0.2).close()
+            return process
+        except OSError:
+            time.sleep(0.1)
+    raise AssertionError("the panel's console never answered; its log:\n" + open(log).read())
 
 
 def wait_text(browser, element_id, text):
@@ -116,22 +125,16 @@ def main():
         ini.write("[Select device]\nCOM Port=COM 1\nDevice=0\n[Other settings]\nAuto connect=1\n"
                   f"[RDS Settings]\nPS=STATION\n[Web]\nListen=127.0.0.1:{port}\n")
     encoder = Encoder(args.encoder, folder)
-    panel = start_panel(args.panel, folder)
+    panel = browser = None
     options = webdriver.ChromeOptions()
     options.binary_location = chromium
     for flag in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage",
                  "--window-size=1100,900", f"--user-data-dir={folder}/chromium"):
         options.add_argument(flag)
-    browser = None
     try:
+        panel = start_panel(args.panel, folder, port)
         browser = webdriver.Chrome(service=Service(driver), options=options)
         url = f"http://127.0.0.1:{port}/"
-        for _ in range(100):  # the panel takes a moment to listen
-            try:
-                socket.create_connection(("127.0.0.1", port), 0.2).close()
-                break
-            except OSError:
-                time.sleep(0.1)
         browser.get(url)
         wait_text(browser, "state", "connected")
         wait_text(browser, "port", "COM 1")
@@ -147,8 +150,7 @@ def main():
         subprocess.run([args.panel, "--config-dir", folder, "--set-web-password"],
                        input="studio 5\nstudio 5\n", text=True, check=True, timeout=120,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        panel = start_panel(args.panel, folder)
-        time.sleep(0.5)
+        panel = start_panel(args.panel, folder, port)
         browser.get(url)
         WebDriverWait(browser, WAIT).until(
             lambda b: b.find_element(By.ID, "password").is_displayed(), "no login was asked")
@@ -184,11 +186,12 @@ def main():
     finally:
         if browser:
             browser.quit()
-        panel.terminate()
-        try:
-            panel.wait(20)
-        except subprocess.TimeoutExpired:
-            panel.kill()
+        if panel:
+            panel.terminate()
+            try:
+                panel.wait(20)
+            except subprocess.TimeoutExpired:
+                panel.kill()
         encoder.stop()
         shutil.rmtree(folder, ignore_errors=True)
 
