@@ -115,29 +115,30 @@ bool AskPassword(const char* question, std::string& password) {
 // Asks twice for the web console's password and stores its key (never the password) in rds.ini.
 int SetWebPassword(const QString& configDir) {
   const bool dialogs = !platform::StandardInputAvailable();
-  const auto say = [dialogs](const std::string& text, bool failed) {
-    std::fprintf(failed ? stderr : stdout, "%s%s\n", failed ? "rdspanel: " : "", text.c_str());
+  const auto say = [dialogs](const QString& text, bool failed) {
+    std::fprintf(failed ? stderr : stdout, "%s%s\n", failed ? "rdspanel: " : "",
+                 text.toLocal8Bit().constData());
     if (dialogs) {
-      const QString shown = QString::fromStdString(text);
       if (failed) {
-        QMessageBox::warning(nullptr, "rdspanel", shown);
+        QMessageBox::warning(nullptr, "rdspanel", text);
       } else {
-        QMessageBox::information(nullptr, "rdspanel", shown);
+        QMessageBox::information(nullptr, "rdspanel", text);
       }
     }
     return failed ? 1 : 0;
   };
-  const std::string folder = QDir(configDir).absolutePath().toStdString();
-  const std::string ini = folder + "/rds.ini";
+  const QString ini = QDir(configDir).absoluteFilePath("rds.ini");
   std::string first, second;
   if (!AskPassword("Web console password: ", first) || first.empty())
     return say("no password given; nothing was changed", true);
   if (!AskPassword("The same password again: ", second) || second != first)
     return say("the two passwords differ; nothing was changed", true);
   const std::string key = remote::HashWebPassword(first);
-  if (key.empty() || !platform::IniWriteString(ini, "Web", "Password", key))
-    return say("could not store the password in " + ini + "; nothing was changed", true);
-  return say("The web console's password is stored in " + ini +
+  if (key.empty() || !platform::IniWriteString(ini.toStdString(), "Web", "Password", key))
+    return say("could not store the password in " + QDir::toNativeSeparators(ini) +
+                   "; nothing was changed",
+               true);
+  return say("The web console's password is stored in " + QDir::toNativeSeparators(ini) +
                  ". A running rdspanel asks for it once it is started again.",
              false);
 }

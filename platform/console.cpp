@@ -81,6 +81,7 @@ bool ReadSecretLine(const char* prompt, std::string& line) {
 #endif
   // The answer was not shown, so its line end was not either.
   std::fputs("\n", stderr);
+  std::fflush(stderr);
   if (!read) line.clear();
   return read;
 }

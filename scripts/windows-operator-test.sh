@@ -159,6 +159,10 @@ start_service
 login=$(curl -s -c "$out/cookies" "${json[@]}" -d '{"password":"studio 5"}' "$web/api/v1/login")
 csrf=$(sed -n 's/.*"csrf":"\([0-9a-f]*\)".*/\1/p' <<<"$login")
 [ -n "$csrf" ] || fail "no login with the password: $login"
+for _ in $(seq 150); do
+  curl -s -b "$out/cookies" "$web/api/v1/status" | grep -q '"connected":true' && break
+  sleep 0.1
+done
 answer=$(curl -s -b "$out/cookies" -H "X-CSRF-Token: $csrf" "${json[@]}" -d '{"value":"LOGGEDIN"}' \
   "$web/api/v1/send/ps")
 [ "$answer" = '{"ok":true}' ] || fail "the send after logging in was answered $answer"
