@@ -2,41 +2,26 @@
 // the wire and the same rds.ini, whether run here or sent from the web console — and a value the
 // window warns about sends nothing.
 #include <functional>
-#include <future>
 
 #include "http_exchange.h"
-#include "panel_fixture.h"
 #include "remote/operator_actions.h"
-#include "remote/web_console.h"
 #include "remote/web_server.h"
+#include "web_panel_fixture.h"
 
 namespace apptest {
 
 namespace {
 
-class OperatorActionsTest : public PanelTest {
+class OperatorActionsTest : public WebPanelTest {
  protected:
-  void SetUp() override {
-    PanelTest::SetUp();
-    hi::MainWindow::webListen = "127.0.0.1:0";
-  }
-  void TearDown() override {
-    PanelTest::TearDown();
-    hi::MainWindow::webListen.clear();
-  }
   remote::ActionResult act(const char* name, const std::string& value = "") {
     return remote::RunAction(*main_, name, value);
   }
-  // The action as the page sends it; the window takes it as its queue timer would.
+  // The action as the page sends it.
   std::string web(const std::string& name, const std::string& json) {
-    const uint16_t port = main_->webConsole->port();
-    auto answer = std::async(std::launch::async, [port, name, json] {
-      return webtest::Post(port, "/api/v1/send/" + name, "Content-Type: application/json\r\n",
-                           json);
+    return windowAnswering([p = port(), name, json] {
+      return webtest::Post(p, "/api/v1/send/" + name, "Content-Type: application/json\r\n", json);
     });
-    while (answer.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready)
-      main_->webConsole->runQueued();
-    return answer.get();
   }
   // Flags as JSON's true, numbers as numbers, texts as strings.
   static std::string Json(const std::string& name, const std::string& value) {

@@ -8,10 +8,9 @@
 #include <thread>
 
 #include "http_exchange.h"
-#include "panel_fixture.h"
-#include "remote/web_console.h"
 #include "remote/web_password.h"
 #include "remote/web_server.h"
+#include "web_panel_fixture.h"
 
 namespace apptest {
 namespace {
@@ -21,18 +20,7 @@ using webtest::Get;
 using webtest::Post;
 using webtest::Status;
 
-class WebConsoleTest : public PanelTest {
- protected:
-  void SetUp() override {
-    PanelTest::SetUp();
-    hi::MainWindow::webListen = "127.0.0.1:0";
-  }
-  void TearDown() override {
-    PanelTest::TearDown();
-    hi::MainWindow::webListen.clear();
-  }
-  uint16_t port() { return main_->webConsole->port(); }
-};
+using WebConsoleTest = WebPanelTest;
 
 TEST_F(WebConsoleTest, StatusLogAndMetricsFollowTheWindow) {
   startConnected();
@@ -161,12 +149,8 @@ TEST_F(WebConsoleTest, APasswordGuardsTheConsoleOnEveryAddress) {
   EXPECT_EQ(Status(request("POST", "/api/v1/send/ps", both + "Origin: http://192.0.2.9\r\n", ps)),
             403);
   EXPECT_TRUE(received(1).empty());
-  // The window takes the send as its queue timer would.
-  auto sending =
-      std::async(std::launch::async, [&] { return request("POST", "/api/v1/send/ps", both, ps); });
-  while (sending.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready)
-    main_->webConsole->runQueued();
-  const std::string sent = sending.get();
+  const std::string sent =
+      windowAnswering([&] { return request("POST", "/api/v1/send/ps", both, ps); });
   EXPECT_EQ(Status(sent), 200) << sent;
   EXPECT_EQ(received(1), "PSNEWS    \r\n");
 
